@@ -1,0 +1,132 @@
+// What the portable core needs from the platform, in small interfaces.
+//
+// The Win32 layer (platform/win32) implements them on real windows; the
+// native tests implement them with fakes (tests/unit/fakes). Text is UTF-8.
+// Numeric constants (message box styles and answers, virtual keys, show
+// states) carry the Win32 values, so the core reads like the program it is.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace port {
+
+// A colour with red in the low byte, then green, then blue (as COLORREF).
+using Colour = std::uint32_t;
+constexpr Colour rgb(int r, int g, int b) {
+  return static_cast<Colour>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
+}
+
+enum class Font {
+  Default,      // the window's default font
+  FixedSystem,  // the stock fixed-pitch system font (the grids)
+};
+
+struct Point {
+  int x = 0;
+  int y = 0;
+  friend bool operator==(const Point&, const Point&) = default;
+};
+
+// Message box styles and answers (Win32 values).
+namespace mb {
+inline constexpr unsigned kOk = 0x0;
+inline constexpr unsigned kOkCancel = 0x1;
+inline constexpr unsigned kYesNo = 0x4;
+inline constexpr unsigned kIconStop = 0x10;
+inline constexpr unsigned kIconQuestion = 0x20;
+inline constexpr unsigned kIconExclamation = 0x30;
+inline constexpr unsigned kIconInformation = 0x40;
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+inline constexpr int kIdYes = 6;
+inline constexpr int kIdNo = 7;
+}  // namespace mb
+
+// Virtual key codes used by the view.
+namespace vk {
+inline constexpr int kTab = 0x09;
+inline constexpr int kReturn = 0x0D;
+inline constexpr int kEscape = 0x1B;
+inline constexpr int kSpace = 0x20;
+inline constexpr int kPrior = 0x21;  // Page Up
+inline constexpr int kNext = 0x22;   // Page Down
+inline constexpr int kEnd = 0x23;
+inline constexpr int kHome = 0x24;
+inline constexpr int kLeft = 0x25;
+inline constexpr int kUp = 0x26;
+inline constexpr int kRight = 0x27;
+inline constexpr int kDown = 0x28;
+inline constexpr int kF5 = 0x74;
+}  // namespace vk
+
+// A drawing target: the view's window (immediate drawing) or the off-screen
+// surface of a paint (transferred to the window once at the end).
+class Surface {
+ public:
+  virtual ~Surface() = default;
+  // Puts the background picture (bitmap 126) at the top-left corner, as
+  // large as the client area.
+  virtual void drawBackground() = 0;
+  // Opaque text: the text's own rectangle is filled with `back`.
+  virtual void drawText(int x, int y, std::string_view utf8, Colour text, Colour back, Font font) = 0;
+};
+
+// The view's window: immediate drawing, the text caret and repaints.
+class ViewWindow {
+ public:
+  virtual ~ViewWindow() = default;
+  virtual Surface& surface() = 0;
+  virtual void createCaret(int width, int height) = 0;
+  virtual void showCaret() = 0;
+  virtual void hideCaret() = 0;
+  virtual void setCaretPos(Point p) = 0;
+  virtual Point caretPos() = 0;
+  // Invalidate the whole view; with `now`, paint it before returning.
+  virtual void invalidate(bool now) = 0;
+  // Post a command (WM_COMMAND id) to the view's own message queue.
+  virtual void postCommand(int id) = 0;
+};
+
+// The program's shell services.
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  // A modal message box owned by the main window; returns the answer.
+  virtual int messageBox(std::string_view text, std::string_view caption, unsigned style) = 0;
+  virtual void beep(unsigned type) = 0;          // MessageBeep
+  virtual void setWaitCursor(bool on) = 0;
+  virtual void postQuit(int exitCode) = 0;
+  // CreateProcess of a command line with a show state; false on failure.
+  virtual bool startProcess(std::string_view commandLine, int show) = 0;
+  // ShellExecute(no owner, default verb, file, "", "", show).
+  virtual void shellExecute(std::string_view file, int show) = 0;
+  // WinHelp(main window, file, command, 0).
+  virtual void helpEngine(std::string_view file, unsigned command) = 0;
+  // Full path of the running program file.
+  virtual std::string programPath() = 0;
+  virtual Point screenSize() = 0;
+};
+
+// A menu as the platform holds it; 0 is no menu.
+using MenuRef = std::uintptr_t;
+
+// The main window's menu bar.
+class MenuBar {
+ public:
+  virtual ~MenuBar() = default;
+  virtual MenuRef load(int resourceId) = 0;
+  virtual int itemCount(MenuRef menu) = 0;
+  // Caption of the item at a position ("" for a separator), as fetched into
+  // a 256-byte buffer.
+  virtual std::string itemCaption(MenuRef menu, int position) = 0;
+  virtual MenuRef subMenu(MenuRef menu, int position) = 0;
+  virtual bool removeItem(MenuRef menu, int position) = 0;
+  // Make the menu the main window's bar (it then belongs to the window).
+  virtual void install(MenuRef menu) = 0;
+  // Invalidate the main window with its frame and update it at once.
+  virtual void redrawFrame() = 0;
+};
+
+}  // namespace port
