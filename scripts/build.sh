@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Configures and builds one or more of the builds: native, win64, win32.
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+JOBS=${JOBS:-$(nproc)}
+for b in "$@"; do
+  case "$b" in
+    native) cmake -S "$ROOT" -B "$ROOT/build/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null ;;
+    win64) cmake -S "$ROOT" -B "$ROOT/build/win64" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null ;;
+    win32) cmake -S "$ROOT" -B "$ROOT/build/win32" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null ;;
+    *) echo "unknown build: $b" >&2; exit 2 ;;
+  esac
+  echo "== building $b"
+  cmake --build "$ROOT/build/$b" -j "$JOBS"
+done

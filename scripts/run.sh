@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds the program and runs it on the simulated reader.
+#   scripts/run.sh [card type]     (for example: sle4442, 24c16, at88sc1608, none)
+# With DISPLAY set the program opens on your display. Without one, it runs on
+# a virtual display, waits for the first paint, saves a screenshot and exits.
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+cd "$ROOT"
+scripts/deps.sh
+scripts/build.sh win64
+. scripts/wine-env.sh
+BIN="$ROOT/build/win64/bin"
+if [ -n "${1:-}" ] && [ -x "$BIN/../tools/cardtray" ]; then
+  "$BIN/../tools/cardtray" --ini "$BIN/pelox-sim.ini" insert "$1"
+fi
+if [ -n "${DISPLAY:-}" ]; then
+  wine_prepare
+  cd "$BIN" && exec $WINE Demo.exe
+fi
+trap wine_stop_all EXIT
+xvfb_start
+wine_prepare
+shot="$ROOT/build/screenshots/demo.png"
+mkdir -p "$(dirname "$shot")"
+if [ -f "$BIN/e2e_snap.exe" ]; then
+  (cd "$BIN" && timeout 120 $WINE e2e_snap.exe --run-only "$(winepath -w "$shot.bmp")")
+  convert "$shot.bmp" "$shot" && rm -f "$shot.bmp"
+else
+  (cd "$BIN" && $WINE Demo.exe &)
+  sleep 10
+  screenshot "$shot"
+fi
+echo "Screenshot of the program: $shot"

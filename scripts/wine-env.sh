@@ -1,0 +1,80 @@
+# Sourced by the run and test scripts: a project-local Wine prefix with CJK
+# font replacements, and a private virtual X display.
+#   wine_prepare       create/refresh the prefix (idempotent)
+#   xvfb_start         start Xvfb on a free display, export DISPLAY
+#   wine_stop_all      wineserver -k and stop our Xvfb
+#   screenshot FILE    save the whole virtual screen as PNG
+
+ROOT=${ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+export WINEPREFIX=${WINEPREFIX:-$ROOT/build/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+export WINEARCH=win64
+WINE=${WINE:-wine}
+if ! command -v wineserver >/dev/null 2>&1 && [ -x /usr/lib/wine/wineserver ]; then
+  export PATH="$PATH:/usr/lib/wine"
+fi
+
+_xvfb_pid=""
+
+xvfb_start() {
+  local fifo
+  fifo=$(mktemp -u)
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  _xvfb_pid=$!
+  local num
+  read -r -t 30 num <"$fifo" || true
+  rm -f "$fifo"
+  if [ -z "$num" ]; then
+    echo "Xvfb did not start" >&2
+    return 1
+  fi
+  export DISPLAY=":$num"
+}
+
+wine_prepare() {
+  local stamp="$WINEPREFIX/.demo-fonts"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    $WINE wineboot -i >/dev/null 2>&1 || true
+    wineserver -w || true
+  fi
+  if [ ! -f "$stamp" ]; then
+    local font="WenQuanYi Micro Hei"
+    local reg
+    reg=$(mktemp --suffix=.reg)
+    {
+      printf 'REGEDIT4\r\n\r\n'
+      printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+      for f in "SimSun" "宋体" "NSimSun" "新宋体" "MS Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma" "Microsoft Sans Serif"; do
+        printf '"%s"="%s"\r\n' "$f" "$font"
+      done
+      # A virtual desktop: Wine draws the window frames and captions itself,
+      # the same with or without a window manager.
+      printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n'
+      printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="1024x768"\r\n'
+      printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n'
+      for f in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "MS Sans Serif" "System" "Fixedsys"; do
+        printf '"%s"=hex(7):%s\r\n' "$f" "$(printf 'wqy-microhei.ttc,WenQuanYi Micro Hei\0\0' | iconv -t UTF-16LE | od -An -tx1 | tr -s ' \n' ',' | sed 's/^,//;s/,$//')"
+      done
+    } | iconv -f UTF-8 -t UTF-8 >"$reg"
+    $WINE regedit "$reg" >/dev/null 2>&1 || true
+    wineserver -w || true
+    rm -f "$reg"
+    touch "$stamp"
+  fi
+}
+
+wine_stop_all() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$_xvfb_pid" ]; then
+    kill "$_xvfb_pid" >/dev/null 2>&1 || true
+    wait "$_xvfb_pid" 2>/dev/null || true
+    _xvfb_pid=""
+  fi
+}
+
+screenshot() {
+  xwd -root -silent -display "$DISPLAY" | convert xwd:- "png:$1"
+}
