@@ -1,0 +1,52 @@
+// The card catalogue: every card type the program knows, its driver type,
+// its size and its memory map of named, coloured zones.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "platform/ports.h"
+
+struct ZoneEntry {
+  const char* name = "";  // the zone's name as shown (UTF-8)
+  port::Colour colour = 0;
+  int first = 0;  // inclusive
+  int last = 0;   // inclusive
+};
+
+struct CardDescriptor {
+  int code = 0;
+  int zoneCount = 0;
+  std::array<ZoneEntry, 26> zones{};
+};
+
+class CardCatalogue {
+ public:
+  static constexpr int kSlotCount = 17;
+  // Fills slot 0 (empty) and slots 1..16 with the memory maps.
+  CardCatalogue();
+
+  // The slot whose code equals `code`, scanning in order; slot 0 if none.
+  const CardDescriptor& findDescriptor(int code) const;
+  // First zone, in the descriptor's order, with first <= address <= last.
+  static const ZoneEntry* zoneOf(const CardDescriptor& d, int address);
+  // Rewrites slot 14 for the AT88SC1608: the configuration zone map for
+  // zone index 8, the single user-zone map otherwise.
+  void build1608Map(int zoneIndex);
+
+  const CardDescriptor& slot(int i) const { return slots_[static_cast<std::size_t>(i)]; }
+  int slotCount() const { return kSlotCount; }
+
+ private:
+  std::array<CardDescriptor, kSlotCount> slots_{};
+};
+
+// Driver type passed to IC_InitType for a card type code.
+int driverTypeFor(int code);
+// Caption shown for a card type code ("未知卡型" when unknown); the CPU card's
+// depends on the protocol.
+std::string captionFor(int code, int cpuProtocol);
+// Byte count of a card type, or `current` for the codes that keep it.
+int byteCountFor(int code, int zoneIndex, int current);
+// Pages of 256 bytes, the last one partial.
+inline int pageCountFor(int byteCount) { return byteCount / 256 + (byteCount % 256 != 0 ? 1 : 0); }

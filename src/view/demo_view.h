@@ -1,0 +1,68 @@
+// CDemoView: the memory view. It owns the card catalogue and the drawing
+// operations, and dispatches the view's commands, keys and mouse clicks to
+// the handlers that the command modules install.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/dialog.h"
+#include "platform/ports.h"
+#include "reader/driver.h"
+#include "view/card_catalogue.h"
+#include "view/view_context.h"
+#include "view/view_painter.h"
+
+struct AppState;
+class CDemoDoc;
+
+class CDemoView {
+ public:
+  using CommandHandler = std::function<void(int id)>;
+  using KeyHandler = std::function<void(int virtualKey)>;
+  using CharHandler = std::function<void(unsigned character)>;
+  using MouseHandler = std::function<void(port::Point p)>;
+
+  CDemoView(AppState& st, CDemoDoc& doc, DriverTable& drv, port::ViewWindow& window, port::Shell& shell,
+            port::MenuBar& menu, port::DialogRunner& dialogs);
+  ~CDemoView();
+  CDemoView(const CDemoView&) = delete;
+  CDemoView& operator=(const CDemoView&) = delete;
+
+  // The command table: one handler per command id.
+  void addCommand(int id, CommandHandler h);
+  void addCommandRange(int first, int last, CommandHandler h);
+  bool hasCommand(int id) const;
+  // Runs the handler of `id`; false when the view has none.
+  bool onCommand(int id);
+
+  // Window messages.
+  void onCreate();   // after the window exists: opens the reader
+  void onDestroy();  // closes the reader
+  void onPaint(port::Surface& offscreen);
+  void onKeyDown(int virtualKey);
+  void onChar(unsigned character);
+  void onLButtonDown(port::Point p);
+
+  // Hooks the command modules install (each a list, run in order).
+  std::vector<std::function<void()>> createHooks;
+  std::vector<std::function<void()>> destroyHooks;
+  KeyHandler keyDown;
+  CharHandler charInput;
+  MouseHandler leftButtonDown;
+
+  ViewContext& context() { return ctx_; }
+  ViewPainter& painter() { return painter_; }
+  CardCatalogue& catalogue() { return catalogue_; }
+
+ private:
+  CardCatalogue catalogue_;
+  ViewPainter painter_;
+  ViewContext ctx_;
+  std::map<int, CommandHandler> commands_;
+};
+
+// Installs every command module's handlers into the view (view_modules.cpp).
+void installViewModules(CDemoView& view);

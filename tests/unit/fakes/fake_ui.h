@@ -1,0 +1,235 @@
+// Fakes of the UI ports for native tests: a screen model that records what
+// is drawn where, one ordered record of everything the operator would see
+// and hear, scripted message-box answers, menus read from the .rc file and
+// scripted dialogs that run the real dialog classes.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/dialog.h"
+#include "platform/ports.h"
+
+namespace fake {
+
+struct DrawnText {
+  int x = 0, y = 0;
+  std::string text;
+  port::Colour fg = 0, bg = 0;
+  port::Font font = port::Font::Default;
+};
+
+// Everything the operator sees and hears, in order.
+struct Event {
+  enum class Kind { Text, Background, MessageBox, Beep, Cursor, PostCommand, PostQuit, StartProcess, ShellExecute, Help, Menu, Dialog };
+  Kind kind;
+  std::string text;     // drawn text, box text, command line, file, menu id as text, dialog template id
+  std::string caption;  // box caption
+  unsigned style = 0;   // box style, beep type, cursor on (1) / off (0), posted id, quit code
+  int x = 0, y = 0;     // text position
+  port::Colour fg = 0, bg = 0;
+  // One line for test failure output, e.g. "box[提示信息|连接错误!|0x40]".
+  std::string describe() const;
+};
+
+class EventLog {
+ public:
+  std::vector<Event> events;
+  void clear() { events.clear(); }
+  std::vector<Event> of(Event::Kind k) const;
+  // Message boxes as "caption|text".
+  std::vector<std::string> boxes() const;
+  int beeps(unsigned type) const;  // count of beeps of one type
+  int beepCount() const;           // all beeps
+  // Compact trace of boxes and beeps in order: "beep1", "box:出错警告|错误：...".
+  std::vector<std::string> trace() const;
+  std::string dump() const;
+};
+
+// What is on the view's window: the last text drawn at each point. A
+// background draw clears it, as a repaint does.
+class ScreenModel {
+ public:
+  std::map<std::pair<int, int>, DrawnText> at;
+  int backgroundDraws = 0;
+  const DrawnText* textAt(int x, int y) const;
+  // Text drawn at a point and still visible (not in panel grey on panel grey
+  // nor navy on navy); "" when none.
+  std::string visibleText(int x, int y) const;
+  void clear() { at.clear(); }
+};
+
+class FakeSurface : public port::Surface {
+ public:
+  FakeSurface(ScreenModel& screen, EventLog& log) : screen_(screen), log_(log) {}
+  void drawBackground() override;
+  void drawText(int x, int y, std::string_view utf8, port::Colour text, port::Colour back, port::Font font) override;
+  int textCalls = 0;
+
+ private:
+  ScreenModel& screen_;
+  EventLog& log_;
+};
+
+class FakeWindow : public port::ViewWindow {
+ public:
+  explicit FakeWindow(EventLog& log) : log_(log), surface_(screen, log) {}
+  port::Surface& surface() override { return surface_; }
+  void createCaret(int width, int height) override;
+  void showCaret() override { caretVisible = true; }
+  void hideCaret() override { caretVisible = false; }
+  void setCaretPos(port::Point p) override { caret = p; }
+  port::Point caretPos() override { return caret; }
+  void invalidate(bool now) override;
+  void postCommand(int id) override;
+
+  ScreenModel screen;
+  bool caretCreated = false;
+  int caretWidth = 0, caretHeight = 0;
+  bool caretVisible = false;
+  port::Point caret;
+  int invalidations = 0;
+  std::vector<int> posted;
+  // Called by invalidate(true) to run the view's paint (tests set it).
+  std::function<void()> paintNow;
+
+ private:
+  EventLog& log_;
+  FakeSurface surface_;
+};
+
+class FakeShell : public port::Shell {
+ public:
+  explicit FakeShell(EventLog& log) : log_(log) {}
+  int messageBox(std::string_view text, std::string_view caption, unsigned style) override;
+  void beep(unsigned type) override;
+  void setWaitCursor(bool on) override;
+  void postQuit(int exitCode) override;
+  bool startProcess(std::string_view commandLine, int show) override;
+  void shellExecute(std::string_view file, int show) override;
+  void helpEngine(std::string_view file, unsigned command) override;
+  std::string programPath() override { return path; }
+  port::Point screenSize() override { return screen; }
+
+  // Answers for the next message boxes, in order; IDOK when empty.
+  std::deque<int> answers;
+  std::string path = "C:\\Program Files\\Demo\\Demo.exe";
+  port::Point screen{1024, 768};
+  bool waitCursor = false;
+  bool startProcessResult = true;
+
+ private:
+  EventLog& log_;
+};
+
+// Menus loaded from the program's .rc file.
+class FakeMenuBar : public port::MenuBar {
+ public:
+  explicit FakeMenuBar(EventLog& log) : log_(log) {}
+  port::MenuRef load(int resourceId) override;
+  int itemCount(port::MenuRef menu) override;
+  std::string itemCaption(port::MenuRef menu, int position) override;
+  port::MenuRef subMenu(port::MenuRef menu, int position) override;
+  bool removeItem(port::MenuRef menu, int position) override;
+  void install(port::MenuRef menu) override;
+  void redrawFrame() override { ++redraws; }
+
+  // The installed bar: its resource id (0 none) and its top-level captions.
+  int installedId = 0;
+  port::MenuRef installed = 0;
+  int redraws = 0;
+  int loads = 0;
+  bool failLoad = false;  // load() returns 0
+  // Captions of a popup of the installed bar, found by its caption.
+  std::vector<std::string> popupCaptions(const std::string& popupCaption);
+
+ private:
+  struct Node;
+  std::vector<std::unique_ptr<Node>> nodes_;
+  EventLog& log_;
+};
+
+// An open dialog's controls, with the initial state of its .rc template.
+class FakeControls : public port::DialogControls {
+ public:
+  struct ControlState {
+    std::string text;
+    bool visible = true;
+    bool enabled = true;
+    bool checked = false;
+    int limit = 0;
+    bool selectedAll = false;
+  };
+
+  FakeControls(int templateId, port::Dialog& dialog, FakeShell& shell);
+  std::string text(int id) override;
+  void setText(int id, std::string_view utf8) override;
+  void show(int id, bool visible) override;
+  void enable(int id, bool enabled) override;
+  void check(int id, bool checked) override;
+  bool isChecked(int id) override;
+  void setFocus(int id) override { focus = id; }
+  void selectAll(int id) override;
+  void limitText(int id, int characters) override;
+  void setCaption(std::string_view utf8) override { caption = std::string(utf8); }
+  void end(int result) override;
+  int messageBox(std::string_view text, std::string_view caption, unsigned style) override;
+
+  // Operator actions: typing replaces the edit's text (cut to the limit, in
+  // upper case for ES_UPPERCASE edits) and delivers the edit-change
+  // notification; click presses a button.
+  void type(int id, std::string_view utf8);
+  void click(int id);
+  void rightDoubleClick(port::Point p);
+
+  std::map<int, ControlState> controls;
+  std::string caption;
+  int focus = 0;
+  bool ended = false;
+  int result = 0;
+
+ private:
+  port::Dialog& dialog_;
+  FakeShell& shell_;
+  std::set<int> upperCase_;
+};
+
+// Runs dialogs with scripts: each runModal takes the next script, calls
+// onInit, runs the script (typing, clicking) and returns the result passed
+// to end(). With no script left the dialog is cancelled. A script that ends
+// without closing the dialog cancels it (IDCANCEL).
+class FakeDialogRunner : public port::DialogRunner {
+ public:
+  explicit FakeDialogRunner(FakeShell& shell, EventLog& log) : shell_(shell), log_(log) {}
+  using Script = std::function<void(FakeControls&)>;
+  int runModal(port::Dialog& dialog) override;
+
+  std::deque<Script> scripts;
+  std::vector<int> opened;  // template ids, in order
+  // State of the last dialog after it closed.
+  std::unique_ptr<FakeControls> last;
+
+ private:
+  FakeShell& shell_;
+  EventLog& log_;
+};
+
+// Ready-made scripts.
+FakeDialogRunner::Script typeAndOk(int editId, std::string text);
+FakeDialogRunner::Script cancel();
+
+// All fakes together, wired to one log.
+struct FakeUi {
+  EventLog log;
+  FakeWindow window{log};
+  FakeShell shell{log};
+  FakeMenuBar menu{log};
+  FakeDialogRunner dialogs{shell, log};
+};
+
+}  // namespace fake
