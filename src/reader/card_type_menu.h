@@ -1,0 +1,21 @@
+// Card type selection and the menu bar of each card type.
+#pragma once
+
+#include <string_view>
+
+#include "platform/ports.h"
+#include "view/view_context.h"
+
+// Menu resource of a card type code (2 for codes without a menu of their own).
+int menuResourceFor(int cardType);
+
+// Position of the first item whose caption equals `caption` exactly, or -1.
+int FindMenuItem(port::MenuBar& bar, port::MenuRef menu, std::string_view caption);
+
+// Installs the menu bar of a card type and resets the editing state.
+void SwapMenuForCardType(ViewContext& ctx, int cardType);
+
+// The manual card-type command of a memory card (24C01A ... 4428): sets
+// cardType, swaps the menu, draws caption and capacity, sets the reader's
+// card type and reports "设卡成功" / "设卡失败".
+void chooseMemoryCardType(ViewContext& ctx, int cardType);
