@@ -1,6 +1,9 @@
 // The command modules of the view, installed in this order.
 #include "view/demo_view.h"
 
-void installViewModules(CDemoView& /*view*/) {
+#include "reader/reader_module.h"
+
+void installViewModules(CDemoView& view) {
   // Each module adds one line here: installXxx(view);
+  installReaderModule(view);
 }
