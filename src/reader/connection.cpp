@@ -52,9 +52,6 @@ void searchSerialPorts(ViewContext& ctx) {
 }  // namespace
 
 void openReaderOnCreate(ViewContext& ctx) {
-  ctx.st.charWidth = 9;
-  ctx.st.lineHeight = 15;
-  ctx.window.createCaret(8, 15);
   if (tryUsb(ctx)) return;
   searchSerialPorts(ctx);
 }

@@ -25,8 +25,8 @@ extern const char* const kDriverVersionMessage;
 // Message shown when no reader answers on USB or any serial port.
 extern const char* const kNoReaderMessage;
 
-// Sets the cell metrics, creates the caret and searches the reader: USB
-// first, then COM1 to COM4.
+// Searches the reader when the view has been created (the view has set the
+// cell metrics and made the caret): USB first, then COM1 to COM4.
 void openReaderOnCreate(ViewContext& ctx);
 
 // Moves the connection to another port; on failure goes back to the
