@@ -2,6 +2,10 @@
 // against a scripted driver.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <map>
+
 #include "reader/connection.h"
 #include "reader/reader_fixture.h"
 
@@ -51,8 +55,8 @@ TEST_P(StartupSearch, FindsThePortAndReportsAsTheDriverAnswers) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, StartupSearch, ::testing::ValuesIn(kStartCases),
-                         [](const auto& info) {
-                           std::string n = info.param.name;
+                         [](const auto& param_info) {
+                           std::string n = param_info.param.name;
                            for (char& ch : n) {
                              if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
                            }

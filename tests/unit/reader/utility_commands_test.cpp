@@ -1,6 +1,10 @@
 // Power down, version text, push-out and the firmware download hand-over.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
 #include "reader/reader_fixture.h"
 #include "reader/utility_commands.h"
 
@@ -51,8 +55,8 @@ TEST_P(VersionText, ShowsWhatTheDriverWroteWithinTheBuffer) {
   EXPECT_EQ(ui.log.of(fake::Event::Kind::MessageBox).at(0).style, port::mb::kOk);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, VersionText, ::testing::ValuesIn(kVersionCases), [](const auto& info) {
-  std::string n = info.param.name;
+INSTANTIATE_TEST_SUITE_P(Cases, VersionText, ::testing::ValuesIn(kVersionCases), [](const auto& param_info) {
+  std::string n = param_info.param.name;
   for (char& ch : n) {
     if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
   }
@@ -106,7 +110,9 @@ TEST_P(FirmwareDownload, FollowsTheReadersAnswer) {
   EXPECT_EQ(ui.log.boxes(), c.boxes) << context();
   for (const auto& b : ui.log.of(fake::Event::Kind::MessageBox)) EXPECT_EQ(b.style, port::mb::kIconInformation);
   // The card's own protocol is set again wherever the program goes on.
-  if (drv.calls.back().name == "IC_InitType") EXPECT_EQ(drv.calls.back().ints, (std::vector<long long>{7, 16}));
+  if (drv.calls.back().name == "IC_InitType") {
+    EXPECT_EQ(drv.calls.back().ints, (std::vector<long long>{7, 16}));
+  }
   EXPECT_EQ(ui.log.of(fake::Event::Kind::PostQuit).size(), c.quits ? 1u : 0u) << context();
   const auto tools = ui.log.of(fake::Event::Kind::ShellExecute);
   ASSERT_EQ(tools.size(), c.startsTool ? 1u : 0u) << context();
@@ -114,11 +120,13 @@ TEST_P(FirmwareDownload, FollowsTheReadersAnswer) {
     EXPECT_EQ(tools[0].text, "DownLoad.exe");
     EXPECT_EQ(tools[0].style, 9u);
   }
-  if (c.quits) EXPECT_EQ(st.readerHandle, 0) << "the closed reader is not closed twice";
+  if (c.quits) {
+    EXPECT_EQ(st.readerHandle, 0) << "the closed reader is not closed twice";
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, FirmwareDownload, ::testing::ValuesIn(kDownloadCases), [](const auto& info) {
-  std::string n = info.param.name;
+INSTANTIATE_TEST_SUITE_P(Cases, FirmwareDownload, ::testing::ValuesIn(kDownloadCases), [](const auto& param_info) {
+  std::string n = param_info.param.name;
   for (char& ch : n) {
     if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
   }
