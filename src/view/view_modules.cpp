@@ -1,0 +1,6 @@
+// The command modules of the view, installed in this order.
+#include "view/demo_view.h"
+
+void installViewModules(CDemoView& /*view*/) {
+  // Each module adds one line here: installXxx(view);
+}
