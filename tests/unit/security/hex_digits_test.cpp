@@ -35,17 +35,17 @@ INSTANTIATE_TEST_SUITE_P(
         PackCase{"12345678", 8, {0x12, 0x34, 0x56, 0x78, 0x00}},
         PackCase{"G1", 2, {0x01, 0x00}},                          // G first: only its low four bits (0)
         PackCase{"1G", 2, {0x20, 0x00}},                          // G second: its whole value 16 is added
-        PackCase{"ZZ", 2, {0x53, 0x00}}                          // Z = 35: 0x30 + 0x23,
+        PackCase{"ZZ", 2, {0x53, 0x00}},                         // Z = 35: 0x30 + 0x23
         PackCase{"zz", 2, {0x53, 0x00}},
         PackCase{" 1", 2, {0x01, 0x00}},                          // blank first: 0x20 - 0x30 = -16, low bits 0
-        PackCase{"1 ", 2, {0x00, 0x00}},                          // blank second: 0x10 - 16,
+        PackCase{"1 ", 2, {0x00, 0x00}},                          // blank second: 0x10 - 16
         PackCase{"\xC3\xA9", 2, {0xA9, 0x00}},                  // bytes >= 0x80 take the digit rule: 0x30 + 0x79
         PackCase{"ABCDEF99", 4, {0xAB, 0xCD, 0x00}},              // only the first n characters
         PackCase{"", 0, {0x00}}));
 
 TEST(PackHexDigits, ShortTextReadsZeroBytesPastItsEnd) {
   // Callers check the length first; a short text must still not be read
-  // its end (a NUL counts as 0 - 0x30).
+  // beyond its end (a NUL counts as 0 - 0x30).
   EXPECT_EQ(PackHexDigits("1", 4), (Bytes{0xE0, 0xD0, 0x00}));
 }
 
