@@ -168,7 +168,9 @@ void ViewPainter::drawCaretInfo() {
 
     catalogue_.build1608Map(st_.zoneIndex);
     const ZoneEntry* z = CardCatalogue::zoneOf(catalogue_.findDescriptor(st_.cardType), address);
-    std::string zone = z != nullptr ? z->name : kUnknownZone;
+    // The AT88SC1604B shows a found zone as a blank while the caret is in
+    // the hexadecimal area.
+    const char* zone = z != nullptr ? z->name : kUnknownZone;
     if (z != nullptr && st_.cardType == 162 && st_.caretInAscii == 0) zone = " ";
     text(layout::zoneNamePos, zone, colour::red, grey);
   }

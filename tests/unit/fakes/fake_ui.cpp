@@ -233,6 +233,9 @@ namespace {
 port::MenuRef refOf(const void* node) { return reinterpret_cast<port::MenuRef>(node); }
 }  // namespace
 
+FakeMenuBar::FakeMenuBar(EventLog& log) : log_(log) {}
+FakeMenuBar::~FakeMenuBar() = default;
+
 port::MenuRef FakeMenuBar::load(int resourceId) {
   ++loads;
   if (failLoad) return 0;

@@ -130,7 +130,8 @@ class FakeShell : public port::Shell {
 // Menus loaded from the program's .rc file.
 class FakeMenuBar : public port::MenuBar {
  public:
-  explicit FakeMenuBar(EventLog& log) : log_(log) {}
+  explicit FakeMenuBar(EventLog& log);
+  ~FakeMenuBar() override;
   port::MenuRef load(int resourceId) override;
   int itemCount(port::MenuRef menu) override;
   std::string itemCaption(port::MenuRef menu, int position) override;
