@@ -5,7 +5,6 @@
 #include "security/hex_digits.h"
 #include "security/password_frame.h"
 #include "view/app_state.h"
-#include "view/read_command.h"
 #include "view/view_painter.h"
 
 namespace security {
@@ -33,8 +32,8 @@ void reportCheck(ViewContext& ctx, short result, const char* rejection) {
 }
 
 // The card read command, as if the operator had chosen it, then success.
-void rereadAndReportSuccess(ViewContext& ctx) {
-  runReadCommand(ctx);
+void rereadAndReportSuccess(ViewContext& ctx, const ReadCardCommand& readCard) {
+  if (readCard) readCard();
   reportStatus(ctx, text::kSuccess);
 }
 
@@ -61,7 +60,7 @@ void verifyEraseCode1604(ViewContext& ctx, int zone) {
 }
 
 // Pattern P5: an erase code of the AT88SC102, then the erase of its zone.
-void verifyEraseCode102(ViewContext& ctx, int zone) {
+void verifyEraseCode102(ViewContext& ctx, const ReadCardCommand& readCard, int zone) {
   const int digits = zone == 1 ? 12 : 8;
   const auto code = askCode(ctx, digits);
   if (!code) return;
@@ -76,7 +75,7 @@ void verifyEraseCode102(ViewContext& ctx, int zone) {
     reportStatus(ctx, text::kFailure);
     return;
   }
-  rereadAndReportSuccess(ctx);
+  rereadAndReportSuccess(ctx, readCard);
 }
 
 }  // namespace
@@ -88,14 +87,14 @@ EraseRange eraseRange102(int zone) {
 }
 
 // Pattern P1.
-void verifyUserCode102(ViewContext& ctx) {
+void verifyUserCode102(ViewContext& ctx, const ReadCardCommand& readCard) {
   const int handle = ctx.st.readerHandle;
   if (!counterCheck(ctx, [&] { return ctx.drv.IC_ReadCount_102(handle); }, text::kCardLocked)) return;
   const auto code = askCode(ctx, 4);
   if (!code) return;
   const auto bytes = PackHexDigits(*code, 4);
   if (ctx.drv.IC_CheckPass_102(handle, bytes.data()) == 0)
-    rereadAndReportSuccess(ctx);
+    rereadAndReportSuccess(ctx, readCard);
   else
     beepThenErrorBox(ctx, text::kWrongPassword);
 }
@@ -132,7 +131,7 @@ void verifyZoneCode(ViewContext& ctx, int id) {
   }
 }
 
-void verifyEraseCode(ViewContext& ctx, int id) {
+void verifyEraseCode(ViewContext& ctx, const ReadCardCommand& readCard, int id) {
   openPasswordCommand(ctx, kEraseBlanking);
   const int zone = eraseZoneOf(id);
   switch (ctx.st.cardType) {
@@ -140,7 +139,7 @@ void verifyEraseCode(ViewContext& ctx, int id) {
     case 162: verifyEraseCode1604(ctx, zone); return;
     case 33:
       if (zone == 1 || zone == 2) {
-        verifyEraseCode102(ctx, zone);
+        verifyEraseCode102(ctx, readCard, zone);
         return;
       }
       break;

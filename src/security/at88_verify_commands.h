@@ -3,6 +3,8 @@
 // 32801-32804 and the erase-code commands 32781, 32788, 32798, 32799.
 #pragma once
 
+#include <functional>
+
 #include "view/view_context.h"
 
 namespace security {
@@ -14,15 +16,19 @@ inline constexpr int kVerifyEraseCodeZone2 = 32788;
 inline constexpr int kVerifyEraseCodeZone3 = 32798;
 inline constexpr int kVerifyEraseCodeZone4 = 32799;
 
+// Runs the card read command as if the operator had chosen it (the view's
+// command 32778): the AT88SC102 commands refresh the card image with it.
+using ReadCardCommand = std::function<void()>;
+
 // 32800 on an AT88SC102 (card type 33) and on an AT88SC1604/1604B (160, 162);
 // the command's opening has already run.
-void verifyUserCode102(ViewContext& ctx);
+void verifyUserCode102(ViewContext& ctx, const ReadCardCommand& readCard);
 void verifyUserCode1604(ViewContext& ctx);
 
 // Commands 32801-32804 (zone = id - 32800).
 void verifyZoneCode(ViewContext& ctx, int id);
 // Commands 32781, 32788, 32798, 32799 (zones 1 to 4).
-void verifyEraseCode(ViewContext& ctx, int id);
+void verifyEraseCode(ViewContext& ctx, const ReadCardCommand& readCard, int id);
 
 // The erase range of an AT88SC102 application zone (1 or 2).
 struct EraseRange {

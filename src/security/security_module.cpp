@@ -15,6 +15,7 @@
 namespace security {
 
 inline constexpr int kMutualAuthentication = 32840;
+inline constexpr int kReadCard = 32778;
 
 void runMutualAuthentication(ViewContext& ctx) {
   CMutualAuthDlg dlg(ctx.drv);
@@ -29,12 +30,14 @@ void installSecurityModule(CDemoView& view) {
   ViewContext& ctx = view.context();
   // The remembered password set lives as long as the view.
   auto remembered = std::make_shared<RememberedSet>();
+  // The card read command, run as if the operator had chosen it.
+  const ReadCardCommand readCard = [&view] { view.onCommand(kReadCard); };
 
-  view.addCommand(kVerifyUserPassword, [&ctx](int) { verifyUserPassword(ctx); });
+  view.addCommand(kVerifyUserPassword, [&ctx, readCard](int) { verifyUserPassword(ctx, readCard); });
   view.addCommand(kChangeUserPassword, [&ctx](int) { changeUserPassword(ctx); });
   view.addCommandRange(kVerifyZoneCodeFirst, kVerifyZoneCodeLast, [&ctx](int id) { verifyZoneCode(ctx, id); });
   for (int id : {kVerifyEraseCodeZone1, kVerifyEraseCodeZone2, kVerifyEraseCodeZone3, kVerifyEraseCodeZone4})
-    view.addCommand(id, [&ctx](int cmd) { verifyEraseCode(ctx, cmd); });
+    view.addCommand(id, [&ctx, readCard](int cmd) { verifyEraseCode(ctx, readCard, cmd); });
   view.addCommandRange(kChangeCodeFirst, kChangeCodeLast, [&ctx](int id) { changeZoneOrEraseCode(ctx, id); });
   view.addCommand(kPersonalisationFuse, [&ctx](int) { blowPersonalisationFuse(ctx); });
 

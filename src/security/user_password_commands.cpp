@@ -72,12 +72,12 @@ void changeSle(ViewContext& ctx, const SleForm& form) {
 
 }  // namespace
 
-void verifyUserPassword(ViewContext& ctx) {
+void verifyUserPassword(ViewContext& ctx, const ReadCardCommand& readCard) {
   openPasswordCommand(ctx, kVerifyBlanking);
   switch (ctx.st.cardType) {
     case 5: verifySle(ctx, kSle4428); break;
     case 17: verifySle(ctx, kSle4442); break;
-    case 33: verifyUserCode102(ctx); break;
+    case 33: verifyUserCode102(ctx, readCard); break;
     case 160:
     case 162: verifyUserCode1604(ctx); break;
     case 2:

@@ -3,6 +3,7 @@
 // branches live in at88_verify_commands and at88_change_commands.
 #pragma once
 
+#include "security/at88_verify_commands.h"
 #include "view/view_context.h"
 
 namespace security {
@@ -10,7 +11,7 @@ namespace security {
 inline constexpr int kVerifyUserPassword = 32800;
 inline constexpr int kChangeUserPassword = 32797;
 
-void verifyUserPassword(ViewContext& ctx);  // 32800
+void verifyUserPassword(ViewContext& ctx, const ReadCardCommand& readCard);  // 32800
 void changeUserPassword(ViewContext& ctx);  // 32797
 
 }  // namespace security

@@ -1,0 +1,253 @@
+// The memory-card password, erase and fuse commands against a scripted
+// driver: one row per branch of the dispatch tables.
+#include <algorithm>
+#include <map>
+#include <optional>
+
+#include "security/password_dlg.h"
+#include "security_fixture.h"
+
+namespace sectest {
+namespace {
+
+constexpr int kSle4428 = 5, kSle4442 = 17, k102 = 33, k1604 = 160, k1604B = 162;
+
+const std::string kFive = "beep×5";
+std::string box(const std::string& text) { return "box(出错警告|" + text + "|0x30)"; }
+
+struct Case {
+  const char* name;
+  int card;
+  int command;
+  std::map<std::string, std::vector<int>> results;
+  std::optional<std::string> typed;  // nullopt: the operator cancels
+  std::vector<std::string> calls;    // every call, in order (code bytes only)
+  std::string outcome;               // beeps and boxes
+  std::string status;                // status line 2 afterwards
+  int dialogs = 1;                   // password dialogs opened
+  bool rereads = false;              // the read command runs after the calls
+};
+
+std::ostream& operator<<(std::ostream& o, const Case& c) { return o << c.name; }
+
+const Case kCases[] = {
+    // 32800 verify, SLE branches
+    {"4442_ok", kSle4442, 32800, {}, "a1b2c3",
+     {"IC_ReadCount_SLE4442(7)", "IC_ReadCount_SLE4442(7)", "IC_CheckPass_SLE4442(7)[A1 B2 C3]"}, kFive, "操作成功"},
+    {"4442_rejected_without_beeps", kSle4442, 32800, {{"IC_CheckPass_SLE4442", {-2}}}, "000000",
+     {"IC_ReadCount_SLE4442(7)", "IC_ReadCount_SLE4442(7)", "IC_CheckPass_SLE4442(7)[00 00 00]"}, box("错误：密码错误！"), ""},
+    {"4442_not_ready", kSle4442, 32800, {{"IC_ReadCount_SLE4442", {-1}}}, "FFFFFF",
+     {"IC_ReadCount_SLE4442(7)"}, box("错误：系统没有准备好！"), "", 0},
+    {"4442_locked", kSle4442, 32800, {{"IC_ReadCount_SLE4442", {3, 0}}}, "FFFFFF",
+     {"IC_ReadCount_SLE4442(7)", "IC_ReadCount_SLE4442(7)"}, box("错误：该卡已经报废！"), "", 0},
+    {"4442_cancel", kSle4442, 32800, {}, std::nullopt,
+     {"IC_ReadCount_SLE4442(7)", "IC_ReadCount_SLE4442(7)"}, "", ""},
+    {"4442_five_digits", kSle4442, 32800, {}, "FFFFF",
+     {"IC_ReadCount_SLE4442(7)", "IC_ReadCount_SLE4442(7)"}, box("错误：输入密码个数必须为6个！"), ""},
+    {"4442_typo_never_reaches_the_card", kSle4442, 32800, {}, "FFFFFG",
+     {"IC_ReadCount_SLE4442(7)", "IC_ReadCount_SLE4442(7)"}, box("错误：密码只能包含0-9和A-F！"), ""},
+    {"4428_ok", kSle4428, 32800, {}, "12AB",
+     {"IC_ReadCount_SLE4428(7)", "IC_ReadCount_SLE4428(7)", "IC_CheckPass_SLE4428(7)[12 AB]"}, kFive, "操作成功"},
+    {"4428_rejected_after_beeps", kSle4428, 32800, {{"IC_CheckPass_SLE4428", {1}}}, "12AB",
+     {"IC_ReadCount_SLE4428(7)", "IC_ReadCount_SLE4428(7)", "IC_CheckPass_SLE4428(7)[12 AB]"},
+     kFive + " " + box("错误：密码错误！"), ""},
+    {"4428_six_digits", kSle4428, 32800, {}, "12ABCD",
+     {"IC_ReadCount_SLE4428(7)", "IC_ReadCount_SLE4428(7)"}, box("错误：输入密码个数必须为4个！"), ""},
+    {"verify_unknown_card", 64, 32800, {}, "FFFF", {}, box("错误：无此功能！"), "", 0},
+    {"verify_4404_nothing", 8, 32800, {}, "FFFF", {}, "", "", 0},
+    {"verify_4418_nothing", 4, 32800, {}, "FFFF", {}, "", "", 0},
+    // 32800 on the AT88SC102 (P1) and AT88SC1604/1604B (P2)
+    {"102_user_ok_rereads", k102, 32800, {}, "F0F0",
+     {"IC_ReadCount_102(7)", "IC_ReadCount_102(7)", "IC_CheckPass_102(7)[F0 F0]"}, kFive, "操作成功", 1, true},
+    {"102_user_rejected", k102, 32800, {{"IC_CheckPass_102", {-1}}}, "F0F0",
+     {"IC_ReadCount_102(7)", "IC_ReadCount_102(7)", "IC_CheckPass_102(7)[F0 F0]"}, kFive + " " + box("错误：密码错误！"), ""},
+    {"102_user_locked_before_dialog", k102, 32800, {{"IC_ReadCount_102", {1, 0}}}, "F0F0",
+     {"IC_ReadCount_102(7)", "IC_ReadCount_102(7)"}, box("错误：该卡已经报废！"), "", 0},
+    {"1604_user_locked_after_dialog", k1604, 32800, {{"IC_ReadCount_1604", {2, 0}}}, "FFFF",
+     {"IC_ReadCount_1604(7,0)", "IC_ReadCount_1604(7,0)"}, box("错误：该卡已经报废！"), ""},
+    {"1604_user_cancel_reads_nothing", k1604, 32800, {}, std::nullopt, {}, "", ""},
+    {"1604B_user_ok", k1604B, 32800, {}, "1234",
+     {"IC_ReadCount_1604B(7,0)", "IC_ReadCount_1604B(7,0)", "IC_CheckPass_1604B(7,0)[12 34]"}, kFive, "操作成功"},
+    {"1604_user_rejected", k1604, 32800, {{"IC_CheckPass_1604", {-3}}}, "1234",
+     {"IC_ReadCount_1604(7,0)", "IC_ReadCount_1604(7,0)", "IC_CheckPass_1604(7,0)[12 34]"},
+     kFive + " " + box("错误：密码错误！"), ""},
+    // 32801-32804 zone codes (P3)
+    {"1604_zone3_ok_no_counter", k1604, 32803, {}, "00FF", {"IC_CheckPass_1604(7,3)[00 FF]"}, kFive, "操作成功"},
+    {"1604B_zone1_rejected", k1604B, 32801, {{"IC_CheckPass_1604B", {-1}}}, "0000",
+     {"IC_CheckPass_1604B(7,1)[00 00]"}, kFive + " " + box("错误：密码错误！"), ""},
+    {"1604_zone4_three_digits", k1604, 32804, {}, "123", {}, box("错误：输入密码个数必须为4个！"), ""},
+    {"1604_zone2_typo", k1604, 32802, {}, "12-4", {}, box("错误：密码只能包含0-9和A-F！"), ""},
+    {"102_zone_code_no_function", k102, 32801, {}, "FFFF", {}, box("错误：无此功能！"), "", 0},
+    {"4404_zone_code_nothing", 8, 32802, {}, "FFFF", {}, "", "", 0},
+    {"4442_zone_code_no_function", kSle4442, 32804, {}, "FFFF", {}, box("错误：无此功能！"), "", 0},
+    // erase codes of the 1604/1604B (P4)
+    {"1604_erase1_ok", k1604, 32781, {}, "ABCD",
+     {"IC_ReadCount_1604(7,11)", "IC_ReadCount_1604(7,11)", "IC_CheckPass_1604(7,11)[AB CD]"}, kFive, "操作成功"},
+    {"1604_erase1_rejected_own_text", k1604, 32781, {{"IC_CheckPass_1604", {-1}}}, "ABCD",
+     {"IC_ReadCount_1604(7,11)", "IC_ReadCount_1604(7,11)", "IC_CheckPass_1604(7,11)[AB CD]"},
+     kFive + " " + box("错误：错误密码！"), ""},
+    {"1604B_erase3_zone_locked", k1604B, 32798, {{"IC_ReadCount_1604B", {5, 0}}}, "ABCD",
+     {"IC_ReadCount_1604B(7,13)", "IC_ReadCount_1604B(7,13)"}, box("错误：该区已经报废！"), "", 0},
+    {"1604_erase4_rejected", k1604, 32799, {{"IC_CheckPass_1604", {-1}}}, "ABCD",
+     {"IC_ReadCount_1604(7,14)", "IC_ReadCount_1604(7,14)", "IC_CheckPass_1604(7,14)[AB CD]"},
+     kFive + " " + box("错误：密码错误！"), ""},
+    {"1604B_erase2_ok", k1604B, 32788, {}, "0001",
+     {"IC_ReadCount_1604B(7,12)", "IC_ReadCount_1604B(7,12)", "IC_CheckPass_1604B(7,12)[00 01]"}, kFive, "操作成功"},
+    // erase codes of the 102 (P5)
+    {"102_erase1_ok_erases_and_rereads", k102, 32781, {}, "FFFFFFFFFFFF",
+     {"IC_CheckAZPass_102(7,1)[FF FF FF FF FF FF]", "IC_Erase_102(7,24,62)"}, kFive, "操作成功", 1, true},
+    {"102_erase2_ok_erases_and_rereads", k102, 32788, {}, "00112233",
+     {"IC_CheckAZPass_102(7,2)[00 11 22 33]", "IC_Erase_102(7,93,63)"}, kFive, "操作成功", 1, true},
+    {"102_erase1_eleven_digits", k102, 32781, {}, "FFFFFFFFFFF", {}, box("错误：输入密码个数必须为12个！"), ""},
+    {"102_erase2_twelve_digits", k102, 32788, {}, "FFFFFFFFFFFF", {}, box("错误：输入密码个数必须为8个！"), ""},
+    {"102_erase2_erase_fails", k102, 32788, {{"IC_Erase_102", {-1}}}, "FFFFFFFF",
+     {"IC_CheckAZPass_102(7,2)[FF FF FF FF]", "IC_Erase_102(7,93,63)"}, kFive, "操作失败"},
+    {"102_erase1_rejected_no_erase", k102, 32781, {{"IC_CheckAZPass_102", {1}}}, "FFFFFFFFFFFF",
+     {"IC_CheckAZPass_102(7,1)[FF FF FF FF FF FF]"}, kFive + " " + box("错误：密码错误！"), ""},
+    {"102_erase3_no_function", k102, 32798, {}, "FFFF", {}, box("错误：无此功能！"), "", 0},
+    {"4404_erase4_no_function", 8, 32799, {}, "FFFF", {}, box("错误：无此功能！"), "", 0},
+    {"card34_erase3_nothing", 34, 32798, {}, "FFFF", {}, "", "", 0},
+    {"4442_erase1_no_function", kSle4442, 32781, {}, "FFFF", {}, box("错误：无此功能！"), "", 0},
+    // 32797 change
+    {"4442_change_ok", kSle4442, 32797, {}, "123456",
+     {"IC_ReadCount_SLE4442(7)", "IC_ReadCount_SLE4442(7)", "IC_ChangePass_SLE4442(7)[12 34 56]"}, kFive, "操作成功"},
+    {"4442_change_refused", kSle4442, 32797, {{"IC_ChangePass_SLE4442", {-1}}}, "123456",
+     {"IC_ReadCount_SLE4442(7)", "IC_ReadCount_SLE4442(7)", "IC_ChangePass_SLE4442(7)[12 34 56]"},
+     box("错误：改写密码没有成功！"), ""},
+    {"4428_change_refused_own_text", kSle4428, 32797, {{"IC_ChangePass_SLE4428", {-1}}}, "1234",
+     {"IC_ReadCount_SLE4428(7)", "IC_ReadCount_SLE4428(7)", "IC_ChangePass_SLE4428(7)[12 34]"},
+     box("错误：改写密码密码没有成功！"), ""},
+    {"4428_change_locked", kSle4428, 32797, {{"IC_ReadCount_SLE4428", {8, 0}}}, "1234",
+     {"IC_ReadCount_SLE4428(7)", "IC_ReadCount_SLE4428(7)"}, box("错误：该卡已经报废！"), "", 0},
+    {"change_unknown_card", 64, 32797, {}, "FFFF", {}, kFive, "无此功能", 0},
+    {"change_4418_no_function", 4, 32797, {}, "FFFF", {}, kFive, "无此功能", 0},
+    {"change_4406_nothing", 2, 32797, {}, "FFFF", {}, "", "", 0},
+    {"102_change_user_ok", k102, 32797, {}, "F0F1",
+     {"IC_ReadCount_102(7)", "IC_ReadCount_102(7)", "IC_ChangePass_102(7)[F0 F1]"}, kFive, "操作成功"},
+    {"1604B_change_user_ok", k1604B, 32797, {}, "F0F1",
+     {"IC_ReadCount_1604B(7,0)", "IC_ReadCount_1604B(7,0)", "IC_ChangePass_1604B(7,0)[F0 F1]"}, kFive, "操作成功"},
+    {"1604_change_user_refused", k1604, 32797, {{"IC_ChangePass_1604", {-1}}}, "F0F1",
+     {"IC_ReadCount_1604(7,0)", "IC_ReadCount_1604(7,0)", "IC_ChangePass_1604(7,0)[F0 F1]"},
+     box("错误：改写密码没有成功！"), ""},
+    // 32820-32827
+    {"1604_change_zone3_reads_user_counter", k1604, 32822, {}, "5555",
+     {"IC_ReadCount_1604(7,0)", "IC_ReadCount_1604(7,0)", "IC_ChangePass_1604(7,3)[55 55]"}, kFive, "操作成功"},
+    {"1604B_change_erase4_index14", k1604B, 32827, {}, "5555",
+     {"IC_ReadCount_1604B(7,0)", "IC_ReadCount_1604B(7,0)", "IC_ChangePass_1604B(7,14)[55 55]"}, kFive, "操作成功"},
+    {"1604_change_erase1_index11", k1604, 32824, {}, "0000",
+     {"IC_ReadCount_1604(7,0)", "IC_ReadCount_1604(7,0)", "IC_ChangePass_1604(7,11)[00 00]"}, kFive, "操作成功"},
+    {"1604_change_locked", k1604, 32820, {{"IC_ReadCount_1604", {-5}}}, "0000",
+     {"IC_ReadCount_1604(7,0)"}, box("错误：系统没有准备好！"), "", 0},
+    {"102_change_erase2_needs_8", k102, 32825, {}, "FFFFFFFFFFFF",
+     {"IC_ReadCount_102(7)", "IC_ReadCount_102(7)"}, box("错误：输入密码个数必须为8个！"), ""},
+    {"102_change_erase1_needs_12", k102, 32824, {}, "FFFFFFFF",
+     {"IC_ReadCount_102(7)", "IC_ReadCount_102(7)"}, box("错误：输入密码个数必须为12个！"), ""},
+    {"102_change_erase1_ok", k102, 32824, {}, "0102030405AB",
+     {"IC_ReadCount_102(7)", "IC_ReadCount_102(7)", "IC_ChangeAZPass_102(7,1)[01 02 03 04 05 AB]"}, kFive, "操作成功"},
+    {"102_change_erase2_refused", k102, 32825, {{"IC_ChangeAZPass_102", {-1}}}, "01020304",
+     {"IC_ReadCount_102(7)", "IC_ReadCount_102(7)", "IC_ChangeAZPass_102(7,2)[01 02 03 04]"},
+     box("错误：改写密码没有成功！"), ""},
+    {"102_change_zone1_no_function", k102, 32820, {}, "FFFF", {}, kFive, "无此功能", 0},
+    {"102_change_erase3_no_function", k102, 32826, {}, "FFFF", {}, kFive, "无此功能", 0},
+    {"4442_change_zone2_no_function", kSle4442, 32821, {}, "FFFF", {}, kFive, "无此功能", 0},
+    // 32783 personalisation fuse (the confirmation is answered OK)
+    {"102_fuse_ok", k102, 32783, {}, std::nullopt, {"IC_Fuse_102(7)"},
+     "box(个人化确认|此导致此卡个人化？|0x1) " + kFive, "操作成功", 0},
+    {"1604_fuse_fails", k1604, 32783, {{"IC_Fuse_1604", {1}}}, std::nullopt, {"IC_Fuse_1604(7)"},
+     "box(个人化确认|此导致此卡个人化？|0x1) " + kFive, "操作失败", 0},
+    {"1604B_fuse_ok", k1604B, 32783, {}, std::nullopt, {"IC_Fuse_1604B(7)"},
+     "box(个人化确认|此导致此卡个人化？|0x1) " + kFive, "操作成功", 0},
+    {"4442_fuse_nothing", kSle4442, 32783, {}, std::nullopt, {}, "", "", 0},
+};
+
+class MemoryCardCommand : public SecurityTest, public ::testing::WithParamInterface<Case> {
+ protected:
+  void SetUp() override {
+    SecurityTest::SetUp();
+    // The view's read command (32778), recorded: where it ran in the log.
+    view->addCommand(32778, [this](int) { readAt = static_cast<int>(ui.log.events.size()); });
+  }
+  int readAt = -1;
+};
+
+TEST_P(MemoryCardCommand, FollowsItsBranch) {
+  const Case& c = GetParam();
+  for (const auto& [name, values] : c.results) drv.results(name, values);
+  if (c.typed) type(CPasswordDlg::kEdit, *c.typed);
+  run(c.card, c.command);
+
+  // The code bytes only: the zero byte after them is the driver's business.
+  const std::size_t codeBytes = 6;
+  const std::vector<std::string> made = calls(codeBytes);
+  EXPECT_EQ(outcome(ui.log), c.outcome);
+  if (c.rereads) {
+    // The read command ran after the calls, then five beeps and the result.
+    ASSERT_GE(readAt, 0) << "the read command did not run";
+    const auto& ev = ui.log.events;
+    ASSERT_EQ(ev.size(), static_cast<std::size_t>(readAt) + 6) << ui.log.dump();
+    for (std::size_t i = static_cast<std::size_t>(readAt); i < ev.size() - 1; ++i)
+      EXPECT_EQ(ev[i].kind, fake::Event::Kind::Beep) << ui.log.dump();
+    EXPECT_EQ(ev.back().text, c.status) << ui.log.dump();
+  } else {
+    EXPECT_EQ(readAt, -1) << "no re-read expected";
+  }
+  EXPECT_EQ(made, c.calls) << drv.dump();
+  EXPECT_EQ(statusLine(2), c.status);
+  const auto opened = std::count(ui.dialogs.opened.begin(), ui.dialogs.opened.end(), CPasswordDlg::kTemplate);
+  EXPECT_EQ(opened, c.dialogs);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, MemoryCardCommand, ::testing::ValuesIn(kCases),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(SecurityTest, FuseCancelledSendsNothing) {
+  ui.shell.answers.push_back(port::mb::kIdCancel);
+  run(33, 32783);
+  EXPECT_EQ(calls(), std::vector<std::string>{});
+  EXPECT_EQ(outcome(ui.log), "box(个人化确认|此导致此卡个人化？|0x1)");
+  EXPECT_EQ(statusLine(2), "");
+}
+
+TEST_F(SecurityTest, PasswordCommandsLeaveEditModeAndBlankTheStatusLines) {
+  struct Blanking {
+    int command;
+    const char* line1;
+    const char* line2;
+  };
+  const Blanking table[] = {
+      {32797, "正在读数据..", "  请稍等......"}, {32825, "正在读数据..", "  请稍等......"},
+      {32800, "正在读数据.", "  请稍等....."},   {32803, "正在读数据.", "  请稍等....."},
+      {32781, "正在读数据.", "  请稍等......."}, {32799, "正在读数据.", "  请稍等......."},
+  };
+  for (const auto& b : table) {
+    st.editActive = 1;
+    st.caretInAscii = 1;
+    ui.window.caretVisible = true;
+    ui.window.screen.clear();
+    run(160, b.command);  // the dialog is cancelled
+    const auto* l1 = ui.window.screen.textAt(12, 296);
+    const auto* l2 = ui.window.screen.textAt(12, 316);
+    ASSERT_TRUE(l1 && l2) << b.command;
+    EXPECT_EQ(l1->text, b.line1) << b.command;
+    EXPECT_EQ(l2->text, b.line2) << b.command;
+    EXPECT_EQ(l1->fg, colour::panelGrey) << b.command;
+    EXPECT_EQ(st.editActive, 0) << b.command;
+    EXPECT_EQ(st.caretInAscii, 0) << b.command;
+    EXPECT_FALSE(ui.window.caretVisible) << b.command;
+  }
+}
+
+TEST_F(SecurityTest, FuseCommandKeepsEditMode) {
+  st.editActive = 1;
+  ui.window.caretVisible = true;
+  ui.shell.answers.push_back(port::mb::kIdCancel);
+  run(33, 32783);
+  EXPECT_EQ(st.editActive, 1);
+  EXPECT_TRUE(ui.window.caretVisible);
+  const auto* l2 = ui.window.screen.textAt(12, 316);
+  ASSERT_TRUE(l2);
+  EXPECT_EQ(l2->text, "  请稍等.......");
+}
+
+}  // namespace
+}  // namespace sectest

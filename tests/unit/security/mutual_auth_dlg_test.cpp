@@ -1,0 +1,151 @@
+// CMutualAuthDlg (command 32840) against a scripted driver.
+#include <cstring>
+
+#include "security/mutual_auth_dlg.h"
+#include "security_fixture.h"
+
+namespace sectest {
+namespace {
+
+using Dlg = CMutualAuthDlg;
+const std::string kTitle = "Kv310型读写器演示系统";
+std::string plain(const std::string& text) { return "box(" + kTitle + "|" + text + "|0x0)"; }
+
+class MutualAuth : public SecurityTest {
+ protected:
+  // Runs the dialog with a script; returns the counter line it showed last.
+  std::string open(fake::FakeDialogRunner::Script script) {
+    ui.dialogs.scripts.push_back(std::move(script));
+    run(208, 32840);
+    return ui.dialogs.last ? ui.dialogs.last->controls[Dlg::kCounterLine].text : "";
+  }
+  void ciReads(const std::string& hex) {
+    drv.onCall("IC_ReadConfigZone_Hex", [hex](const fake::DriverCall&, const std::vector<void*>& out) {
+      std::memcpy(out.at(0), hex.c_str(), hex.size() + 1);
+    });
+  }
+};
+
+TEST_F(MutualAuth, InitialisationChecksTheRandomNumber) {
+  struct Row {
+    std::string random;
+    std::string outcome;
+    bool sent;
+  };
+  const Row rows[] = {
+      {"123456789ABCDEF", plain("随机数长度错误！"), false},
+      {"", plain("随机数长度错误！"), false},
+      {"123456789ABCDEFG", plain("输入随机数数据在0-F之间！"), false},
+      {"123456789abcdefg", "box(初始化认证|初始化认证成功|0x0)", true},  // lower case passes the check
+      {"123456789ABCDEF0123", "box(初始化认证|初始化认证成功|0x0)", true},  // the edit keeps 16
+  };
+  for (const auto& r : rows) {
+    open([&](fake::FakeControls& c) {
+      c.type(Dlg::kRandomEdit, r.random);
+      c.click(Dlg::kInitButton);
+    });
+    EXPECT_EQ(outcome(ui.log), r.outcome) << r.random;
+    EXPECT_EQ(drv.count("IC_InitAuth_Hex"), r.sent ? 1 : 0) << r.random;
+    if (r.sent) {
+      EXPECT_EQ(drv.callsTo("IC_InitAuth_Hex")[0].texts.at(0), r.random.substr(0, 16));
+    }
+  }
+  drv.results("IC_InitAuth_Hex", {-1});
+  open([](fake::FakeControls& c) {
+    c.type(Dlg::kRandomEdit, "1234567812345678");
+    c.click(Dlg::kInitButton);
+  });
+  EXPECT_EQ(outcome(ui.log), plain("初始化认证错误"));
+}
+
+TEST_F(MutualAuth, CardAuthenticatesHostChecksOnlyThePassword) {
+  drv.results("IC_ReadAuthCount", {8, 7});
+  ciReads("FFFFFFFFFFFFFFFF");
+  const std::string counter = open([](fake::FakeControls& c) {
+    c.type(Dlg::kSeedEdit, "4F794A463FF81D81");  // the random field stays empty
+    c.click(Dlg::kCardAuthButton);
+  });
+  EXPECT_EQ(calls(), (std::vector<std::string>{"IC_ReadAuthCount(7)", "IC_ReadConfigZone_Hex(7,40,8)",
+                                               "SetInit_Hex()\"FFFFFFFFFFFFFFFF\"\"4F794A463FF81D81\"\"\"",
+                                               "Authenticate_Hex()", "IC_CheckAuth_Hex(7)\"\"", "IC_ReadAuthCount(7)"}));
+  EXPECT_EQ(outcome(ui.log), "box(卡认证主机|卡认证主机成功|0x0)");
+  EXPECT_EQ(counter, "当前认证错误计数器：7");
+}
+
+TEST_F(MutualAuth, CardAuthenticatesHostStops) {
+  struct Row {
+    const char* failing;  // the call that fails, or the password text check
+    std::string password;
+    std::string outcome;
+    bool counterRefreshed;
+  };
+  const Row rows[] = {
+      {"", "4F794A463FF81D8", plain("密码长度错误！"), false},
+      {"", "4F794A463FF81D8Z", plain("输入密码数据在0-F之间！"), false},
+      {"IC_ReadConfigZone_Hex", "4F794A463FF81D81", plain("读卡CI错误！"), false},
+      {"SetInit_Hex", "4F794A463FF81D81", plain("初始化CI，GC，Q0 错误！"), false},
+      {"Authenticate_Hex", "4F794A463FF81D81", plain("生成验证数据Q1，Q2 错误！"), false},
+      {"IC_CheckAuth_Hex", "4F794A463FF81D81", plain("卡认证主机错误！"), true},
+  };
+  for (const auto& r : rows) {
+    if (*r.failing) drv.results(r.failing, {-1});
+    open([&](fake::FakeControls& c) {
+      c.type(Dlg::kSeedEdit, r.password);
+      c.click(Dlg::kCardAuthButton);
+    });
+    EXPECT_EQ(outcome(ui.log), r.outcome) << r.password << " " << r.failing;
+    EXPECT_EQ(drv.count("IC_ReadAuthCount"), r.counterRefreshed ? 2 : 1) << r.failing;
+    if (!*r.failing) {
+      EXPECT_EQ(calls(), std::vector<std::string>{"IC_ReadAuthCount(7)"}) << "nothing sent";
+    }
+  }
+}
+
+TEST_F(MutualAuth, HostAuthenticatesCardComparesCiWithQ2) {
+  drv.onCall("Authenticate_Hex", [](const fake::DriverCall&, const std::vector<void*>& out) {
+    std::strcpy(static_cast<char*>(out.at(0)), "88C9D4466A501A87");
+    std::strcpy(static_cast<char*>(out.at(1)), "DEC2EE1B1C9276E9");
+  });
+  ciReads("DEC2EE1B1C9276E9");
+  open([](fake::FakeControls& c) {
+    c.click(Dlg::kHostAuthButton);  // no Q2 yet
+    c.type(Dlg::kSeedEdit, "4F794A463FF81D81");
+    c.click(Dlg::kCardAuthButton);
+    c.click(Dlg::kHostAuthButton);
+  });
+  EXPECT_EQ(outcome(ui.log),
+            plain("主机认证卡错误！") + " box(卡认证主机|卡认证主机成功|0x0) box(主机认证卡|主机认证卡成功|0x0)");
+  EXPECT_EQ(drv.callsTo("IC_CheckAuth_Hex").at(0).texts.at(0), "88C9D4466A501A87");
+
+  ciReads("0000000000000000");
+  open([](fake::FakeControls& c) {
+    c.type(Dlg::kSeedEdit, "4F794A463FF81D81");
+    c.click(Dlg::kCardAuthButton);
+    c.click(Dlg::kHostAuthButton);
+  });
+  EXPECT_EQ(outcome(ui.log), "box(卡认证主机|卡认证主机成功|0x0) " + plain("主机认证卡错误！"));
+}
+
+TEST_F(MutualAuth, EmptyQ2NeverMatchesAnEmptyCi) {
+  // Regression: a Ci read as an empty text must not "match" the Q2 that no
+  // Authenticate_Hex has produced yet.
+  ciReads("");
+  open([](fake::FakeControls& c) { c.click(Dlg::kHostAuthButton); });
+  EXPECT_EQ(outcome(ui.log), plain("主机认证卡错误！"));
+}
+
+TEST_F(MutualAuth, CounterLine) {
+  drv.results("IC_ReadAuthCount", {-1});
+  EXPECT_EQ(open([](fake::FakeControls&) {}), "当前认证错误计数器：    ");
+  drv.results("IC_ReadAuthCount", {0});
+  EXPECT_EQ(open([](fake::FakeControls&) {}), "当前认证错误计数器：0");
+}
+
+TEST(MutualAuthText, CopyIsCutToSixteenCharacters) {
+  CMutualAuthDlg::HexText out{};
+  copyHexText(std::string(40, 'A'), out);
+  EXPECT_EQ(std::string(out.data()), std::string(16, 'A'));
+}
+
+}  // namespace
+}  // namespace sectest

@@ -1,0 +1,253 @@
+// The security commands on the simulated reader's cards: real counters,
+// locks, codes, erases, fuses and the authentication cipher.
+#include <cstring>
+
+#include "security/mutual_auth_dlg.h"
+#include "security/password_dlg.h"
+#include "security/secret_code_dlg.h"
+#include "security_fixture.h"
+#include "sim/sim_api.h"
+
+namespace sectest {
+namespace {
+
+class SimSecurity : public ::testing::Test {
+ protected:
+  void insert(const char* card, int cardType) {
+    sim::TestReader::reset(card, 100);
+    sim::fillDriverTable(table);
+    st.port = 100;
+    st.readerHandle = table.IC_InitComm(100);
+    ASSERT_GT(st.readerHandle, 0);
+    st.cardType = cardType;
+    view = std::make_unique<CDemoView>(st, doc, table, ui.window, ui.shell, ui.menu, ui.dialogs);
+  }
+  // Runs a memory-card command with a typed code; returns what was seen.
+  std::string present(int command, const std::string& code) {
+    ui.log.clear();
+    ui.window.screen.clear();
+    ui.dialogs.scripts.push_back(fake::typeAndOk(CPasswordDlg::kEdit, code));
+    EXPECT_TRUE(view->onCommand(command));
+    ui.dialogs.scripts.clear();
+    const std::string status = ui.window.screen.visibleText(12, 316);
+    const std::string seen = outcome(ui.log);
+    return status.empty() ? seen : seen + " [" + status + "]";
+  }
+  // A crypto password command with a set (or "" to keep the proposed one).
+  std::string crypto(int command, const std::string& set, const std::string& password) {
+    ui.log.clear();
+    ui.dialogs.scripts.push_back([=](fake::FakeControls& c) {
+      if (!set.empty()) c.type(CSecretCodeDlg::kSetEdit, set);
+      c.type(CSecretCodeDlg::kPasswordEdit, password);
+      c.click(1);
+    });
+    EXPECT_TRUE(view->onCommand(command));
+    ui.dialogs.scripts.clear();
+    const auto boxes = ui.log.boxes();
+    return boxes.empty() ? "" : boxes.back();
+  }
+  std::string box(const std::string& caption) { return "box(" + caption; }
+
+  AppState st;
+  CDemoDoc doc;
+  fake::FakeUi ui;
+  DriverTable table;
+  std::unique_ptr<CDemoView> view;
+};
+
+const std::string kOk = "beep×5 [操作成功]";
+const std::string kWrong = "box(出错警告|错误：密码错误！|0x30)";
+const std::string kLocked = "box(出错警告|错误：该卡已经报废！|0x30)";
+
+TEST_F(SimSecurity, Sle4442LocksAfterThreeWrongPresentations) {
+  insert("sle4442", 17);
+  EXPECT_EQ(present(32800, "000000"), kWrong);
+  EXPECT_EQ(table.IC_ReadCount_SLE4442(st.readerHandle), 2);
+  EXPECT_EQ(present(32800, "000001"), kWrong);
+  EXPECT_EQ(present(32800, "000002"), kWrong);
+  EXPECT_EQ(table.IC_ReadCount_SLE4442(st.readerHandle), 0);
+  EXPECT_EQ(present(32800, "FFFFFF"), kLocked) << "even the right code is refused now";
+  EXPECT_EQ(std::count(ui.dialogs.opened.begin(), ui.dialogs.opened.end(), 102), 3) << "no dialog once locked";
+  EXPECT_EQ(present(32797, "123456"), kLocked);
+}
+
+TEST_F(SimSecurity, Sle4442CorrectPresentationResetsTheCounterAndAllowsWrites) {
+  insert("sle4442", 17);
+  ASSERT_EQ(table.IC_InitType(st.readerHandle, 16), 0);
+  const unsigned char data[1] = {0x5A};
+  EXPECT_NE(table.IC_Write(st.readerHandle, 64, 1, data), 0) << "locked before the PSC";
+  EXPECT_EQ(present(32800, "000000"), kWrong);
+  EXPECT_EQ(present(32800, "ffffff"), kOk);
+  EXPECT_EQ(table.IC_ReadCount_SLE4442(st.readerHandle), 3);
+  EXPECT_EQ(table.IC_Write(st.readerHandle, 64, 1, data), 0);
+  EXPECT_EQ(sim::TestReader::memory().at(64), 0x5A);
+}
+
+TEST_F(SimSecurity, Sle4442TypoCostsNoAttempt) {
+  insert("sle4442", 17);
+  EXPECT_EQ(present(32800, "FFFFFG"), "box(出错警告|错误：密码只能包含0-9和A-F！|0x30)");
+  EXPECT_EQ(present(32800, "FFFF"), "box(出错警告|错误：输入密码个数必须为6个！|0x30)");
+  EXPECT_EQ(table.IC_ReadCount_SLE4442(st.readerHandle), 3);
+}
+
+TEST_F(SimSecurity, Sle4442ChangeThenPresentTheNewPassword) {
+  insert("sle4442", 17);
+  EXPECT_EQ(present(32800, "FFFFFF"), kOk);
+  EXPECT_EQ(present(32797, "A1B2C3"), kOk);
+  EXPECT_EQ(present(32800, "FFFFFF"), kWrong);
+  EXPECT_EQ(present(32800, "a1b2c3"), kOk);
+}
+
+TEST_F(SimSecurity, Sle4428VerifyAndChange) {
+  insert("sle4428", 5);
+  EXPECT_EQ(present(32800, "0000"), "beep×5 " + kWrong);
+  EXPECT_EQ(table.IC_ReadCount_SLE4428(st.readerHandle), 7);
+  EXPECT_EQ(present(32800, "FFFF"), kOk);
+  EXPECT_EQ(present(32797, "1234"), kOk);
+  EXPECT_EQ(present(32800, "1234"), kOk);
+}
+
+TEST_F(SimSecurity, At102EraseWithTheRightCodeErasesExactlyItsRangeAndTheViewShowsIt) {
+  insert("at88sc102", 33);
+  if (!view->hasCommand(32778)) GTEST_SKIP() << "the view has no read command yet";
+  sim::TestReader::setMemory(22, std::vector<std::uint8_t>(64, 0x00));  // zone 1 with its attribute byte
+  sim::TestReader::setMemory(92, std::vector<std::uint8_t>(64, 0x11));
+  const auto before = sim::TestReader::memory();
+  // A wrong erase code leaves everything.
+  EXPECT_EQ(present(32781, "000000000000"), "beep×5 " + kWrong);
+  EXPECT_EQ(sim::TestReader::memory(), before);
+  // FF x 6 is the factory erase key of zone 1.
+  const std::string seen = present(32781, "FFFFFFFFFFFF");
+  EXPECT_NE(seen.find("[操作成功]"), std::string::npos) << seen;
+  const auto after = sim::TestReader::memory();
+  for (std::size_t a = 0; a < after.size(); ++a) {
+    const bool erased = a >= 24 && a <= 85;
+    const std::uint8_t expected = erased ? 0xFF : before[a];
+    ASSERT_EQ(after[a], expected) << "address " << a;
+  }
+  // The view re-read the card.
+  EXPECT_STREQ(doc.hexCells[24].data(), "ff");
+  EXPECT_STREQ(doc.hexCells[85].data(), "ff");
+  EXPECT_STREQ(doc.hexCells[23].data(), "00");
+  EXPECT_STREQ(doc.hexCells[100].data(), "11");
+}
+
+TEST_F(SimSecurity, At102UserCodeAndFuseBlowsOnce) {
+  insert("at88sc102", 33);
+  EXPECT_EQ(present(32800, "0000"), "beep×5 " + kWrong);
+  const std::string seen = present(32800, "F0F0");
+  EXPECT_NE(seen.find("[操作成功]"), std::string::npos) << seen;
+  ui.log.clear();
+  ASSERT_TRUE(view->onCommand(32783));
+  EXPECT_EQ(outcome(ui.log), "box(个人化确认|此导致此卡个人化？|0x1) beep×5");
+  EXPECT_EQ(ui.window.screen.visibleText(12, 316), "操作成功");
+  EXPECT_NE(sim::TestReader::stateText(), "") << "state readable";
+  const std::string fused = sim::TestReader::stateText();
+  ASSERT_TRUE(view->onCommand(32783));
+  EXPECT_EQ(sim::TestReader::stateText(), fused) << "the fuse blows once";
+}
+
+TEST_F(SimSecurity, At1604ZoneAndEraseCodesChangeAndVerify) {
+  insert("at88sc1604", 160);
+  EXPECT_EQ(present(32800, "FFFF"), kOk);
+  EXPECT_EQ(present(32822, "3333"), kOk);  // zone 3 code
+  EXPECT_EQ(present(32803, "FFFF"), "beep×5 " + kWrong);
+  EXPECT_EQ(present(32803, "3333"), kOk);
+  EXPECT_EQ(present(32824, "1111"), kOk);  // zone 1 erase code
+  EXPECT_EQ(present(32781, "FFFF"), "beep×5 box(出错警告|错误：错误密码！|0x30)");
+  EXPECT_EQ(present(32781, "1111"), kOk);
+}
+
+TEST_F(SimSecurity, CryptoPasswordsOfEverySet) {
+  struct Card {
+    const char* name;
+    int type;
+    int sets;
+  };
+  for (const Card card : {Card{"at88sc1608", 208, 8}, Card{"at88sc153", 209, 2}}) {
+    insert(card.name, card.type);
+    for (int set = 0; set < card.sets; ++set) {
+      const std::string s = std::to_string(set);
+      const std::string pw = "1234" + std::to_string(set) + "A";
+      EXPECT_EQ(crypto(32834, s, "FFFFFF"), "校验读密码|校验读密码成功") << card.name << s;
+      EXPECT_EQ(crypto(32835, s, "FFFFFF"), "校验写密码|校验写密码成功") << card.name << s;
+      EXPECT_EQ(crypto(32837, s, pw), "改写读密码|改写读密码成功") << card.name << s;
+      EXPECT_EQ(crypto(32838, s, pw), "改写写密码|改写写密码成功") << card.name << s;
+      EXPECT_EQ(crypto(32834, s, "FFFFFF"), "校验读密码|校验读密码失败") << card.name << s;
+      EXPECT_EQ(crypto(32834, s, pw), "校验读密码|校验读密码成功") << card.name << s;
+      EXPECT_EQ(crypto(32835, s, pw), "校验写密码|校验写密码成功") << card.name << s;
+    }
+    // A set the card does not have is refused by the card.
+    EXPECT_EQ(crypto(32834, std::to_string(card.sets), "FFFFFF"), "校验读密码|校验读密码失败") << card.name;
+  }
+}
+
+TEST_F(SimSecurity, CryptoWrongPresentationsCountDownAndLock) {
+  insert("at88sc1608", 208);
+  for (int left = 7; left >= 0; --left) {
+    EXPECT_EQ(crypto(32835, "4", "000000"), "校验写密码|校验写密码失败");
+    EXPECT_EQ(table.IC_ReadWPasswordCount(st.readerHandle, 4), left);
+  }
+  EXPECT_EQ(crypto(32835, "4", "FFFFFF"), "校验写密码|校验写密码失败") << "locked";
+  // The counter line of the next dialog shows it.
+  std::string line;
+  ui.dialogs.scripts.push_back([&](fake::FakeControls& c) { line = c.text(CSecretCodeDlg::kCounterLine); });
+  view->onCommand(32835);
+  EXPECT_EQ(line, "当前密码错误计数器：0");
+}
+
+TEST_F(SimSecurity, CryptoFusesBlowInOrderThenRefuse) {
+  insert("at88sc1608", 208);
+  EXPECT_EQ(crypto(32836, "", "FFFFFF"), "校验安全代码|校验安全代码成功");
+  for (const char* fuse : {"FAB", "CMA", "PER"}) {
+    ui.log.clear();
+    ASSERT_TRUE(view->onCommand(32833));
+    const auto boxes = ui.log.boxes();
+    ASSERT_EQ(boxes.size(), 2u) << ui.log.dump();
+    EXPECT_NE(boxes[0].find(std::string("该次熔丝将熔丝") + fuse), std::string::npos) << boxes[0];
+    EXPECT_EQ(boxes[1], "卡片熔丝|卡片熔丝成功！");
+  }
+  ui.log.clear();
+  ASSERT_TRUE(view->onCommand(32833));
+  EXPECT_EQ(ui.log.boxes(), std::vector<std::string>{
+                                "卡片熔丝|当前熔丝读数  0\nPER 已熔丝  CMA 已熔丝  FAB 已熔丝\n该卡已全部熔丝,不能再进行熔丝操作"});
+  ui.log.clear();
+  ASSERT_TRUE(view->onCommand(32832));
+  EXPECT_EQ(ui.log.boxes(), std::vector<std::string>{"熔丝情况|当前熔丝读数  0\nPER 已熔丝  CMA 已熔丝  FAB 已熔丝"});
+}
+
+TEST_F(SimSecurity, MutualAuthenticationWithTheRightAndAWrongSeed) {
+  for (const bool right : {true, false}) {
+    insert("at88sc1608", 208);
+    const auto ciBefore = sim::TestReader::configZone();
+    std::string counterAfter;
+    ui.log.clear();
+    ui.dialogs.scripts.push_back([&](fake::FakeControls& c) {
+      c.type(CMutualAuthDlg::kRandomEdit, "1234567812345678");
+      c.click(CMutualAuthDlg::kInitButton);
+      c.type(CMutualAuthDlg::kSeedEdit, right ? "FFFFFFFFFFFFFFFF" : "FFFFFFFFFFFFFFFE");
+      c.click(CMutualAuthDlg::kCardAuthButton);
+      counterAfter = c.text(CMutualAuthDlg::kCounterLine);
+      c.click(CMutualAuthDlg::kHostAuthButton);
+    });
+    ASSERT_TRUE(view->onCommand(32840));
+    const auto boxes = ui.log.boxes();
+    ASSERT_EQ(boxes.size(), 3u) << ui.log.dump();
+    EXPECT_EQ(boxes[0], "初始化认证|初始化认证成功");
+    const auto ciAfter = sim::TestReader::configZone();
+    if (right) {
+      EXPECT_EQ(boxes[1], "卡认证主机|卡认证主机成功");
+      EXPECT_EQ(boxes[2], "主机认证卡|主机认证卡成功");
+      EXPECT_EQ(counterAfter, "当前认证错误计数器：8");
+      EXPECT_FALSE(std::equal(ciBefore.begin() + 40, ciBefore.begin() + 48, ciAfter.begin() + 40)) << "Ci changed";
+    } else {
+      EXPECT_EQ(boxes[1], "Kv310型读写器演示系统|卡认证主机错误！");
+      EXPECT_EQ(boxes[2], "Kv310型读写器演示系统|主机认证卡错误！");
+      EXPECT_EQ(counterAfter, "当前认证错误计数器：7");
+      EXPECT_TRUE(std::equal(ciBefore.begin() + 40, ciBefore.begin() + 48, ciAfter.begin() + 40)) << "Ci kept";
+    }
+  }
+}
+
+}  // namespace
+}  // namespace sectest
