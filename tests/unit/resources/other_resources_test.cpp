@@ -1,6 +1,7 @@
 // Strings, accelerators, icon and bitmap of demo.rc.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,13 @@ TEST(AcceleratorResources, TableTwoCarriesTheFrameworkCommands) {
   }
 }
 
-TEST(ImageResources, IconTwoIsPresent) { EXPECT_TRUE(rc::File::program().hasIcon(2)); }
+TEST(ImageResources, IconTwoIsPresent) {
+  EXPECT_TRUE(rc::File::program().hasIcon(2));
+  std::ifstream ico(DEMO_SOURCE_DIR "/src/resources/demo.ico", std::ios::binary);
+  char header[6] = {};
+  ASSERT_TRUE(ico.read(header, 6));
+  EXPECT_EQ(header[2], 1) << "an icon file";
+  EXPECT_EQ(header[4], 3) << "16, 32 and 48 pixel images";
+}
 
 }  // namespace
