@@ -10,7 +10,7 @@ class CAboutDlg : public port::Dialog {
   static constexpr int kNoticeText = 1026;
   static constexpr int kExtraText = 1027;
   static constexpr const char* kCaption = "pelox读写器演示程序";
-  static constexpr const char* kNotice = "本程序仅用于演示读写器功能，按原样提供，不作任何担保。";
+  static constexpr const char* kNotice = "本程序仅供演示读写器功能，按原样提供。";
 
   int templateId() const override { return kTemplate; }
   bool onInit(port::DialogControls& c) override;

@@ -114,6 +114,20 @@ void inProcess() {
     E2E_EQ(std::to_string(s.id) + ((st & MF_GRAYED) ? " greyed" : " enabled"),
            std::to_string(s.id) + (s.enabled ? " enabled" : " greyed"));
   }
+
+  e2e::step("in-process: text in the view's default font");
+  e2e::pump(500);
+  auto& surface = app.viewWindow().surface();
+  surface.drawText(12, 296, "正在读数据", RGB(0, 0, 0), RGB(192, 192, 192), port::Font::Default);
+  surface.drawText(12, 316, "COM1 ff 41", RGB(255, 0, 0), RGB(192, 192, 192), port::Font::FixedSystem);
+  int dark = 0;
+  HDC dc = GetDC(app.view());
+  for (int y = 296; y < 312; ++y)
+    for (int x = 12; x < 100; ++x) dark += GetPixel(dc, x, y) == RGB(0, 0, 0) ? 1 : 0;
+  ReleaseDC(app.view(), dc);
+  E2E_CHECK(dark > 40);
+  e2e::pump(300);  // Wine shows what was drawn when the thread is idle
+  e2e::screenshot(app.frame(), "smoke_fonts");
   DestroyWindow(app.frame());
   e2e::pump(200);
 }

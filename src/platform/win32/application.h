@@ -33,6 +33,7 @@ class Application {
   HWND view() const { return ctx_.view; }
   CDemoApp& app() { return app_; }
   MainWindow& mainWindow() { return main_; }
+  ViewWindow& viewWindow() { return viewWindow_; }
 
  private:
   Context ctx_;
