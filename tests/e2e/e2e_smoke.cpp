@@ -77,6 +77,33 @@ void outOfProcess() {
   E2E_CHECK(demo.waitExit(10000));
 }
 
+// Without pelox.dll: one box naming it, then the program runs with no reader.
+void driverMissing() {
+  e2e::step("driver missing");
+  if (!E2E_CHECK(MoveFileW(L"pelox.dll", L"pelox.dll.away"))) return;
+  {
+    e2e::Program demo;
+    if (demo.launch()) {
+      HWND box = demo.waitWindow("Kv310型读写器演示系统", e2e::kDialog, 30000);
+      if (E2E_CHECK(box != nullptr)) {
+        const std::string text = e2e::messageText(box);
+        E2E_CHECK(text.find("pelox.dll") != std::string::npos);
+        e2e::step("message: " + text);
+        e2e::press(box, IDOK);
+      }
+      HWND frame = demo.waitFrame();
+      E2E_CHECK(frame != nullptr && demo.running());
+      if (HWND other = demo.anyDialog(); other != nullptr) {
+        e2e::step("start-up box without a reader: " + e2e::messageText(other));
+        e2e::press(other, IDOK);
+      }
+      demo.settle(500);
+      E2E_CHECK(demo.running());
+    }
+  }
+  MoveFileW(L"pelox.dll.away", L"pelox.dll");
+}
+
 struct ItemState {
   int id;
   bool enabled;
@@ -136,6 +163,7 @@ void inProcess() {
 
 int wmain() {
   outOfProcess();
+  driverMissing();
   inProcess();
   return e2e::finish();
 }

@@ -225,7 +225,9 @@ bool Program::running() const {
   return pi_.hProcess != nullptr && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-HWND Program::start() {
+HWND Program::start() { return launch() ? waitFrame() : nullptr; }
+
+bool Program::launch() {
   if (!options_.simIni.empty()) {
     std::ofstream ini("pelox-sim.ini", std::ios::binary);
     ini << options_.simIni;
@@ -237,8 +239,12 @@ HWND Program::start() {
   si.cb = sizeof si;
   if (!CreateProcessW(options_.exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, dir, &si, &pi_)) {
     check(false, "start " + win32::narrow(options_.exe) + ": " + win32::errorText(GetLastError()), __FILE__, __LINE__);
-    return nullptr;
+    return false;
   }
+  return true;
+}
+
+HWND Program::waitFrame() {
   // The frame, by its window class: it exists (hidden) before its view is
   // created, so a box shown during start-up does not hide it. A box shown
   // with no frame at all (the driver missing) ends the wait after 5 s.

@@ -121,6 +121,11 @@ class Program {
   // Starts the program and waits for its main window and for the start-up
   // to settle; returns the frame or nullptr (a FAIL is printed).
   HWND start();
+  // The two halves of start(): start the process; wait for the main window
+  // (a box shown before it, as when the driver is missing, is answered by
+  // the test in between).
+  bool launch();
+  HWND waitFrame();
   HWND frame() const { return frame_; }
   HWND view() const;
   DWORD pid() const { return pi_.dwProcessId; }
