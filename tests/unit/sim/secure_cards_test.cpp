@@ -189,6 +189,24 @@ TEST_F(CryptoTest, PasswordSetsCountAndLock) {
   EXPECT_EQ(cfg[48], 0x00);
 }
 
+TEST_F(CryptoTest, ConfigRowsReadWhileHiddenKeepSeedAndPasswords) {
+  start("at88sc1608");
+  ASSERT_EQ(d.IC_InitType(h, 208), 0);
+  ASSERT_EQ(d.IC_CheckWPassword_Hex(h, 7, "FFFFFF"), 0);
+  Bytes before = sim::TestReader::configZone();
+  // Rows as a view read them before the security code: Gc and passwords 00.
+  Bytes row(16, 0x00);
+  for (int i = 8; i < 16; ++i) row[static_cast<std::size_t>(i)] = 0x30 + static_cast<std::uint8_t>(i);
+  ASSERT_EQ(d.IC_WriteConfigZone(h, 48, 16, row.data()), 0);
+  Bytes zeros(16, 0x00);
+  ASSERT_EQ(d.IC_WriteConfigZone(h, 64, 16, zeros.data()), 0);
+  Bytes after = sim::TestReader::configZone();
+  EXPECT_EQ(Bytes(after.begin() + 48, after.begin() + 56), Bytes(before.begin() + 48, before.begin() + 56)) << "Gc kept";
+  EXPECT_EQ(after[56], 0x38) << "the test area took the row";
+  EXPECT_EQ(Bytes(after.begin() + 64, after.end()), Bytes(before.begin() + 64, before.end())) << "passwords kept";
+  EXPECT_EQ(d.IC_CheckWPassword_Hex(h, 0, "FFFFFF"), 0);
+}
+
 TEST_F(CryptoTest, FusesBlowInOrderWithTheSecurityCode) {
   start("at88sc153");
   EXPECT_EQ(d.IC_ReadFuse(h), 7);
