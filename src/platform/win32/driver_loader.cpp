@@ -22,7 +22,8 @@ HMODULE loadDriver(DriverTable& table, HWND owner) {
       const DriverFunctionInfo& f = kDriverFunctions[i];
       FARPROC p = GetProcAddress(dll, f.name);
       if (p == nullptr) {
-        const std::string decorated = "_" + std::string(f.name) + "@" + std::to_string(f.argumentBytes);
+        std::string decorated = "_";  // the stdcall form: _Name@N
+        decorated.append(f.name).append("@").append(std::to_string(f.argumentBytes));
         p = GetProcAddress(dll, decorated.c_str());
       }
       if (p == nullptr) {

@@ -24,6 +24,29 @@ LRESULT sendTimeout(HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT ms = 5000) {
   return static_cast<LRESULT>(result);
 }
 
+// EnumWindows callbacks (stdcall on 32-bit Windows: no lambdas).
+struct WindowSearch {
+  DWORD pid;
+  bool visibleOnly;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectWindows(HWND w, LPARAM lp) {
+  auto* s = reinterpret_cast<WindowSearch*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  if (pid == s->pid && (!s->visibleOnly || IsWindowVisible(w))) s->found.push_back(w);
+  return TRUE;
+}
+
+BOOL CALLBACK collectOwnBoxes(HWND w, LPARAM lp) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  if (pid == GetCurrentProcessId() && IsWindowVisible(w) && className(w) == kDialog)
+    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
+  return TRUE;
+}
+
 }  // namespace
 
 void step(std::string_view what) { out("-- " + std::string(what)); }
@@ -190,18 +213,10 @@ DWORD WINAPI BoxDismisser::run(void* p) {
   std::vector<HWND> seen;
   while (InterlockedCompareExchange(&self->stop_, 0, 0) == 0) {
     Sleep(200);
-    struct Found {
+    struct {
       std::vector<HWND> boxes;
     } found;
-    EnumWindows(
-        [](HWND w, LPARAM lp) -> BOOL {
-          DWORD pid = 0;
-          GetWindowThreadProcessId(w, &pid);
-          if (pid == GetCurrentProcessId() && IsWindowVisible(w) && className(w) == kDialog)
-            reinterpret_cast<Found*>(lp)->boxes.push_back(w);
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumWindows(collectOwnBoxes, reinterpret_cast<LPARAM>(&found.boxes));
     for (HWND w : found.boxes) {
       bool again = false;
       for (HWND s : seen) again = again || s == w;
@@ -301,20 +316,8 @@ void Program::settle(int milliseconds) {
 }
 
 std::vector<HWND> Program::topWindows(bool visibleOnly) const {
-  struct Search {
-    DWORD pid;
-    bool visibleOnly;
-    std::vector<HWND> found;
-  } search{pi_.dwProcessId, visibleOnly, {}};
-  EnumWindows(
-      [](HWND w, LPARAM lp) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lp);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        if (pid == s->pid && (!s->visibleOnly || IsWindowVisible(w))) s->found.push_back(w);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{pi_.dwProcessId, visibleOnly, {}};
+  EnumWindows(collectWindows, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
