@@ -1,6 +1,8 @@
 // The command modules of the view, installed in this order.
 #include "view/demo_view.h"
+#include "view/memview_module.h"
 
-void installViewModules(CDemoView& /*view*/) {
+void installViewModules(CDemoView& view) {
   // Each module adds one line here: installXxx(view);
+  installMemoryViewModule(view);
 }
