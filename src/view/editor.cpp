@@ -277,7 +277,10 @@ void MemoryEditor::onLButtonDown(port::Point p) {
   const int hx = layout::hexOrigin.x;
   const int ax = layout::asciiOrigin.x;
   const int top = layout::hexOrigin.y;
-  const int fullRows = (st.byteCount - st.currentPage * 256) / 16;
+  // Full rows from this page on, and no further down than the grid: a click
+  // below it (the quit button included) leaves the caret where it is.
+  int fullRows = (st.byteCount - st.currentPage * 256) / 16;
+  if (fullRows > 16) fullRows = 16;
   const bool inRows = p.y >= top && p.y < top + h * fullRows;
   const bool inHex = inRows && p.x >= hx && p.x < hx + 48 * w;
   const bool inAscii = inRows && p.x >= ax && p.x < ax + 16 * w;

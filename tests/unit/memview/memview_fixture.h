@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/demo_doc.h"
 #include "fakes/fake_ui.h"
+#include "fakes/scripted_driver.h"
 #include "platform/ports.h"
 #include "view/app_state.h"
 #include "view/card_catalogue.h"
@@ -17,7 +19,20 @@
 #include "view/editor_caret.h"
 #include "view/view_painter.h"
 
+namespace memview {
+inline void PrintTo(const Stop& s, std::ostream* os) {
+  *os << (s.ascii ? "char" : "hex") << " row " << s.row << " col " << s.col << (s.low ? " low" : "");
+}
+}  // namespace memview
+
 namespace memview_test {
+
+// A driver call as "IC_Read(7,0,256)": name and scalar arguments.
+inline std::string sig(const fake::DriverCall& c) {
+  std::string s = c.name + "(";
+  for (std::size_t i = 0; i < c.ints.size(); ++i) s += (i ? "," : "") + std::to_string(c.ints[i]);
+  return s + ")";
+}
 
 inline constexpr int kHandle = 7;
 inline constexpr int kReadCommand = 32778;

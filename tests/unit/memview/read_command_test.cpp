@@ -2,6 +2,7 @@
 // command with its page/zone dialog.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,7 @@ using fake::Event;
 
 std::vector<std::string> described(const fake::ScriptedDriver& d) {
   std::vector<std::string> out;
-  for (const auto& c : d.calls) out.push_back(c.describe());
+  for (const auto& c : d.calls) out.push_back(sig(c));
   return out;
 }
 
@@ -88,14 +89,13 @@ TEST_F(ReadCoreTest, ConvertsTheBytesIntoTheCardImage) {
 }
 
 TEST_F(ReadCoreTest, Sle4428PagesAndFlagsAreKept) {
-  std::vector<std::vector<std::uint8_t>> chunks;
-  for (int k = 0; k < 4; ++k) {
-    std::vector<std::uint8_t> page = pattern(256, k);
+  // Each call delivers 256 data bytes and 256 flag bytes.
+  drv.onCall("IC_ReadWithProtection", [](const fake::DriverCall& c, const std::vector<void*>& out) {
+    std::vector<std::uint8_t> page = pattern(256, static_cast<int>(c.ints.at(1) / 256));
     page.resize(512, 1);
     page[256 + 5] = 0;  // byte 5 of every page protected
-    chunks.push_back(page);
-  }
-  drv.readData("IC_ReadWithProtection", chunks);
+    std::copy(page.begin(), page.end(), static_cast<std::uint8_t*>(out.at(0)));
+  });
   ASSERT_EQ(readCore(v.ctx(), 100, 5), 0);
   EXPECT_EQ(v.doc.byteAt(256 + 1), pattern(256, 1)[1]);
   EXPECT_EQ(v.doc.byteAt(768 + 9), pattern(256, 3)[9]);
@@ -143,8 +143,12 @@ TEST_F(ReadCoreTest, FailedReadsLeaveTheImage) {
     } else {
       EXPECT_TRUE(boxes.empty()) << c.name;
     }
-    if (std::string(c.name) == "4428 third page") EXPECT_EQ(d.count("IC_ReadWithProtection"), 4);
-    if (std::string(c.name) == "153 second zone") EXPECT_EQ(d.count("IC_ReadUserZone"), 1);
+    if (std::string(c.name) == "4428 third page") {
+      EXPECT_EQ(d.count("IC_ReadWithProtection"), 4) << "all four pages are read";
+    }
+    if (std::string(c.name) == "153 second zone") {
+      EXPECT_EQ(d.count("IC_ReadUserZone"), 1) << "the read stops at the first failure";
+    }
   }
 }
 
@@ -242,7 +246,7 @@ TEST_F(ReadCommandTest, At45d041AsksForThePage) {
   EXPECT_EQ(v.ui.dialogs.opened, std::vector<int>{113});
   EXPECT_EQ(v.st.zoneIndex, 2047);
   EXPECT_EQ(drv.names().front(), "IC_InitType");
-  EXPECT_EQ(drv.callsTo("IC_DirectRead").at(0).describe(), "IC_DirectRead(7,2047,0,264)");
+  EXPECT_EQ(sig(drv.callsTo("IC_DirectRead").at(0)), "IC_DirectRead(7,2047,0,264)");
   const std::vector<std::string> boxes = v.ui.log.boxes();
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_NE(boxes[0].find("Please enter an integer between 0 and 2047."), std::string::npos) << boxes[0];
@@ -257,7 +261,7 @@ TEST_F(ReadCommandTest, InitFailureIsToldAndTheReadGoesOn) {
   EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{"提示信息|init card is fail.!"});
   EXPECT_EQ(v.ui.dialogs.last->text(1005), "(0-511):");
   EXPECT_EQ(v.st.blockIndex, 511) << "600 is lowered to the last block";
-  EXPECT_EQ(drv.callsTo("IC_Read_1101").at(0).describe(), "IC_Read_1101(7,511,0,1024)");
+  EXPECT_EQ(sig(drv.callsTo("IC_Read_1101").at(0)), "IC_Read_1101(7,511,0,1024)");
 }
 
 TEST_F(ReadCommandTest, At88sc1608ZonesSelectTheUserZone) {
@@ -277,7 +281,7 @@ TEST_F(ReadCommandTest, At88sc1608ZonesSelectTheUserZone) {
   v.view.onCommand(kReadCommand);
   EXPECT_EQ(v.st.zoneIndex, 8);
   EXPECT_EQ(drv.count("IC_SetUserZone"), 0);
-  EXPECT_EQ(drv.callsTo("IC_ReadConfigZone").at(0).describe(), "IC_ReadConfigZone(7,0,128)");
+  EXPECT_EQ(sig(drv.callsTo("IC_ReadConfigZone").at(0)), "IC_ReadConfigZone(7,0,128)");
   EXPECT_EQ(v.st.byteCount, 128);
 }
 

@@ -18,7 +18,7 @@ using port::vk::kSpace;
 std::vector<std::string> writes(const fake::ScriptedDriver& d) {
   std::vector<std::string> out;
   for (const auto& c : d.calls) {
-    if (c.name.find("Write") != std::string::npos || c.name == "IC_SetUserZone") out.push_back(c.describe());
+    if (c.name.find("Write") != std::string::npos || c.name == "IC_SetUserZone") out.push_back(sig(c));
   }
   return out;
 }
