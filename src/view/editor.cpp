@@ -224,6 +224,9 @@ void MemoryEditor::pageUp() {
   AppState& st = ctx_.st;
   const bool editing = st.editActive != 0;
   if (st.cardType == 17 || st.cardType == 5) {
+    // Before a card was read there is no page to go back to: drawing the
+    // grid would show the empty image as card data and allow editing it.
+    if (!st.gridShown) return;
     // Leaves the error counter page, if it is shown.
     ctx_.painter.text({60, 90}, "错误计数：11", colour::navy, colour::navy);
     if (editing) hideCaret();

@@ -350,6 +350,14 @@ TEST_F(EditorTest, ErrorCounterPageOfTheSle4442) {
   EXPECT_TRUE(v.ui.window.caretVisible) << "the grid is back, and so is the caret";
 }
 
+TEST_F(EditorTest, PageUpBeforeAReadDoesNotShowTheEmptyImage) {
+  v.st.cardType = 17;
+  v.key(kPrior);
+  EXPECT_EQ(v.st.gridShown, 0);
+  v.edit();
+  EXPECT_EQ(v.st.editActive, 0);
+}
+
 TEST_F(EditorTest, ErrorCounterOfTheSle4428ShowsNegativeResults) {
   drv.setDefault("IC_ReadCount_SLE4428", -2);
   v.load(5);
