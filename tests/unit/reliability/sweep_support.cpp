@@ -47,6 +47,9 @@ fake::FakeDialogRunner::Script answerDialog(const OperatorInput& in, std::size_t
       c.type(1004, in.seed);
       for (int button : {1013, 1014, 1015})
         if (!c.ended && c.controls[button].enabled && c.controls[button].visible) c.click(button);
+    } else if (has(1002)) {  // CZoneSelectDlg
+      c.type(1002, in.zone);
+      c.click(port::mb::kIdOk);
     } else if (has(1006) && has(1007) && has(1010)) {  // CSecretCodeDlg
       c.type(1006, in.set);
       c.type(1007, in.password);
@@ -68,17 +71,21 @@ RunResult runOperation(const Operation& op, FaultKind fault, long n) {
   CDemoView view{st, doc, drv, ui.window, ui.shell, ui.menu, ui.dialogs};
   st.port = 100;
   st.readerHandle = drv.IC_InitComm(100);
-  st.cardType = op.code;
-  st.byteCount = byteCountFor(op.code, 0, 0);
-  st.pageCount = pageCountFor(st.byteCount);
+  st.cardType = op.code;  // -1: detection finds it
+  if (op.code >= 0) {
+    st.byteCount = byteCountFor(op.code, 0, 0);
+    st.pageCount = pageCountFor(st.byteCount);
+  }
   st.viewState = 50;
-  if (op.prepare) op.prepare(view, st, ui);
-
+  ui.window.paintNow = [&view, &ui] { view.onPaint(ui.window.surface()); };
+  RunResult r;
+  for (int command : op.commands) r.commandsPresent = r.commandsPresent && view.hasCommand(command);
   std::size_t nextCode = 0;
   for (int i = 0; i < 8; ++i) ui.dialogs.scripts.push_back(answerDialog(op.input, nextCode));
+  if (op.prepare) op.prepare(view);
 
-  RunResult r;
   r.stateBefore = sim::TestReader::stateText();
+  r.memoryBefore = sim::TestReader::memory();
   sim::Faults f;
   if (fault == FaultKind::FailCall) f.failCall = n;
   if (fault == FaultKind::PullCard) f.pullAtCall = n;
@@ -87,12 +94,16 @@ RunResult runOperation(const Operation& op, FaultKind fault, long n) {
   clearCalls();
   ui.log.clear();
   for (int command : op.commands) view.onCommand(command);
+  for (int key : op.keys) view.onKeyDown(key);
   r.calls = driverCalls();
   sim::TestReader::setFaults({});
   r.stateAfter = sim::TestReader::stateText();
+  r.memoryAfter = sim::TestReader::memory();
   for (const fake::Event& e : ui.log.events) {
     if (e.kind == fake::Event::Kind::MessageBox) r.trace.push_back("box:" + e.caption + "|" + e.text);
     if (isStatusLine(e)) r.trace.push_back("status" + std::to_string((e.y - layout::statusLine1Pos.y) / 20 + 1) + ":" + e.text);
+    if (e.kind == fake::Event::Kind::Text && e.x == layout::cardNamePos.x && e.y == layout::cardNamePos.y)
+      r.trace.push_back("card:" + e.text);
   }
   return r;
 }

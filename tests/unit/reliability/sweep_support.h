@@ -3,6 +3,7 @@
 // without one injected fault, and what the operator saw.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@ struct OperatorInput {
   std::vector<std::string> codes;  // password dialog 102, one per dialog
   std::string set = "0";            // dialog 144: the password set
   std::string password = "FFFFFF";  // dialog 144
+  std::string zone = "1";                   // dialog 113: page, block or zone
   std::string random = "0011223344556677";  // dialog 145: Q0
   std::string seed = "FFFFFFFFFFFFFFFF";    // dialog 145: Gc
 };
@@ -30,9 +32,13 @@ struct Operation {
   std::string card;  // simulator card type
   int code = 0;      // the program's card type code
   std::vector<int> commands;
+  std::vector<int> keys;  // pressed after the commands (F5 writes the edits)
   OperatorInput input;
-  // Prepares the view before the commands (a read, edits); null for none.
-  std::function<void(CDemoView&, AppState&, fake::FakeUi&)> prepare;
+  // Prepares the view before the fault is armed (a read, edits); null for
+  // none. Its dialogs take the scripts first.
+  std::function<void(CDemoView&)> prepare;
+  // Detection: the card must come out byte-for-byte as it went in.
+  bool cardMustStay = false;
 };
 
 enum class FaultKind { None, FailCall, PullCard, DropReader };
@@ -41,6 +47,8 @@ const char* faultName(FaultKind k);
 struct RunResult {
   std::vector<std::string> trace;  // boxes and status-line texts, in order
   std::string stateBefore, stateAfter;
+  std::vector<std::uint8_t> memoryBefore, memoryAfter;
+  bool commandsPresent = true;  // the view has every command of the operation
   std::vector<std::string> calls;  // driver calls made by the commands
   std::string describe() const;
 };
