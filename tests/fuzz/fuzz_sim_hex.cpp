@@ -2,6 +2,7 @@
 // buffers, so a byte written past the count is an ASan report.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cctype>
 #include <string>
 #include <vector>
@@ -48,6 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(d.asc2hex(reinterpret_cast<const unsigned char*>(text.data()), hex.data(), static_cast<short>(m)) == 0);
   std::vector<std::uint8_t> again(m);
   FUZZ_CHECK(d.hex2asc(hex.data(), again.data(), static_cast<short>(m)) == 0);
-  FUZZ_CHECK(std::equal(again.begin(), again.end(), text.begin()));
+  FUZZ_CHECK(std::equal(again.begin(), again.end(), reinterpret_cast<const std::uint8_t*>(text.data())));
   return 0;
 }
