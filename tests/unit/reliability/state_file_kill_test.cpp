@@ -59,7 +59,9 @@ TEST_F(StateFileKill, KilledWriterLeavesOneCompleteVersion) {
   std::mt19937 random(20261208);
   constexpr int kKills = 60;
   int midWrite = 0;  // kills that left a temporary file: a save was under way
+  const fs::path temp = fs::path(path).concat(".tmp");
   for (int kill = 0; kill < kKills; ++kill) {
+    fs::remove(temp);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -71,7 +73,7 @@ TEST_F(StateFileKill, KilledWriterLeavesOneCompleteVersion) {
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
-    if (fs::exists(fs::path(path).concat(".tmp"))) ++midWrite;
+    if (fs::exists(temp)) ++midWrite;
 
     const auto text = sim::readFile(path);
     ASSERT_TRUE(text.has_value()) << "the state file vanished after kill " << kill;
