@@ -24,6 +24,7 @@ have_pkg imagemagick || need+=(imagemagick)
 have_cmd python3 || need+=(python3)
 have_cmd clang++ || need+=(clang)
 have_cmd chmcmd || need+=(fp-utils)
+have_cmd enum_chmLib || need+=(libchm-bin)
 have_pkg fonts-wqy-microhei || need+=(fonts-wqy-microhei)
 # libFuzzer's runtime for clang
 if have_cmd clang++; then
