@@ -5,3 +5,6 @@
 #define IDR_MAINFRAME 2
 #define IDI_MAINFRAME 2
 #define IDB_BACKGROUND 126
+
+// Controls without an id of their own.
+#define IDC_STATIC -1

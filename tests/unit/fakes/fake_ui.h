@@ -130,7 +130,8 @@ class FakeShell : public port::Shell {
 // Menus loaded from the program's .rc file.
 class FakeMenuBar : public port::MenuBar {
  public:
-  explicit FakeMenuBar(EventLog& log) : log_(log) {}
+  explicit FakeMenuBar(EventLog& log);
+  ~FakeMenuBar() override;
   port::MenuRef load(int resourceId) override;
   int itemCount(port::MenuRef menu) override;
   std::string itemCaption(port::MenuRef menu, int position) override;
@@ -150,6 +151,7 @@ class FakeMenuBar : public port::MenuBar {
 
  private:
   struct Node;
+  Node* node(port::MenuRef menu) const;  // nullptr for a reference not loaded here
   std::vector<std::unique_ptr<Node>> nodes_;
   EventLog& log_;
 };
@@ -194,9 +196,15 @@ class FakeControls : public port::DialogControls {
   int result = 0;
 
  private:
+  // The control's state; a test failure when the template has no such id.
+  ControlState* find(int id, const char* what);
+
   port::Dialog& dialog_;
   FakeShell& shell_;
   std::set<int> upperCase_;
+  int templateId_ = 0;
+  std::set<int> autoCheck_;  // clicks toggle the check
+  std::set<int> autoRadio_;  // a click checks it and clears the others
 };
 
 // Runs dialogs with scripts: each runModal takes the next script, calls

@@ -62,10 +62,18 @@ class ScriptedDriver {
 
   static ScriptedDriver* active();
 
-  // Used by the generated functions.
+  // Used by the generated functions: records the call, takes its result
+  // from the queue or the default, then fills the outputs (readData, then
+  // the Action). `textOutput`: the first output is hexadecimal text;
+  // `length`: the call's length argument (-1 when it has none), which
+  // bounds what readData copies.
   int answer(DriverCall& call, const std::vector<void*>& outputs);
+  int answerWith(DriverCall& call, const std::vector<void*>& outputs, bool textOutput, int length);
 
  private:
+  void fillOutput(const std::string& name, const std::vector<std::uint8_t>& chunk, const std::vector<void*>& outputs,
+                  bool textOutput, int length);
+
   std::map<std::string, std::deque<int>> queued_;
   std::map<std::string, int> defaults_;
   std::map<std::string, Action> actions_;

@@ -393,8 +393,9 @@ class Parser {
       return;
     }
     int id = num();
-    std::string type = cur().kind == Tok::Number ? cur().text : word();
-    if (cur().kind == Tok::Number) ++pos_;
+    std::string type;
+    if (cur().kind == Tok::Number) type = toks_[pos_++].text;
+    else type = word();
     skipMemoryOptions();
     if (type == "MENU" || type == "MENUEX") {
       Menu m;

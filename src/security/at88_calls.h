@@ -1,0 +1,26 @@
+// The AT88SC1604 and AT88SC1604B take the same calls under two names; this
+// picks the pair of the card type in the reader.
+#pragma once
+
+#include "reader/driver.h"
+
+namespace security {
+
+struct At88Calls {
+  pelox::IC_ReadCount_1604_fn readCount;
+  pelox::IC_CheckPass_1604_fn checkPass;
+  pelox::IC_ChangePass_1604_fn changePass;
+};
+
+// Card type 162 takes the 1604B calls, every other code the 1604 calls.
+inline At88Calls at88CallsFor(const DriverTable& d, int cardType) {
+  if (cardType == 162) return {d.IC_ReadCount_1604B, d.IC_CheckPass_1604B, d.IC_ChangePass_1604B};
+  return {d.IC_ReadCount_1604, d.IC_CheckPass_1604, d.IC_ChangePass_1604};
+}
+
+// The zone code index of the 1604/1604B calls.
+inline constexpr short kUserCodeIndex = 0;
+inline constexpr short zoneCodeIndex(int zone) { return static_cast<short>(zone); }
+inline constexpr short eraseCodeIndex(int zone) { return static_cast<short>(10 + zone); }
+
+}  // namespace security

@@ -1,0 +1,84 @@
+#include "security/at88_change_commands.h"
+
+#include "security/at88_calls.h"
+#include "security/counter_check.h"
+#include "security/hex_digits.h"
+#include "security/password_frame.h"
+#include "view/app_state.h"
+
+namespace security {
+
+namespace {
+
+// The user-code counter check of the card in the reader: every change reads
+// the user code's counter, whatever code it writes.
+bool userCodeCounterCheck(ViewContext& ctx) {
+  const int handle = ctx.st.readerHandle;
+  if (ctx.st.cardType == 33)
+    return counterCheck(ctx, [&] { return ctx.drv.IC_ReadCount_102(handle); }, text::kCardLocked);
+  const At88Calls calls = at88CallsFor(ctx.drv, ctx.st.cardType);
+  return counterCheck(ctx, [&] { return calls.readCount(handle, kUserCodeIndex); }, text::kCardLocked);
+}
+
+// Counter check, dialog, length and digits; the packed new code.
+std::optional<std::vector<std::uint8_t>> askNewCode(ViewContext& ctx, int digits) {
+  if (!userCodeCounterCheck(ctx)) return std::nullopt;
+  const auto code = askPassword(ctx);
+  if (!code) return std::nullopt;
+  if (!checkLength(ctx, *code, digits) || !checkHexDigits(ctx, *code)) return std::nullopt;
+  return PackHexDigits(*code, digits);
+}
+
+void reportChange(ViewContext& ctx, short result) {
+  if (result == 0)
+    reportStatus(ctx, text::kSuccess);
+  else
+    errorBox(ctx, text::kChangeFailed);
+}
+
+void changeCode1604(ViewContext& ctx, short index) {
+  const auto bytes = askNewCode(ctx, 4);
+  if (!bytes) return;
+  const At88Calls calls = at88CallsFor(ctx.drv, ctx.st.cardType);
+  reportChange(ctx, calls.changePass(ctx.st.readerHandle, index, bytes->data()));
+}
+
+}  // namespace
+
+short changeIndex1604(int id) {
+  const int k = id - (kChangeCodeFirst - 1);
+  return static_cast<short>(k <= 4 ? k : k + 6);
+}
+
+void changeUserCodeAt88(ViewContext& ctx) {
+  if (ctx.st.cardType != 33) {
+    changeCode1604(ctx, kUserCodeIndex);
+    return;
+  }
+  const auto bytes = askNewCode(ctx, 4);
+  if (!bytes) return;
+  reportChange(ctx, ctx.drv.IC_ChangePass_102(ctx.st.readerHandle, bytes->data()));
+}
+
+void changeZoneOrEraseCode(ViewContext& ctx, int id) {
+  openPasswordCommand(ctx, kChangeBlanking);
+  const int k = id - (kChangeCodeFirst - 1);
+  switch (ctx.st.cardType) {
+    case 160:
+    case 162: changeCode1604(ctx, changeIndex1604(id)); return;
+    case 33: {
+      // The AT88SC102 has erase codes of zones 1 and 2 only (k = 5, 6).
+      const int zone = k - 4;
+      if (zone != 1 && zone != 2) break;
+      const int digits = zone == 2 ? 8 : 12;
+      const auto bytes = askNewCode(ctx, digits);
+      if (!bytes) return;
+      reportChange(ctx, ctx.drv.IC_ChangeAZPass_102(ctx.st.readerHandle, static_cast<short>(zone), bytes->data()));
+      return;
+    }
+    default: break;
+  }
+  reportStatus(ctx, text::kNoFunctionStatus);
+}
+
+}  // namespace security

@@ -1,0 +1,156 @@
+#include "security/at88_verify_commands.h"
+
+#include "security/at88_calls.h"
+#include "security/counter_check.h"
+#include "security/hex_digits.h"
+#include "security/password_frame.h"
+#include "view/app_state.h"
+#include "view/read_command.h"
+#include "view/view_painter.h"
+
+namespace security {
+
+namespace {
+
+// Dialog, length rule and digits; the typed code when all passed.
+std::optional<std::string> askCode(ViewContext& ctx, int digits) {
+  auto code = askPassword(ctx);
+  if (!code) return std::nullopt;
+  if (!checkLength(ctx, *code, digits) || !checkHexDigits(ctx, *code)) return std::nullopt;
+  return code;
+}
+
+// Length rule and digits of a code already typed.
+bool codeIsWellFormed(ViewContext& ctx, const std::string& code, int digits) {
+  return checkLength(ctx, code, digits) && checkHexDigits(ctx, code);
+}
+
+void reportCheck(ViewContext& ctx, short result, const char* rejection) {
+  if (result == 0)
+    reportStatus(ctx, text::kSuccess);
+  else
+    beepThenErrorBox(ctx, rejection);
+}
+
+// The card read command, as if the operator had chosen it, then success.
+void rereadAndReportSuccess(ViewContext& ctx) {
+  runReadCommand(ctx);
+  reportStatus(ctx, text::kSuccess);
+}
+
+int eraseZoneOf(int id) {
+  switch (id) {
+    case kVerifyEraseCodeZone1: return 1;
+    case kVerifyEraseCodeZone2: return 2;
+    case kVerifyEraseCodeZone3: return 3;
+    case kVerifyEraseCodeZone4: return 4;
+    default: return 0;
+  }
+}
+
+// Pattern P4: an erase code of the AT88SC1604/1604B.
+void verifyEraseCode1604(ViewContext& ctx, int zone) {
+  const At88Calls calls = at88CallsFor(ctx.drv, ctx.st.cardType);
+  const int handle = ctx.st.readerHandle;
+  const short index = eraseCodeIndex(zone);
+  if (!counterCheck(ctx, [&] { return calls.readCount(handle, index); }, text::kZoneLocked)) return;
+  const auto code = askCode(ctx, 4);
+  if (!code) return;
+  const auto bytes = ParseHexPairs(*code, 2);
+  reportCheck(ctx, calls.checkPass(handle, index, bytes.data()), zone == 1 ? "错误：错误密码！" : text::kWrongPassword);
+}
+
+// Pattern P5: an erase code of the AT88SC102, then the erase of its zone.
+void verifyEraseCode102(ViewContext& ctx, int zone) {
+  const int digits = zone == 1 ? 12 : 8;
+  const auto code = askCode(ctx, digits);
+  if (!code) return;
+  const auto bytes = ParseHexPairs(*code, digits / 2);
+  const int handle = ctx.st.readerHandle;
+  if (ctx.drv.IC_CheckAZPass_102(handle, static_cast<short>(zone), bytes.data()) != 0) {
+    beepThenErrorBox(ctx, text::kWrongPassword);
+    return;
+  }
+  const EraseRange range = eraseRange102(zone);
+  if (ctx.drv.IC_Erase_102(handle, range.address, range.length) < 0) {
+    reportStatus(ctx, text::kFailure);
+    return;
+  }
+  rereadAndReportSuccess(ctx);
+}
+
+}  // namespace
+
+EraseRange eraseRange102(int zone) {
+  // Zone 2 is erased whole (93-155); the zone-1 erase starts at 24 and leaves
+  // the zone's first byte 23 as it is.
+  return zone == 1 ? EraseRange{24, 62} : EraseRange{93, 63};
+}
+
+// Pattern P1.
+void verifyUserCode102(ViewContext& ctx) {
+  const int handle = ctx.st.readerHandle;
+  if (!counterCheck(ctx, [&] { return ctx.drv.IC_ReadCount_102(handle); }, text::kCardLocked)) return;
+  const auto code = askCode(ctx, 4);
+  if (!code) return;
+  const auto bytes = PackHexDigits(*code, 4);
+  if (ctx.drv.IC_CheckPass_102(handle, bytes.data()) == 0)
+    rereadAndReportSuccess(ctx);
+  else
+    beepThenErrorBox(ctx, text::kWrongPassword);
+}
+
+// Pattern P2: the dialog comes before the counter check.
+void verifyUserCode1604(ViewContext& ctx) {
+  const auto code = askPassword(ctx);
+  if (!code) return;
+  const At88Calls calls = at88CallsFor(ctx.drv, ctx.st.cardType);
+  const int handle = ctx.st.readerHandle;
+  if (!counterCheck(ctx, [&] { return calls.readCount(handle, kUserCodeIndex); }, text::kCardLocked)) return;
+  if (!codeIsWellFormed(ctx, *code, 4)) return;
+  const auto bytes = PackHexDigits(*code, 4);
+  reportCheck(ctx, calls.checkPass(handle, kUserCodeIndex, bytes.data()), text::kWrongPassword);
+}
+
+// Pattern P3 for 160/162; no counter is read.
+void verifyZoneCode(ViewContext& ctx, int id) {
+  openPasswordCommand(ctx, kVerifyBlanking);
+  const int zone = id - (kVerifyZoneCodeFirst - 1);
+  switch (ctx.st.cardType) {
+    case 160:
+    case 162: {
+      const auto code = askCode(ctx, 4);
+      if (!code) return;
+      const At88Calls calls = at88CallsFor(ctx.drv, ctx.st.cardType);
+      const auto bytes = ParseHexPairs(*code, 2);
+      reportCheck(ctx, calls.checkPass(ctx.st.readerHandle, zoneCodeIndex(zone), bytes.data()), text::kWrongPassword);
+      break;
+    }
+    case 8:
+    case 34: break;
+    default: errorBox(ctx, text::kNoFunction); break;
+  }
+}
+
+void verifyEraseCode(ViewContext& ctx, int id) {
+  openPasswordCommand(ctx, kEraseBlanking);
+  const int zone = eraseZoneOf(id);
+  switch (ctx.st.cardType) {
+    case 160:
+    case 162: verifyEraseCode1604(ctx, zone); return;
+    case 33:
+      if (zone == 1 || zone == 2) {
+        verifyEraseCode102(ctx, zone);
+        return;
+      }
+      break;
+    case 8:
+    case 34:
+      if (zone != 4) return;
+      break;
+    default: break;
+  }
+  errorBox(ctx, text::kNoFunction);
+}
+
+}  // namespace security

@@ -1,0 +1,75 @@
+#include "security/crypto_password_commands.h"
+
+#include "security/secret_code_dlg.h"
+#include "view/app_state.h"
+
+namespace security {
+
+namespace {
+
+constexpr int kAt88sc153 = 209;
+
+using PasswordCall = short (*)(const DriverTable&, int handle, short set, const char* hex);
+
+struct CryptoCommand {
+  int id;
+  int mode;
+  bool securityCode;  // the set is fixed: the card's highest
+  PasswordCall call;
+  const char* caption;
+  const char* success;
+  const char* failure;
+};
+
+const CryptoCommand kCommands[] = {
+    {32834, CSecretCodeDlg::kVerifyRead, false,
+     [](const DriverTable& d, int h, short s, const char* p) { return d.IC_CheckRPassword_Hex(h, s, p); },
+     "校验读密码", "校验读密码成功", "校验读密码失败"},
+    {32835, CSecretCodeDlg::kVerifyWrite, false,
+     [](const DriverTable& d, int h, short s, const char* p) { return d.IC_CheckWPassword_Hex(h, s, p); },
+     "校验写密码", "校验写密码成功", "校验写密码失败"},
+    {32836, CSecretCodeDlg::kVerifySecurityCode, true,
+     [](const DriverTable& d, int h, short s, const char* p) { return d.IC_CheckWPassword_Hex(h, s, p); },
+     "校验安全代码", "校验安全代码成功", "校验安全代码失败"},
+    {32837, CSecretCodeDlg::kChangeRead, false,
+     [](const DriverTable& d, int h, short s, const char* p) { return d.IC_ChangeRPassword_Hex(h, s, p); },
+     "改写读密码", "改写读密码成功", "改写读密码失败"},
+    {32838, CSecretCodeDlg::kChangeWrite, false,
+     [](const DriverTable& d, int h, short s, const char* p) { return d.IC_ChangeWPassword_Hex(h, s, p); },
+     "改写写密码", "改写写密码成功", "改写写密码失败"},
+    {32839, CSecretCodeDlg::kChangeSecurityCode, true,
+     [](const DriverTable& d, int h, short s, const char* p) { return d.IC_ChangeWPassword_Hex(h, s, p); },
+     "改写安全代码", "改写安全代码成功", "改写安全代码失败"},
+};
+
+const CryptoCommand* findCommand(int id) {
+  for (const auto& c : kCommands)
+    if (c.id == id) return &c;
+  return nullptr;
+}
+
+}  // namespace
+
+void runCryptoPasswordCommand(ViewContext& ctx, RememberedSet& remembered, int id) {
+  const CryptoCommand* command = findCommand(id);
+  if (!command) return;
+  const bool is153 = ctx.st.cardType == kAt88sc153;
+
+  CSecretCodeDlg dlg(ctx.drv);
+  dlg.m_reader = ctx.st.readerHandle;
+  dlg.m_mode = command->mode;
+  if (command->securityCode) {
+    dlg.m_set = is153 ? 1 : 7;
+  } else {
+    dlg.m_set = remembered.set;
+    dlg.m_setLabel = is153 ? "密码套(0-1):" : "密码套(0-7):";
+  }
+  if (ctx.dialogs.runModal(dlg) != port::mb::kIdOk) return;
+  if (!command->securityCode) remembered.set = dlg.m_set;
+
+  const std::string password = dlg.m_password.substr(0, CSecretCodeDlg::kPasswordLength);
+  const short result = command->call(ctx.drv, ctx.st.readerHandle, static_cast<short>(dlg.m_set), password.c_str());
+  ctx.shell.messageBox(result == 0 ? command->success : command->failure, command->caption, port::mb::kOk);
+}
+
+}  // namespace security

@@ -1,0 +1,22 @@
+#include "security/fuse_command.h"
+
+#include "security/password_frame.h"
+#include "view/app_state.h"
+
+namespace security {
+
+void blowPersonalisationFuse(ViewContext& ctx) {
+  // Only the status lines are blanked: the edit mode and the view stay.
+  blankStatus(ctx, kEraseBlanking);
+  pelox::IC_Fuse_102_fn fuse = nullptr;
+  switch (ctx.st.cardType) {
+    case 33: fuse = ctx.drv.IC_Fuse_102; break;
+    case 160: fuse = ctx.drv.IC_Fuse_1604; break;
+    case 162: fuse = ctx.drv.IC_Fuse_1604B; break;
+    default: return;
+  }
+  if (ctx.shell.messageBox("此导致此卡个人化？", "个人化确认", port::mb::kOkCancel) != port::mb::kIdOk) return;
+  reportStatus(ctx, fuse(ctx.st.readerHandle) == 0 ? text::kSuccess : text::kFailure);
+}
+
+}  // namespace security

@@ -1,0 +1,121 @@
+#include "security/secret_code_dlg.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <optional>
+
+#include "view/view_context.h"
+
+namespace {
+
+constexpr const char* kCounterLabel = "当前密码错误计数器：";
+constexpr unsigned kWarning = port::mb::kOk | port::mb::kIconExclamation;
+
+// A signed decimal integer with optional blanks around it, as the data
+// exchange of an integer field reads it.
+std::optional<int> parseInteger(const std::string& text) {
+  const char* begin = text.c_str();
+  char* end = nullptr;
+  errno = 0;
+  const long value = std::strtol(begin, &end, 10);
+  if (end == begin || errno == ERANGE || value < INT_MIN || value > INT_MAX) return std::nullopt;
+  for (const char* p = end; *p; ++p)
+    if (*p != ' ' && *p != '\t') return std::nullopt;
+  // strtol skipped the leading blanks; a text of blanks only has no digits.
+  bool digit = false;
+  for (const char* p = begin; p != end; ++p) digit = digit || (*p >= '0' && *p <= '9');
+  if (!digit) return std::nullopt;
+  return static_cast<int>(value);
+}
+
+}  // namespace
+
+const char* secretCodeCaption(int mode) {
+  switch (mode) {
+    case CSecretCodeDlg::kVerifyRead: return "校验读密码";
+    case CSecretCodeDlg::kVerifyWrite: return "校验写密码";
+    case CSecretCodeDlg::kVerifySecurityCode: return "校验安全代码";
+    case CSecretCodeDlg::kChangeRead: return "修改读密码";
+    case CSecretCodeDlg::kChangeWrite: return "修改写密码";
+    case CSecretCodeDlg::kChangeSecurityCode: return "修改安全代码";
+    default: return "密码操作";
+  }
+}
+
+bool CSecretCodeDlg::exchangeFromControls(port::DialogControls& c) {
+  m_password = c.text(kPasswordEdit);
+  const auto set = parseInteger(c.text(kSetEdit));
+  if (!set) {
+    c.messageBox("Please enter an integer.", kAppTitle, kWarning);
+    c.setFocus(kSetEdit);
+    c.selectAll(kSetEdit);
+    return false;
+  }
+  m_set = *set;
+  return true;
+}
+
+void CSecretCodeDlg::showCounter(port::DialogControls& c) {
+  const auto set = static_cast<unsigned char>(m_set);
+  const bool readPassword = m_mode == kVerifyRead || m_mode == kChangeRead;
+  const short n = readPassword ? drv_.IC_ReadRPasswordCount(m_reader, set) : drv_.IC_ReadWPasswordCount(m_reader, set);
+  std::string line = kCounterLabel;
+  if (n >= 0) line += std::to_string(n);
+  c.setText(kCounterLine, line);
+}
+
+bool CSecretCodeDlg::onInit(port::DialogControls& c) {
+  c.setText(kSetEdit, std::to_string(m_set));
+  c.setText(kPasswordEdit, m_password);
+  c.limitText(kPasswordEdit, kPasswordLength);
+  c.setText(kSetLabel, m_setLabel);
+  c.setCaption(secretCodeCaption(m_mode));
+  if (m_mode == kVerifySecurityCode || m_mode == kChangeSecurityCode) {
+    // The security code's set is fixed.
+    c.show(kSetLabel, false);
+    c.show(kSetEdit, false);
+  }
+  showCounter(c);
+  return true;
+}
+
+void CSecretCodeDlg::onCommand(port::DialogControls& c, int id, int code) {
+  if (id == kSetEdit && code == port::notify::kEditChange) {
+    onSetChanged(c);
+    return;
+  }
+  port::Dialog::onCommand(c, id, code);
+}
+
+void CSecretCodeDlg::onSetChanged(port::DialogControls& c) {
+  exchangeFromControls(c);  // on a non-integer m_set keeps its value
+  if (m_set > 7 || m_set < 0) {
+    c.messageBox("输入错误！", kAppTitle, kWarning);
+    c.selectAll(kSetEdit);
+    return;
+  }
+  showCounter(c);
+}
+
+void CSecretCodeDlg::onOK(port::DialogControls& c) {
+  // A set field that is not a number keeps the dialog open: the command
+  // must not run on a set the field does not show.
+  if (!exchangeFromControls(c)) return;
+  // The driver takes the set as a 16-bit number: a set that does not fit
+  // would reach it cut to another set's number.
+  if (m_set > SHRT_MAX || m_set < SHRT_MIN) {
+    c.messageBox("输入错误！", kAppTitle, kWarning);
+    c.selectAll(kSetEdit);
+    return;
+  }
+  if (m_password.size() != static_cast<std::size_t>(kPasswordLength)) {
+    c.messageBox("长度错误！", kAppTitle, kWarning);
+    return;
+  }
+  if (m_password.find_first_of("GHIJKLMNOPQRSTUVWXYZ") != std::string::npos) {
+    c.messageBox("输入数据在0-F之间！", kAppTitle, kWarning);
+    return;
+  }
+  c.end(port::mb::kIdOk);
+}
