@@ -207,8 +207,9 @@ TEST_F(CpuConsole, PowerDownReportsOnlyFailure) {
 }
 
 TEST_F(CpuConsole, ParameterButtonPassesSlotProtocolAndTime) {
-  c->type(1035, "1");
-  c->type(1034, "200");
+  // Hidden edits: nothing but the program can fill them.
+  c->setText(1035, "1");
+  c->setText(1034, "200");
   dlg.onCommand(*c, CCpuCardDlg::kParamButton, port::notify::kClicked);
   drv.results("IC_SetCpuPara", {5});
   dlg.onCommand(*c, CCpuCardDlg::kParamButton, port::notify::kClicked);
@@ -219,7 +220,7 @@ TEST_F(CpuConsole, ParameterButtonPassesSlotProtocolAndTime) {
 }
 
 TEST_F(CpuConsole, ParameterOutOfByteRangeIsRefusedUncalled) {
-  c->type(1034, "256");
+  c->setText(1034, "256");
   dlg.onCommand(*c, CCpuCardDlg::kParamButton, port::notify::kClicked);
   EXPECT_EQ(drv.count("IC_SetCpuPara"), 0);
   EXPECT_EQ(ui.log.boxes(),

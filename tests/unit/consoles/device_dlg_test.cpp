@@ -176,6 +176,15 @@ TEST_F(DeviceDialog, RightDoubleClickInTheCornerRevealsThePageButton) {
   EXPECT_EQ(c->result, port::mb::kIdOk);
 }
 
+TEST_F(DeviceDialog, OkWhileThePageButtonIsHiddenDoesNothing) {
+  dlg.onCommand(*c, port::mb::kIdOk, port::notify::kClicked);
+  EXPECT_FALSE(c->ended);
+  c->rightDoubleClick({0, 0});
+  dlg.onCommand(*c, port::mb::kIdOk, port::notify::kClicked);
+  EXPECT_TRUE(c->ended);
+  EXPECT_EQ(c->result, port::mb::kIdOk);
+}
+
 struct DeviceCommand : ::testing::Test {
   fake::FakeUi ui;
   fake::ScriptedDriver drv;
@@ -221,10 +230,7 @@ TEST_F(DeviceCommand, PageModeButtonSelects24C16AndSetsThePageMode) {
 }
 
 TEST_F(DeviceCommand, ClosingWithoutThePageButtonChangesNothing) {
-  ui.dialogs.scripts.push_back([](fake::FakeControls& c) {
-    c.click(1);  // still hidden: does nothing
-    c.click(2);
-  });
+  ui.dialogs.scripts.push_back([](fake::FakeControls& c) { c.click(2); });
   view->onCommand(kCmdDeviceDialog);
   EXPECT_EQ(ui.dialogs.opened, (std::vector<int>{146}));
   EXPECT_EQ(st.cardType, 17);
