@@ -34,7 +34,7 @@ xvfb_start() {
 }
 
 wine_prepare() {
-  local stamp="$WINEPREFIX/.demo-fonts"
+  local stamp="$WINEPREFIX/.demo-fonts-2"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     $WINE wineboot -i >/dev/null 2>&1 || true
@@ -45,7 +45,7 @@ wine_prepare() {
     local reg
     reg=$(mktemp --suffix=.reg)
     {
-      printf 'REGEDIT4\r\n\r\n'
+      printf 'Windows Registry Editor Version 5.00\r\n\r\n'
       printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
       for f in "SimSun" "宋体" "NSimSun" "新宋体" "MS Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma" "Microsoft Sans Serif"; do
         printf '"%s"="%s"\r\n' "$f" "$font"
@@ -58,7 +58,11 @@ wine_prepare() {
       for f in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "MS Sans Serif" "System" "Fixedsys"; do
         printf '"%s"=hex(7):%s\r\n' "$f" "$(printf 'wqy-microhei.ttc,WenQuanYi Micro Hei\0\0' | iconv -t UTF-16LE | od -An -tx1 | tr -s ' \n' ',' | sed 's/^,//;s/,$//')"
       done
-    } | iconv -f UTF-8 -t UTF-8 >"$reg"
+    } >"$reg.utf8"
+    # A Unicode (UTF-16LE with BOM) registry file keeps the Chinese font
+    # names intact; an ANSI REGEDIT4 file would garble them.
+    { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$reg.utf8"; } >"$reg"
+    rm -f "$reg.utf8"
     $WINE regedit "$reg" >/dev/null 2>&1 || true
     wineserver -w || true
     rm -f "$reg"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "reader/driver.h"
+#include "sim/config.h"
 
 namespace sim {
 
@@ -31,6 +32,9 @@ struct TestReader {
   // The card's whole state in the state-file text format: equal texts mean
   // byte-for-byte equal cards (memory, protection, codes, counters, fuses).
   static std::string stateText();
+  // Fault switches, as under [faults] in the INI file; call counts start
+  // again from here.
+  static void setFaults(const Faults& faults);
 };
 
 }  // namespace sim

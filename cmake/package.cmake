@@ -1,0 +1,24 @@
+# The Windows package: a zip of the release with the help file, a README for
+# Windows users, and the simulated reader in a folder of its own.
+set(PKG_DIR ${CMAKE_BINARY_DIR}/package/PeloxDemo)
+set(PKG_ZIP ${CMAKE_BINARY_DIR}/PeloxDemo-${CMAKE_SYSTEM_PROCESSOR}.zip)
+set(PKG_DEPENDS Demo help_file)
+set(PKG_SIM_COMMANDS)
+if(TARGET pelox)
+  list(APPEND PKG_DEPENDS pelox)
+  set(PKG_SIM_COMMANDS
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PKG_DIR}/simulator
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:pelox> ${PKG_DIR}/simulator/
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/sim/pelox-sim.ini ${PKG_DIR}/simulator/)
+endif()
+add_custom_command(
+  OUTPUT ${PKG_ZIP}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/package
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${PKG_DIR}
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Demo> ${CMAKE_BINARY_DIR}/bin/KVhelp.chm ${PKG_DIR}/
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/docs/windows/README-Windows.txt ${PKG_DIR}/
+  ${PKG_SIM_COMMANDS}
+  COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/package ${CMAKE_COMMAND} -E tar cf ${PKG_ZIP} --format=zip PeloxDemo
+  DEPENDS ${PKG_DEPENDS} ${CMAKE_SOURCE_DIR}/docs/windows/README-Windows.txt
+  COMMENT "Packing ${PKG_ZIP}")
+add_custom_target(package_zip ALL DEPENDS ${PKG_ZIP})

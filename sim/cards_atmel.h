@@ -1,0 +1,104 @@
+// Atmel secure memory cards: AT88SC102 (type 32) and AT88SC1604 / 1604B
+// (type 160), laid out as the program's memory maps show them.
+#pragma once
+
+#include <array>
+
+#include "sim/card.h"
+
+namespace sim {
+
+// What a byte of these cards is, for writes.
+enum class ByteKind {
+  Fixed,    // manufacturer bytes: never change
+  Issuer,   // writable with the user code until the card is personalised
+  User,     // writable with the user code (or the byte's zone code)
+  System,   // codes and counters: only their own commands change them
+  Test,     // always writable: the detection probe writes here
+};
+
+// Shared rules of the code-protected memory cards.
+class CodedCard : public Card {
+ public:
+  using Card::Card;
+  std::vector<Field> fields() override;
+  std::size_t size() const override { return memory_.size(); }
+  std::uint8_t look(std::size_t address) const override;
+  short write(int address, int length, const std::uint8_t* data) override;
+  Bytes rawMemory() const override { return memory_; }
+  void setRawMemory(std::size_t address, const Bytes& bytes) override;
+  void powerOff() override { presented_.fill(false); }
+  bool personalised() const { return personalised_ != 0; }
+  short blowFuse();
+
+ protected:
+  struct Code {
+    int address = -1;   // first of its bytes in memory
+    int length = 0;
+    int counter = -1;   // address of its counter byte, or -(1 + slot) in hiddenCounters_
+    int attempts = 8;   // attempts of a fresh card
+  };
+  // Index of a code slot (user code 0, ...), meaning depends on the card.
+  virtual const Code* code(int index) const = 0;
+  virtual ByteKind kindOf(std::size_t address) const = 0;
+  // The zone code whose presentation opens this user byte (0 = none but the user code).
+  virtual int zoneCodeOf(std::size_t) const { return 0; }
+
+  int counterBits(const Code& c) const;
+  void setCounterBits(const Code& c, int bits);
+  short check(int index, const std::uint8_t* code);
+  short change(int index, const std::uint8_t* code);
+  short count(int index) const;
+  bool isPresented(int index) const { return index >= 0 && index < 16 && presented_[static_cast<std::size_t>(index)]; }
+  bool hidden(std::size_t address) const;
+
+  Bytes memory_;
+  Bytes hiddenCounters_;  // counters the memory map has no byte for
+  int personalised_ = 0;
+  std::array<bool, 16> presented_{};
+};
+
+class At102Card : public CodedCard {
+ public:
+  At102Card();
+  bool speaks(int driverType) const override { return driverType == 32; }
+  short checkUser(const std::uint8_t* c) { return check(0, c); }
+  short changeUser(const std::uint8_t* c) { return change(0, c); }
+  short userCount() const { return count(0); }
+  // Erase keys of application zones 1 (6 bytes) and 2 (4 bytes).
+  short checkEraseKey(int zone, const std::uint8_t* key);
+  short changeEraseKey(int zone, const std::uint8_t* key);
+  short erase(int address, int length);
+  int eraseCounterLeft() const;  // zone-2 erases left
+
+ protected:
+  const Code* code(int index) const override;
+  ByteKind kindOf(std::size_t address) const override;
+};
+
+class At1604Card : public CodedCard {
+ public:
+  explicit At1604Card(bool variantB);
+  bool variantB() const { return variantB_; }
+  bool speaks(int driverType) const override { return driverType == 160; }
+  // Index 0 user code, 1..4 zone codes, 11..14 erase codes.
+  short checkCode(int index, const std::uint8_t* c) { return check(index, c); }
+  short changeCode(int index, const std::uint8_t* c) { return change(index, c); }
+  short codeCount(int index) const { return count(index); }
+  // Bytes of zone z (1..4): its code, counters and application zone.
+  struct Zone {
+    int code, codeCounter, erase, eraseCounter, first, last;
+  };
+
+ protected:
+  const Code* code(int index) const override;
+  ByteKind kindOf(std::size_t address) const override;
+  int zoneCodeOf(std::size_t address) const override;
+
+ private:
+  const Zone& zone(int z) const;  // z = 1..4
+  bool variantB_;
+  std::array<Code, 15> codes_{};
+};
+
+}  // namespace sim
