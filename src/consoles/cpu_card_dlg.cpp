@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "consoles/console_exchange.h"
+#include "platform/ddx.h"
 #include "view/view_context.h"
 
 namespace {
@@ -23,6 +23,24 @@ void showErrorCode(port::DialogControls& c, short result) {
 
 void plainBox(port::DialogControls& c, const char* text) { c.messageBox(text, kAppTitle, port::mb::kOk); }
 
+// A byte field, 0 to 255. Text that is no number at all gets the range
+// message too, as every byte field does.
+bool exchangeByte(ddx::Exchange& dx, port::DialogControls& c, int id, std::uint8_t& value) {
+  if (dx.failed()) return false;
+  if (dx.saving() && !ddx::parseInt(c.text(id))) {
+    c.messageBox(ddx::format(ddx::kIntegerBetween, "0", "255"), ddx::kDefaultCaption,
+                 port::mb::kOk | port::mb::kIconExclamation);
+    c.setFocus(id);
+    c.selectAll(id);
+    return false;
+  }
+  int v = value;
+  dx.integerRange(id, v, 0, 255);
+  if (dx.failed()) return false;
+  value = static_cast<std::uint8_t>(v);
+  return true;
+}
+
 }  // namespace
 
 std::string upperHex(const std::uint8_t* bytes, std::size_t count) {
@@ -37,9 +55,9 @@ std::string upperHex(const std::uint8_t* bytes, std::size_t count) {
 }
 
 bool CCpuCardDlg::exchange(port::DialogControls& c, bool save) {
-  consoles::exchangeRadio(c, kSlotRadioFirst, kSlotRadioLast, m_slot, save);
-  if (!consoles::exchangeByte(c, kProtocolEdit, m_protocol, save)) return false;
-  return consoles::exchangeByte(c, kTimeParamEdit, m_timeParam, save);
+  ddx::Exchange dx(c, save ? ddx::Direction::Save : ddx::Direction::Load);
+  dx.radio({1029, 1030, 1031, 1032}, m_slot);
+  return exchangeByte(dx, c, kProtocolEdit, m_protocol) && exchangeByte(dx, c, kTimeParamEdit, m_timeParam);
 }
 
 bool CCpuCardDlg::onInit(port::DialogControls& c) {

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstring>
 
-#include "consoles/console_exchange.h"
+#include "platform/ddx.h"
 #include "view/view_context.h"
 
 namespace {
@@ -17,10 +17,12 @@ void plainBox(port::DialogControls& c, const char* text) { c.messageBox(text, kA
 }  // namespace
 
 bool CDeviceDlg::exchange(port::DialogControls& c, bool save) {
-  return consoles::exchangeInt(c, kBeepTimeEdit, m_beepTime, save) &&
-         consoles::exchangeUnsigned(c, kStartEdit, m_start, save) &&
-         consoles::exchangeUnsigned(c, kLengthEdit, m_length, save) &&
-         consoles::exchangeText(c, kDataEdit, m_data, save);
+  ddx::Exchange dx(c, save ? ddx::Direction::Save : ddx::Direction::Load);
+  dx.integer(kBeepTimeEdit, m_beepTime);
+  dx.unsignedInteger(kStartEdit, m_start);
+  dx.unsignedInteger(kLengthEdit, m_length);
+  dx.text(kDataEdit, m_data);
+  return dx.ok();
 }
 
 bool CDeviceDlg::onInit(port::DialogControls& c) {

@@ -37,9 +37,9 @@ class CDeviceDlg : public port::Dialog {
   void onOK(port::DialogControls& c) override;
   void onMouse(port::DialogControls& c, int message, port::Point p) override;
 
-  std::int32_t m_beepTime = 20;
-  std::uint32_t m_start = 0;
-  std::uint32_t m_length = 10;
+  int m_beepTime = 20;
+  unsigned m_start = 0;
+  unsigned m_length = 10;
   std::string m_data;
   int m_reader = 0;
 

@@ -220,12 +220,16 @@ TEST_F(CpuConsole, ParameterButtonPassesSlotProtocolAndTime) {
 }
 
 TEST_F(CpuConsole, ParameterOutOfByteRangeIsRefusedUncalled) {
-  c->setText(1034, "256");
-  dlg.onCommand(*c, CCpuCardDlg::kParamButton, port::notify::kClicked);
+  for (const char* typed : {"256", "-1", "abc", ""}) {
+    ui.log.clear();
+    c->setText(1034, typed);
+    dlg.onCommand(*c, CCpuCardDlg::kParamButton, port::notify::kClicked);
+    EXPECT_EQ(ui.log.boxes(),
+              (std::vector<std::string>{std::string(kAppTitle) + "|Please enter an integer between 0 and 255."}))
+        << typed;
+    EXPECT_EQ(c->focus, 1034) << typed;
+  }
   EXPECT_EQ(drv.count("IC_SetCpuPara"), 0);
-  EXPECT_EQ(ui.log.boxes(),
-            (std::vector<std::string>{std::string(kAppTitle) + "|Please enter an integer between 0 and 255."}));
-  EXPECT_EQ(c->focus, 1034);
 }
 
 }  // namespace
