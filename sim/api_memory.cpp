@@ -47,7 +47,7 @@ short writeI2c(Reader& r, Card& card, short address, short length, const unsigne
 }  // namespace
 
 short PELOX_API IC_Read(int handle, short address, short length, unsigned char* out) {
-  return cardCall("IC_Read", handle, [&](Reader& r, Card& card) -> short {
+  return readCall("IC_Read", handle, [&](Reader& r, Card& card) -> short {
     if (badBuffer(length, out)) return err::kParam;
     if (r.driverType() == 253) return identification(r, address, length, out);
     if (card.speaks(r.driverType())) return card.read(address, length, out);
@@ -89,7 +89,7 @@ short pagedWrite(Reader& r, Card& card, std::size_t pageSize, short page, short 
 }  // namespace
 
 short PELOX_API IC_DirectRead(int handle, short page, short address, short length, unsigned char* out) {
-  return cardCall("IC_DirectRead", handle, [&](Reader& r, Card& card) { return pagedRead(r, card, 264, page, address, length, out); });
+  return readCall("IC_DirectRead", handle, [&](Reader& r, Card& card) { return pagedRead(r, card, 264, page, address, length, out); });
 }
 
 short PELOX_API IC_DirectWrite(int handle, short page, short address, short length, const unsigned char* data) {
@@ -97,7 +97,7 @@ short PELOX_API IC_DirectWrite(int handle, short page, short address, short leng
 }
 
 short PELOX_API IC_Read_1101(int handle, short page, short address, short length, unsigned char* out) {
-  return cardCall("IC_Read_1101", handle, [&](Reader& r, Card& card) { return pagedRead(r, card, 1024, page, address, length, out); });
+  return readCall("IC_Read_1101", handle, [&](Reader& r, Card& card) { return pagedRead(r, card, 1024, page, address, length, out); });
 }
 
 short PELOX_API IC_Write_1101(int handle, short page, short address, short length, const unsigned char* data) {
@@ -105,7 +105,7 @@ short PELOX_API IC_Write_1101(int handle, short page, short address, short lengt
 }
 
 short PELOX_API IC_ReadWithProtection(int handle, short address, short length, unsigned char* out) {
-  return cardCall("IC_ReadWithProtection", handle, [&](Reader& r, Card& card) -> short {
+  return readCall("IC_ReadWithProtection", handle, [&](Reader& r, Card& card) -> short {
     if (badBuffer(length, out)) return err::kParam;
     // The data bytes, then one flag per byte (0 = protected).
     auto* sle = own<SleCard>(r, card);
@@ -128,7 +128,7 @@ short PELOX_API IC_WriteWithProtection(int handle, short address, short length, 
 }
 
 short PELOX_API IC_ReadProtection(int handle, short address, short length, unsigned char* out) {
-  return cardCall("IC_ReadProtection", handle, [&](Reader& r, Card& card) -> short {
+  return readCall("IC_ReadProtection", handle, [&](Reader& r, Card& card) -> short {
     if (badBuffer(length, out)) return err::kParam;
     auto* sle = own<SleCard>(r, card);
     if (sle == nullptr) return err::kProtocol;
@@ -152,7 +152,7 @@ short PELOX_API IC_SetUserZone(int handle, short zone) {
 }
 
 short PELOX_API IC_ReadUserZone(int handle, short address, short length, unsigned char* out) {
-  return cardCall("IC_ReadUserZone", handle, [&](Reader& r, Card& card) -> short {
+  return readCall("IC_ReadUserZone", handle, [&](Reader& r, Card& card) -> short {
     if (badBuffer(length, out)) return err::kParam;
     auto* crypto = own<CryptoCard>(r, card);
     if (crypto) return crypto->readZone(address, length, out);
@@ -185,7 +185,7 @@ short configRead(Reader& r, Card& card, short address, short length, unsigned ch
 }  // namespace
 
 short PELOX_API IC_ReadConfigZone(int handle, short address, short length, unsigned char* out) {
-  return cardCall("IC_ReadConfigZone", handle, [&](Reader& r, Card& card) { return configRead(r, card, address, length, out); });
+  return readCall("IC_ReadConfigZone", handle, [&](Reader& r, Card& card) { return configRead(r, card, address, length, out); });
 }
 
 short PELOX_API IC_WriteConfigZone(int handle, short address, short length, const unsigned char* data) {
@@ -197,7 +197,7 @@ short PELOX_API IC_WriteConfigZone(int handle, short address, short length, cons
 }
 
 short PELOX_API IC_ReadConfigZone_Hex(int handle, short address, short length, char* hexOut) {
-  return cardCall("IC_ReadConfigZone_Hex", handle, [&](Reader& r, Card& card) -> short {
+  return readCall("IC_ReadConfigZone_Hex", handle, [&](Reader& r, Card& card) -> short {
     if (length < 0 || hexOut == nullptr) return err::kParam;
     Bytes bytes(static_cast<std::size_t>(length));
     if (short e = configRead(r, card, address, length, bytes.data()); e != err::kOk) return e;

@@ -21,11 +21,14 @@ At1604Card* at1604(Card& card, bool variantB) {
 }
 
 template <class T, class F>
-short onFamily(const char* name, int handle, T* (*pick)(Card&), F&& body) {
-  return cardCall(name, handle, [&](Reader&, Card& card) -> short {
-    T* c = pick(card);
-    return c ? body(*c) : err::kNoFunction;
-  });
+short onFamily(const char* name, int handle, T* (*pick)(Card&), F&& body, bool mayChange = true) {
+  return cardCall(
+      name, handle,
+      [&](Reader&, Card& card) -> short {
+        T* c = pick(card);
+        return c ? body(*c) : err::kNoFunction;
+      },
+      mayChange);
 }
 
 SleCard* sle4442(Card& c) { return sle(c, false); }
@@ -62,10 +65,10 @@ short PELOX_API IC_ChangePass_SLE4428(int handle, const unsigned char* code) {
   return onFamily("IC_ChangePass_SLE4428", handle, sle4428, [&](SleCard& c) { return c.changePass(code); });
 }
 short PELOX_API IC_ReadCount_SLE4442(int handle) {
-  return onFamily("IC_ReadCount_SLE4442", handle, sle4442, [](SleCard& c) { return static_cast<short>(c.attempts()); });
+  return onFamily("IC_ReadCount_SLE4442", handle, sle4442, [](SleCard& c) { return static_cast<short>(c.attempts()); }, false);
 }
 short PELOX_API IC_ReadCount_SLE4428(int handle) {
-  return onFamily("IC_ReadCount_SLE4428", handle, sle4428, [](SleCard& c) { return static_cast<short>(c.attempts()); });
+  return onFamily("IC_ReadCount_SLE4428", handle, sle4428, [](SleCard& c) { return static_cast<short>(c.attempts()); }, false);
 }
 
 // ---------------------------------------------------------------- AT88SC102
@@ -77,7 +80,7 @@ short PELOX_API IC_ChangePass_102(int handle, const unsigned char* code) {
   return onFamily("IC_ChangePass_102", handle, at102, [&](At102Card& c) { return c.changeUser(code); });
 }
 short PELOX_API IC_ReadCount_102(int handle) {
-  return onFamily("IC_ReadCount_102", handle, at102, [](At102Card& c) { return c.userCount(); });
+  return onFamily("IC_ReadCount_102", handle, at102, [](At102Card& c) { return c.userCount(); }, false);
 }
 short PELOX_API IC_CheckAZPass_102(int handle, short zone, const unsigned char* code) {
   return onFamily("IC_CheckAZPass_102", handle, at102, [&](At102Card& c) { return c.checkEraseKey(zone, code); });
@@ -110,10 +113,10 @@ short PELOX_API IC_ChangePass_1604B(int handle, short index, const unsigned char
   return onFamily("IC_ChangePass_1604B", handle, at1604b, [&](At1604Card& c) { return c.changeCode(index, code); });
 }
 short PELOX_API IC_ReadCount_1604(int handle, short index) {
-  return onFamily("IC_ReadCount_1604", handle, at1604a, [&](At1604Card& c) { return c.codeCount(index); });
+  return onFamily("IC_ReadCount_1604", handle, at1604a, [&](At1604Card& c) { return c.codeCount(index); }, false);
 }
 short PELOX_API IC_ReadCount_1604B(int handle, short index) {
-  return onFamily("IC_ReadCount_1604B", handle, at1604b, [&](At1604Card& c) { return c.codeCount(index); });
+  return onFamily("IC_ReadCount_1604B", handle, at1604b, [&](At1604Card& c) { return c.codeCount(index); }, false);
 }
 short PELOX_API IC_Fuse_1604(int handle) {
   return onFamily("IC_Fuse_1604", handle, at1604a, [](At1604Card& c) { return c.blowFuse(); });
@@ -153,13 +156,13 @@ short PELOX_API IC_ChangeWPassword_Hex(int handle, short set, const char* hex) {
   return checkPw("IC_ChangeWPassword_Hex", handle, set, hex, true, true);
 }
 short PELOX_API IC_ReadRPasswordCount(int handle, unsigned char set) {
-  return onFamily("IC_ReadRPasswordCount", handle, crypto, [&](CryptoCard& c) { return c.passwordCount(set, false); });
+  return onFamily("IC_ReadRPasswordCount", handle, crypto, [&](CryptoCard& c) { return c.passwordCount(set, false); }, false);
 }
 short PELOX_API IC_ReadWPasswordCount(int handle, unsigned char set) {
-  return onFamily("IC_ReadWPasswordCount", handle, crypto, [&](CryptoCard& c) { return c.passwordCount(set, true); });
+  return onFamily("IC_ReadWPasswordCount", handle, crypto, [&](CryptoCard& c) { return c.passwordCount(set, true); }, false);
 }
 short PELOX_API IC_ReadFuse(int handle) {
-  return onFamily("IC_ReadFuse", handle, crypto, [](CryptoCard& c) { return static_cast<short>(c.fuses()); });
+  return onFamily("IC_ReadFuse", handle, crypto, [](CryptoCard& c) { return static_cast<short>(c.fuses()); }, false);
 }
 short PELOX_API IC_WriteFuse(int handle, short which) {
   // The card blows the next fuse in its order; `which` is not consulted.
@@ -167,7 +170,7 @@ short PELOX_API IC_WriteFuse(int handle, short which) {
   return onFamily("IC_WriteFuse", handle, crypto, [](CryptoCard& c) { return c.blowNextFuse(); });
 }
 short PELOX_API IC_ReadAuthCount(int handle) {
-  return onFamily("IC_ReadAuthCount", handle, crypto, [](CryptoCard& c) { return c.authCount(); });
+  return onFamily("IC_ReadAuthCount", handle, crypto, [](CryptoCard& c) { return c.authCount(); }, false);
 }
 short PELOX_API IC_InitAuth_Hex(int handle, const char* q0) {
   auto q = block(q0);

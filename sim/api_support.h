@@ -30,14 +30,20 @@ short readerCall(const char* name, int handle, F&& body) {
 
 // A call on the inserted card; the card is saved afterwards when it changed.
 template <class F>
-short cardCall(const char* name, int handle, F&& body) {
+short cardCall(const char* name, int handle, F&& body, bool mayChange = true) {
   return readerCall(name, handle, [&](Reader& r) -> short {
     Card* card = r.card();
     if (card == nullptr) return err::kNoCard;
     short result = body(r, *card);
-    r.persist();
+    if (mayChange) r.persist();
     return result;
   });
+}
+
+// A call that only reads the card: nothing to save.
+template <class F>
+short readCall(const char* name, int handle, F&& body) {
+  return cardCall(name, handle, std::forward<F>(body), false);
 }
 
 // A call that writes card data: under the drop_writes switch a successful

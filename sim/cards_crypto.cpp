@@ -66,18 +66,30 @@ short CryptoCard::readConfig(int address, int length, std::uint8_t* out) const {
 short CryptoCard::writeConfig(int address, int length, const std::uint8_t* data) {
   if (!inRange(address, length, config_.size())) return err::kAddress;
   bool personalised = (fuses_ & 4) == 0;
+  std::size_t passwords = is1608_ ? kPasswords1608 : kPasswords153;
+  // Counters and passwords change only through their own commands, and the
+  // seed Gc is never set to the 00 it reads as: a configuration row read
+  // while they were hidden cannot overwrite them.
+  auto skipped = [&](std::size_t a, std::uint8_t value) {
+    bool gc = is1608_ && a >= 48 && a < 56;
+    return a == kAac || a >= passwords || (gc && value == 0x00);
+  };
   for (int i = 0; i < length; ++i) {
     auto a = static_cast<std::size_t>(address + i);
+    if (skipped(a, data[i])) continue;
     bool allowed;
     if (probeByte(a))
       allowed = true;
-    else if (secretByte(a))
+    else if (secretByte(a))  // Ci, Gc
       allowed = securityCode();
     else  // identification, access registers: free on a new card, then the security code, frozen by PER
       allowed = !personalised && (fuses_ == 7 || securityCode());
     if (!allowed && data[i] != config_[a]) return err::kDenied;
   }
-  for (int i = 0; i < length; ++i) config_[static_cast<std::size_t>(address + i)] = data[i];
+  for (int i = 0; i < length; ++i) {
+    auto a = static_cast<std::size_t>(address + i);
+    if (!skipped(a, data[i])) config_[a] = data[i];
+  }
   return err::kOk;
 }
 

@@ -140,7 +140,7 @@ short SleCard::write(int address, int length, const std::uint8_t* data) {
   for (int i = 0; i < length; ++i) {
     auto a = static_cast<std::size_t>(address + i);
     // A protected byte refuses the write, unless it would not change.
-    if (!systemByte(a) && protection_[a] == 0 && data[i] != memory_[a]) return err::kDenied;
+    if (!systemByte(a) && a < protection_.size() && protection_[a] == 0 && data[i] != memory_[a]) return err::kDenied;
   }
   for (int i = 0; i < length; ++i) {
     auto a = static_cast<std::size_t>(address + i);

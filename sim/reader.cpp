@@ -64,6 +64,7 @@ void Reader::loadDefaultIni() {
 void Reader::loadIni(const std::filesystem::path& ini) {
   ini_ = ini;
   iniTime_.reset();
+  cardKey_.clear();
   refreshConfig();
   if (!iniTime_) applyConfig(Config{});  // missing file: the defaults
 }
@@ -104,7 +105,9 @@ void Reader::applyConfig(Config next) {
   config_ = std::move(next);
   calls_ = functionCalls_ = 0;
   dropped_ = false;
-  if (key == cardKey_) return;  // the same card stays in the reader
+  // The same card stays in the reader; a card that was pushed out or whose
+  // state file was damaged comes back when the file is touched.
+  if (key == cardKey_ && (card_ || config_.cardType == "none")) return;
   cardKey_ = key;
   statePath_ = state;
   loadCard();

@@ -21,11 +21,14 @@ class ViewPainter {
   void setTarget(port::Surface* s);  // nullptr: back to the window
 
   // The full paint handler's drawing, in order (background, grid, captions,
-  // page total, caret information). Returns after the blank grid when
-  // `firstPaint` is set.
+  // page total, caret information; then detectResult := 4). Returns after
+  // the grid when `firstPaint` is set. The page total is recomputed as
+  // capacityFor does, but currentPage stays: a repaint keeps the page shown.
+  // The status area is not redrawn (the background covers it).
   void paintAll(bool firstPaint);
 
-  // "000" / "00" navy on navy in every cell of both grids.
+  // "000" / "00" navy on navy in every cell of both grids, in the grids'
+  // fixed font so the blank covers exactly what drawGrid draws.
   void drawBlankGrid();
   // The current page of the card image, in zone and protection colours.
   void drawGrid();
@@ -40,13 +43,17 @@ class ViewPainter {
   void eraseStatus(int line, std::string_view text);
 
   // One cell of the grids for a card address on the current page, in the
-  // given colour on navy (fixed font). Draws nothing outside the page.
+  // given colour on navy (fixed font). Draws nothing outside the page. A
+  // byte 0 blanks its character cell, so no earlier character stays.
   void drawCell(int address, port::Colour colour);
   // Colour of a card byte for the current card type (protection marks
   // first, then the memory map's zone, white outside every zone).
   port::Colour byteColour(int address);
-  // The text a card byte shows in the character grid: "" for 0, the
-  // printable ASCII character, "." for anything else.
+  // The text a card byte shows in the character grid: "" for 0 (the navy
+  // blank stays), the character for printable ASCII 0x20..0x7E, "." for
+  // control bytes and for 0x80 and above. Raw card bytes never reach the
+  // drawing port (which takes UTF-8); every place that draws a byte as a
+  // character uses this.
   static std::string charText(std::uint8_t byte);
 
   // Plain text at a point (used by the few handlers that draw elsewhere).

@@ -31,7 +31,7 @@ bool exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_
 
 }  // namespace
 
-int main() {
+int wmain() {
   // The INI beside the DLL names a card whose state file is damaged.
   CreateDirectoryA("cards", nullptr);
   writeText("cards\\bad.card", "pelox-card 1\ntype 24c02\nbytes memory 256\n0000 GARBAGE\n");

@@ -207,10 +207,10 @@ void ScriptedDriver::fillOutput(const std::string& name, const std::vector<std::
   if (length >= 0) {
     // Never past the buffer the caller announced: the length in bytes, or
     // two hexadecimal digits per byte and the closing 0 for text output.
-    const std::size_t room = textOutput ? static_cast<std::size_t>(length) * 2 + 1 : static_cast<std::size_t>(length);
+    const std::size_t room = textOutput ? static_cast<std::size_t>(length) * 2 : static_cast<std::size_t>(length);
     n = std::min(n, room);
     if (n > 0) std::memcpy(outputs[0], chunk.data(), n);
-    if (textOutput && n < room) static_cast<char*>(outputs[0])[n] = '\0';
+    if (textOutput) static_cast<char*>(outputs[0])[n] = '\0';
     return;
   }
   // No length argument (IC_ReadVer, Authenticate_Hex): the test knows the

@@ -50,7 +50,10 @@ class ScriptedDriver {
   void setDefault(const std::string& name, int value);  // all default to 0
   void onCall(const std::string& name, Action a);
   // Fill the output buffer of read-like calls with these bytes (once per
-  // call, consumed in order; then repeat the last).
+  // call, consumed in order; then repeat the last). At most the call's
+  // length argument is copied (hexadecimal text output: two digits per byte,
+  // then a closing 0); IC_CpuReset / IC_CpuApdu get the length byte and the
+  // bytes; calls without a length get the whole chunk.
   void readData(const std::string& name, std::vector<std::vector<std::uint8_t>> chunks);
 
   // Names of the calls made, in order.
