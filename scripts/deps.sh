@@ -26,6 +26,7 @@ have_cmd clang++ || need+=(clang)
 have_cmd chmcmd || need+=(fp-utils)
 have_cmd enum_chmLib || need+=(libchm-bin)
 have_pkg fonts-wqy-microhei || need+=(fonts-wqy-microhei)
+have_pkg fonts-wine || need+=(fonts-wine)  # Marlett: the caption buttons
 # libFuzzer's runtime for clang
 if have_cmd clang++; then
   ver=$(clang++ --version | sed -n 's/.*version \([0-9]*\).*/\1/p' | head -1)

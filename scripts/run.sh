@@ -10,8 +10,10 @@ scripts/deps.sh
 scripts/build.sh win64
 . scripts/wine-env.sh
 BIN="$ROOT/build/win64/bin"
-if [ -n "${1:-}" ] && [ -x "$BIN/../tools/cardtray" ]; then
-  "$BIN/../tools/cardtray" --ini "$BIN/pelox-sim.ini" insert "$1"
+if [ -n "${1:-}" ]; then
+  # The card tray puts the card in (building it first when needed).
+  [ -x "$ROOT/build/tools/cardtray" ] || scripts/build.sh tools
+  "$ROOT/build/tools/cardtray" --ini "$BIN/pelox-sim.ini" insert "$1"
 fi
 if [ -n "${DISPLAY:-}" ]; then
   wine_prepare
@@ -22,9 +24,18 @@ xvfb_start
 wine_prepare
 shot="$ROOT/build/screenshots/demo.png"
 mkdir -p "$(dirname "$shot")"
+rm -f "$shot" "$shot.bmp"
 if [ -f "$BIN/e2e_snap.exe" ]; then
-  (cd "$BIN" && timeout 120 $WINE e2e_snap.exe --run-only "$(winepath -w "$shot.bmp")")
+  # Starts Demo.exe, waits for the start-up detection, saves the main
+  # window's picture and closes the program.
+  rc=0
+  (cd "$BIN" && timeout 180 $WINE e2e_snap.exe --run-only "$(winepath -w "$shot.bmp")") || rc=$?
+  if [ ! -s "$shot.bmp" ]; then
+    echo "No screenshot was taken (e2e_snap.exe exit code $rc)" >&2
+    exit 1
+  fi
   convert "$shot.bmp" "$shot" && rm -f "$shot.bmp"
+  [ "$rc" -eq 0 ] || echo "Note: the program did not show its main window as expected (exit code $rc); the picture shows what it showed." >&2
 else
   (cd "$BIN" && $WINE Demo.exe &)
   sleep 10

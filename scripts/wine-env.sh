@@ -40,6 +40,13 @@ wine_prepare() {
     $WINE wineboot -i >/dev/null 2>&1 || true
     wineserver -w || true
   fi
+  # Marlett draws the caption buttons (minimise, close); Debian's fonts-wine
+  # has it, but this Wine looks for it in the prefix's Fonts folder.
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$fonts/marlett.ttf" ]; then
+    mkdir -p "$fonts"
+    cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+  fi
   if [ ! -f "$stamp" ]; then
     local font="WenQuanYi Micro Hei"
     local reg

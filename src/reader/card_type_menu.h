@@ -19,3 +19,17 @@ void SwapMenuForCardType(ViewContext& ctx, int cardType);
 // cardType, swaps the menu, draws caption and capacity, sets the reader's
 // card type and reports "设卡成功" / "设卡失败".
 void chooseMemoryCardType(ViewContext& ctx, int cardType);
+
+// The CPU card command: sets cardType 12 and its menu bar; nothing is sent
+// to the reader.
+void chooseCpuCard(ViewContext& ctx);
+
+// The manual card-type commands: command id and the card type it selects.
+struct CardTypeCommand {
+  int commandId;
+  int cardType;
+};
+inline constexpr CardTypeCommand kMemoryCardTypeCommands[] = {
+    {32771, 64}, {32772, 65}, {32773, 66}, {32805, 67}, {32774, 68}, {32806, 192}, {32791, 17}, {32796, 5},
+};
+inline constexpr int kCpuCardCommand = 32828;

@@ -1,8 +1,12 @@
 // The command modules of the view, installed in this order.
+#include "consoles/consoles_module.h"
+#include "reader/reader_module.h"
 #include "security/security_module.h"
 #include "view/demo_view.h"
 
 void installViewModules(CDemoView& view) {
   // Each module adds one line here: installXxx(view);
+  installReaderModule(view);
   installSecurityModule(view);
+  installConsolesModule(view);
 }

@@ -1,6 +1,6 @@
 // Program entry point.
 #include <windows.h>
 
-#include "platform/win32/app_main.h"
+#include "platform/win32/application.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) { return win32::runApplication(instance, show); }

@@ -1,0 +1,240 @@
+#include "platform/win32/view_window.h"
+
+#include <windowsx.h>
+
+#include <exception>
+
+#include "platform/win32/text.h"
+
+namespace win32 {
+namespace {
+
+constexpr COLORREF kPanelGrey = RGB(192, 192, 192);
+
+HFONT fontFor(port::Font font) {
+  // The grids use the stock fixed-pitch system font; every other text the
+  // window's default font, the system font of a fresh DC.
+  return static_cast<HFONT>(GetStockObject(font == port::Font::FixedSystem ? SYSTEM_FIXED_FONT : SYSTEM_FONT));
+}
+
+void fill(HDC dc, const RECT& r, COLORREF colour) {
+  HBRUSH brush = CreateSolidBrush(colour);
+  FillRect(dc, &r, brush);
+  DeleteObject(brush);
+}
+
+}  // namespace
+
+void DcSurface::drawBackground() {
+  const RECT all{0, 0, area_.cx, area_.cy};
+  if (background_ == nullptr) {
+    fill(dc_, all, kPanelGrey);
+    return;
+  }
+  BITMAP info{};
+  GetObjectW(background_, sizeof info, &info);
+  HDC picture = CreateCompatibleDC(dc_);
+  HGDIOBJ old = SelectObject(picture, background_);
+  BitBlt(dc_, 0, 0, area_.cx, area_.cy, picture, 0, 0, SRCCOPY);
+  SelectObject(picture, old);
+  DeleteDC(picture);
+  // Beyond the picture (a window larger than it): panel grey.
+  if (area_.cx > info.bmWidth) fill(dc_, RECT{info.bmWidth, 0, area_.cx, area_.cy}, kPanelGrey);
+  if (area_.cy > info.bmHeight) fill(dc_, RECT{0, info.bmHeight, area_.cx, area_.cy}, kPanelGrey);
+}
+
+void DcSurface::drawText(int x, int y, std::string_view utf8, port::Colour text, port::Colour back, port::Font font) {
+  const std::wstring w = wide(utf8);
+  HGDIOBJ old = SelectObject(dc_, fontFor(font));
+  SetBkMode(dc_, OPAQUE);
+  SetTextColor(dc_, text);
+  SetBkColor(dc_, back);
+  TextOutW(dc_, x, y, w.c_str(), static_cast<int>(w.size()));
+  SelectObject(dc_, old);
+}
+
+ViewWindow::ViewWindow(Context& ctx) : ctx_(ctx) {
+  background_ = LoadBitmapW(ctx.instance, MAKEINTRESOURCEW(kBackgroundBitmap));
+  if (background_ == nullptr) OutputDebugStringW(L"pelox demo: bitmap 126 missing, background drawn grey\n");
+}
+
+ViewWindow::~ViewWindow() {
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+  if (background_ != nullptr) DeleteObject(background_);
+}
+
+bool ViewWindow::registerClass(HINSTANCE instance) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = nullptr;  // the paint covers everything
+  wc.lpszClassName = kClassName;
+  return RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+HWND ViewWindow::create(HWND parent, ViewEvents& events) {
+  events_ = &events;
+  RECT r{};
+  GetClientRect(parent, &r);
+  CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, r.right, r.bottom, parent,
+                  nullptr, ctx_.instance, this);
+  return hwnd_;
+}
+
+LRESULT CALLBACK ViewWindow::proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<ViewWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->hwnd_ = hwnd;
+    self->ctx_.view = hwnd;
+  }
+  auto* self = reinterpret_cast<ViewWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self == nullptr || self->events_ == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
+  try {
+    return self->handle(msg, wp, lp);
+  } catch (const std::exception& e) {
+    reportException(self->ctx_.frame, "view", &e);
+  } catch (...) {
+    reportException(self->ctx_.frame, "view", nullptr);
+  }
+  return 0;
+}
+
+LRESULT ViewWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CREATE:
+      events_->onCreate();
+      return 0;
+    case WM_DESTROY:
+      events_->onDestroy();
+      return 0;
+    case WM_NCDESTROY: {
+      HWND self = hwnd_;
+      SetWindowLongPtrW(self, GWLP_USERDATA, 0);
+      hwnd_ = nullptr;
+      ctx_.view = nullptr;
+      return DefWindowProcW(self, msg, wp, lp);
+    }
+    case WM_ERASEBKGND:
+      return 1;  // the paint covers the whole client area
+    case WM_PAINT:
+      paint();
+      return 0;
+    case WM_KEYDOWN:
+      events_->onKeyDown(static_cast<int>(wp));
+      return 0;
+    case WM_CHAR:
+      events_->onChar(static_cast<unsigned>(wp));
+      return 0;
+    case WM_LBUTTONDOWN:
+      SetFocus(hwnd_);
+      events_->onLButtonDown({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+      return 0;
+    case WM_COMMAND:
+      // Commands posted to the view itself (postCommand).
+      events_->onCommand(LOWORD(wp));
+      return 0;
+    case WM_SETCURSOR:
+      if (keepWaitCursor(ctx_, lp)) return TRUE;
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+SIZE ViewWindow::clientSize() const {
+  RECT r{};
+  GetClientRect(hwnd_, &r);
+  return {r.right, r.bottom};
+}
+
+namespace {
+
+// A memory DC with a bitmap of the client area's size, released in any case.
+struct OffscreenBuffer {
+  HDC dc = nullptr;
+  HBITMAP bitmap = nullptr;
+  HGDIOBJ old = nullptr;
+  OffscreenBuffer(HDC screen, SIZE size)
+      : dc(CreateCompatibleDC(screen)), bitmap(CreateCompatibleBitmap(screen, size.cx, size.cy)) {
+    old = SelectObject(dc, bitmap);
+  }
+  ~OffscreenBuffer() {
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+  }
+  OffscreenBuffer(const OffscreenBuffer&) = delete;
+  OffscreenBuffer& operator=(const OffscreenBuffer&) = delete;
+};
+
+struct PaintScope {
+  HWND hwnd;
+  PAINTSTRUCT ps{};
+  HDC dc;
+  explicit PaintScope(HWND h) : hwnd(h), dc(BeginPaint(h, &ps)) {}
+  ~PaintScope() { EndPaint(hwnd, &ps); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+};
+
+}  // namespace
+
+void ViewWindow::paint() {
+  PaintScope paint(hwnd_);
+  const SIZE size = clientSize();
+  if (size.cx <= 0 || size.cy <= 0) return;
+  // Everything is drawn off screen, then copied in one block: no flicker.
+  OffscreenBuffer buffer(paint.dc, size);
+  fill(buffer.dc, RECT{0, 0, size.cx, size.cy}, kPanelGrey);
+  DcSurface offscreen(buffer.dc, background_, size);
+  events_->onPaint(offscreen);
+  BitBlt(paint.dc, 0, 0, size.cx, size.cy, buffer.dc, 0, 0, SRCCOPY);
+}
+
+port::Surface& ViewWindow::surface() { return immediate_; }
+
+void ViewWindow::ImmediateSurface::withDc(const std::function<void(DcSurface&)>& draw) {
+  if (w_.hwnd_ == nullptr) return;
+  // Hide the caret while drawing so its inverted block is not drawn over.
+  const bool hidden = HideCaret(w_.hwnd_) != 0;
+  HDC dc = GetDC(w_.hwnd_);
+  DcSurface s(dc, w_.background_, w_.clientSize());
+  draw(s);
+  ReleaseDC(w_.hwnd_, dc);
+  if (hidden) ShowCaret(w_.hwnd_);
+}
+
+void ViewWindow::ImmediateSurface::drawBackground() {
+  withDc([](DcSurface& s) { s.drawBackground(); });
+}
+
+void ViewWindow::ImmediateSurface::drawText(int x, int y, std::string_view utf8, port::Colour text, port::Colour back,
+                                            port::Font font) {
+  withDc([&](DcSurface& s) { s.drawText(x, y, utf8, text, back, font); });
+}
+
+void ViewWindow::createCaret(int width, int height) { CreateCaret(hwnd_, nullptr, width, height); }
+void ViewWindow::showCaret() { ShowCaret(hwnd_); }
+void ViewWindow::hideCaret() { HideCaret(hwnd_); }
+void ViewWindow::setCaretPos(port::Point p) { SetCaretPos(p.x, p.y); }
+
+port::Point ViewWindow::caretPos() {
+  POINT p{};
+  GetCaretPos(&p);
+  return {p.x, p.y};
+}
+
+void ViewWindow::invalidate(bool now) {
+  if (hwnd_ == nullptr) return;
+  InvalidateRect(hwnd_, nullptr, FALSE);
+  if (now) UpdateWindow(hwnd_);
+}
+
+void ViewWindow::postCommand(int id) {
+  if (hwnd_ != nullptr) PostMessageW(hwnd_, WM_COMMAND, static_cast<WPARAM>(id), 0);
+}
+
+}  // namespace win32

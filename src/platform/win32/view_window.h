@@ -1,0 +1,77 @@
+// The view's window: a child of the frame that fills its client area and
+// hands its messages to the view object (ViewEvents). Implements
+// port::ViewWindow: immediate drawing on the window, the caret, repaints.
+#pragma once
+
+#include <functional>
+
+#include "app/view_events.h"
+#include "platform/ports.h"
+#include "platform/win32/context.h"
+
+namespace win32 {
+
+// Drawing on a device context: the window's (immediate drawing) or the
+// memory DC of a paint.
+class DcSurface : public port::Surface {
+ public:
+  DcSurface(HDC dc, HBITMAP background, SIZE area) : dc_(dc), background_(background), area_(area) {}
+  void drawBackground() override;
+  void drawText(int x, int y, std::string_view utf8, port::Colour text, port::Colour back, port::Font font) override;
+
+ private:
+  HDC dc_;
+  HBITMAP background_;
+  SIZE area_;
+};
+
+class ViewWindow : public port::ViewWindow {
+ public:
+  static constexpr const wchar_t* kClassName = L"PeloxDemoView";
+  static constexpr int kBackgroundBitmap = 126;
+
+  explicit ViewWindow(Context& ctx);
+  ~ViewWindow() override;
+  ViewWindow(const ViewWindow&) = delete;
+  ViewWindow& operator=(const ViewWindow&) = delete;
+
+  static bool registerClass(HINSTANCE instance);
+  // Creates the child window of `parent` for the view object `events`.
+  HWND create(HWND parent, ViewEvents& events);
+  HWND hwnd() const { return hwnd_; }
+
+  port::Surface& surface() override;
+  void createCaret(int width, int height) override;
+  void showCaret() override;
+  void hideCaret() override;
+  void setCaretPos(port::Point p) override;
+  port::Point caretPos() override;
+  void invalidate(bool now) override;
+  void postCommand(int id) override;
+
+ private:
+  // A surface on the window's own DC for one text or background call.
+  class ImmediateSurface : public port::Surface {
+   public:
+    explicit ImmediateSurface(ViewWindow& w) : w_(w) {}
+    void drawBackground() override;
+    void drawText(int x, int y, std::string_view utf8, port::Colour text, port::Colour back, port::Font font) override;
+
+   private:
+    void withDc(const std::function<void(DcSurface&)>& draw);
+    ViewWindow& w_;
+  };
+
+  static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
+  void paint();
+  SIZE clientSize() const;
+
+  Context& ctx_;
+  HWND hwnd_ = nullptr;
+  ViewEvents* events_ = nullptr;
+  HBITMAP background_ = nullptr;
+  ImmediateSurface immediate_{*this};
+};
+
+}  // namespace win32

@@ -1,0 +1,99 @@
+#include "reader/card_type_menu.h"
+
+#include "view/app_state.h"
+#include "view/card_catalogue.h"
+#include "view/view_painter.h"
+
+namespace {
+
+constexpr const char* kCardTypePopup = "卡型选择(&T)";
+constexpr const char* kDeviceItem = "设备操作";
+constexpr const char* kMenuError = "Error pNewMenu";
+
+// Card types whose manual choice also asks the reader for the card status.
+bool checksStatusAfterSelect(int cardType) { return cardType == 64 || cardType == 17 || cardType == 5; }
+
+}  // namespace
+
+int menuResourceFor(int cardType) {
+  switch (cardType) {
+    case 5:
+    case 17:
+      return 138;
+    case 12:
+    case 13:
+      return 135;
+    case 33:
+      return 139;
+    case 64:
+    case 65:
+    case 66:
+    case 67:
+    case 68:
+    case 161:
+    case 192:
+      return 137;
+    case 160:
+    case 162:
+      return 141;
+    case 208:
+    case 209:
+      return 143;
+    default:
+      return 2;
+  }
+}
+
+int FindMenuItem(port::MenuBar& bar, port::MenuRef menu, std::string_view caption) {
+  if (menu == 0) return -1;
+  const int count = bar.itemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    const std::string text = bar.itemCaption(menu, i);
+    if (text.empty()) continue;  // separators never match
+    if (text == caption) return i;
+  }
+  return -1;
+}
+
+void SwapMenuForCardType(ViewContext& ctx, int cardType) {
+  const port::MenuRef bar = ctx.menu.load(menuResourceFor(cardType));
+  if (bar == 0) {
+    // The old bar stays; the operator is told the new one could not be made.
+    ctx.shell.messageBox(kMenuError, kAppTitle, port::mb::kOk);
+    return;
+  }
+  ctx.menu.install(bar);
+  if (ctx.st.port == 100) {
+    // The device operation dialog is only offered on a serial connection.
+    const int popupPos = FindMenuItem(ctx.menu, bar, kCardTypePopup);
+    const port::MenuRef popup = popupPos >= 0 ? ctx.menu.subMenu(bar, popupPos) : 0;
+    if (popup == 0) {
+      ctx.shell.messageBox(kMenuError, kAppTitle, port::mb::kOk);
+      return;
+    }
+    const int devicePos = FindMenuItem(ctx.menu, popup, kDeviceItem);
+    if (devicePos >= 0) ctx.menu.removeItem(popup, devicePos);
+  }
+  ctx.st.editActive = 0;
+  ctx.window.hideCaret();
+  ctx.st.viewState = 50;
+  ctx.menu.redrawFrame();
+}
+
+void chooseMemoryCardType(ViewContext& ctx, int cardType) {
+  AppState& st = ctx.st;
+  st.cardType = cardType;
+  SwapMenuForCardType(ctx, cardType);
+  ctx.painter.drawCardCaption(cardType);
+  capacityFor(st, ctx.painter, cardType);
+  bool ok = ctx.drv.IC_InitType(st.readerHandle, static_cast<short>(driverTypeFor(cardType))) == 0;
+  if (ok && checksStatusAfterSelect(cardType)) ok = ctx.drv.IC_Status(st.readerHandle) == 0;
+  ctx.painter.eraseStatus(1, "正在读数据.");
+  ctx.painter.eraseStatus(2, "  请稍等.....");
+  ctx.painter.showStatus(2, ok ? "设卡成功" : "设卡失败");
+}
+
+void chooseCpuCard(ViewContext& ctx) {
+  ctx.st.cardType = 12;
+  SwapMenuForCardType(ctx, 12);
+}

@@ -1,0 +1,76 @@
+#include "reader/connection.h"
+
+#include "view/app_state.h"
+#include "view/view_painter.h"
+
+const char* const kDriverVersionMessage = "!!!驱动程序版本有误，请向 support@pelox.com.cn 寻求技术支持!!!";
+const char* const kNoReaderMessage =
+    "计算机的串行口可能被其它设备占用或读写器没有连接，因此无法正确检测到读写设备。请重试！";
+
+namespace {
+
+// USB is taken when the reader reports a card ready (0) or no card (1).
+bool tryUsb(ViewContext& ctx) {
+  AppState& st = ctx.st;
+  st.readerHandle = 0;
+  st.readerHandle = ctx.drv.IC_InitComm(readerport::kUsb);
+  if (st.readerHandle <= 0) return false;
+  const short status = ctx.drv.IC_Status(st.readerHandle);
+  if (status == 0 || status == 1) {
+    st.port = readerport::kUsb;
+    return true;
+  }
+  ctx.drv.IC_ExitComm(st.readerHandle);
+  return false;
+}
+
+// COM1 to COM4 in order. A driver version fault ends the search at once,
+// with no reader.
+void searchSerialPorts(ViewContext& ctx) {
+  AppState& st = ctx.st;
+  st.readerHandle = 0;
+  for (int p = readerport::kCom1; p <= readerport::kCom4; ++p) {
+    ctx.drv.IC_ExitComm(st.readerHandle);
+    const int h = ctx.drv.IC_InitComm(p);
+    if (h <= 0) continue;
+    if (ctx.drv.IC_Status(h) < 0) {
+      ctx.drv.IC_ExitComm(h);
+      continue;
+    }
+    if (ctx.drv.IC_Status_1(h) != 0) {
+      ctx.shell.messageBox(kDriverVersionMessage, "提示信息", port::mb::kOk | port::mb::kIconInformation);
+      ctx.drv.IC_ExitComm(h);
+      return;
+    }
+    st.readerHandle = h;
+    st.port = p;
+    return;
+  }
+  ctx.shell.messageBox(kNoReaderMessage, "自检出错", port::mb::kOk | port::mb::kIconStop);
+}
+
+}  // namespace
+
+void openReaderOnCreate(ViewContext& ctx) {
+  if (tryUsb(ctx)) return;
+  searchSerialPorts(ctx);
+}
+
+void switchPort(ViewContext& ctx, int newPort) {
+  AppState& st = ctx.st;
+  const int previous = st.port;
+  if (ctx.drv.IC_ExitComm(st.readerHandle) < 0) return;
+  st.port = newPort;
+  st.readerHandle = 0;
+  st.readerHandle = ctx.drv.IC_InitComm(newPort);
+  // A handle of 0 or below is no reader.
+  if (st.readerHandle <= 0) {
+    st.port = previous;
+    const int h = ctx.drv.IC_InitComm(previous);
+    st.readerHandle = h > 0 ? h : 0;
+    ctx.shell.beep(0);
+  }
+  ctx.painter.drawPortName(st.port);
+}
+
+void closeReaderOnDestroy(ViewContext& ctx) { ctx.drv.IC_ExitComm(ctx.st.readerHandle); }

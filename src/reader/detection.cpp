@@ -1,0 +1,337 @@
+#include "reader/detection.h"
+
+#include <array>
+#include <cstdint>
+
+#include "reader/card_type_menu.h"
+#include "view/app_state.h"
+#include "view/card_catalogue.h"
+#include "view/demo_view.h"
+#include "view/view_painter.h"
+
+namespace {
+
+using Bytes2 = std::array<std::uint8_t, 2>;
+using Bytes8 = std::array<std::uint8_t, 8>;
+
+// Test data of the probes.
+constexpr Bytes2 kLowerWp{0x77, 0x70};  // "wp"
+constexpr Bytes2 kUpperWp{0x57, 0x50};  // "WP"
+constexpr Bytes2 kErased{0xFF, 0xFF};
+constexpr std::uint8_t k153First = 0xFF;
+constexpr std::uint8_t k153Second = 0xAA;
+constexpr Bytes8 k1608First{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+constexpr Bytes8 k1608Second{0x31, 0x36, 0x30, 0x38, 0xAA, 0x55, 0x16, 0x08};  // "1608" AA 55 16 08
+constexpr Bytes2 kSle4404Signature{0xB7, 0xA0};
+constexpr Bytes2 kAt1604bSignature{0x16, 0x04};
+constexpr std::uint8_t kI2cMarker = 0x63;  // "c"
+constexpr Bytes2 kAliasA{0x66, 0x77};
+constexpr Bytes2 kAliasB{0x88, 0x99};
+
+// The I2C size steps: two addresses 256 bytes apart that a smaller chip
+// cannot tell apart (or cannot address at all), and the type they prove.
+struct SizeStep {
+  short high;
+  short low;
+  int cardType;
+};
+constexpr SizeStep kSizeSteps[] = {{2046, 1790, 68}, {1022, 766, 67}, {510, 254, 66}};
+
+enum class Step { Next, Found, Stop };
+
+class ProbeChain {
+ public:
+  explicit ProbeChain(ViewContext& ctx) : st_(ctx.st), d_(ctx.drv), h_(ctx.st.readerHandle) {}
+
+  void run() {
+    using Probe = Step (ProbeChain::*)();
+    static constexpr Probe kProbes[] = {
+        &ProbeChain::cpu,     &ProbeChain::ssf1101, &ProbeChain::at45d041, &ProbeChain::at88sc153,
+        &ProbeChain::at1608,  &ProbeChain::sle4404, &ProbeChain::sle4442,  &ProbeChain::sle4428,
+        &ProbeChain::i2c,     &ProbeChain::c24c64,  &ProbeChain::at1604,   &ProbeChain::at102,
+    };
+    for (Probe p : kProbes) {
+      if ((this->*p)() != Step::Next) return;
+    }
+  }
+
+ private:
+  Step found(int cardType) {
+    st_.cardType = cardType;
+    st_.detectResult = 0;
+    return Step::Found;
+  }
+  Step unknown(Step s) {
+    st_.detectResult = 100;
+    return s;
+  }
+  bool initType(short driverType) { return d_.IC_InitType(h_, driverType) == 0; }
+  // Called for its effect on the reader; the answer is not looked at.
+  void touchStatus() { d_.IC_Status(h_); }
+
+  // A write that puts bytes back: tried a second time if the first fails.
+  template <typename Write>
+  static void restore(Write write) {
+    if (write() != 0) write();
+  }
+
+  Step cpu() {
+    if (!initType(12)) return unknown(Step::Next);
+    unsigned char length = 0;
+    std::array<std::uint8_t, 256> answer{};  // room for any length byte
+    if (d_.IC_CpuReset(h_, &length, answer.data()) == 0 && length > 3) {
+      st_.cpuProtocol = d_.IC_CpuGetProtocol(h_);
+      return found(12);
+    }
+    return Step::Next;
+  }
+
+  Step ssf1101() {
+    if (!initType(66)) return unknown(Step::Next);
+    touchStatus();
+    Bytes2 save{};
+    if (d_.IC_Read_1101(h_, 0, 0, 2, save.data()) != 0) return unknown(Step::Next);
+    if (d_.IC_Write_1101(h_, 0, 0, 2, kLowerWp.data()) != 0) return Step::Next;
+    restore([&] { return d_.IC_Write_1101(h_, 0, 0, 2, save.data()); });
+    return found(163);
+  }
+
+  Step at45d041() {
+    if (!initType(65)) return unknown(Step::Next);
+    touchStatus();
+    Bytes2 save{};
+    d_.IC_DirectRead(h_, 0, 0, 2, save.data());
+    if (d_.IC_DirectRead(h_, 0, 0, 2, save.data()) != 0) return unknown(Step::Next);
+    if (d_.IC_DirectWrite(h_, 0, 0, 2, kLowerWp.data()) != 0) return Step::Next;
+    restore([&] { return d_.IC_DirectWrite(h_, 0, 0, 2, save.data()); });
+    return found(161);
+  }
+
+  // CryptoMemory probe: write two patterns into configuration bytes and
+  // read the second back. The bytes are saved first and put back after;
+  // a card whose bytes cannot be saved is not written.
+  template <std::size_t N>
+  Step configZoneProbe(short driverType, short address, const std::array<std::uint8_t, N>& first,
+                       const std::array<std::uint8_t, N>& second, int cardType) {
+    if (!initType(driverType)) return unknown(Step::Next);
+    touchStatus();
+    const short len = static_cast<short>(N);
+    std::array<std::uint8_t, N> save{};
+    if (d_.IC_ReadConfigZone(h_, address, len, save.data()) != 0) return Step::Next;
+    bool wrote = false;
+    bool passed = false;
+    if (d_.IC_WriteConfigZone(h_, address, len, first.data()) == 0) {
+      wrote = true;
+      std::array<std::uint8_t, N> back{};
+      passed = d_.IC_WriteConfigZone(h_, address, len, second.data()) == 0 &&
+               d_.IC_ReadConfigZone(h_, address, len, back.data()) == 0 && back == second;
+    }
+    if (wrote) restore([&] { return d_.IC_WriteConfigZone(h_, address, len, save.data()); });
+    return passed ? found(cardType) : Step::Next;
+  }
+  Step at88sc153() {
+    return configZoneProbe<1>(209, 15, std::array<std::uint8_t, 1>{k153First},
+                              std::array<std::uint8_t, 1>{k153Second}, 209);
+  }
+  Step at1608() { return configZoneProbe<8>(208, 56, k1608First, k1608Second, 208); }
+
+  // Memory cards told apart by the bytes they hold: reads only.
+  Step signatureProbe(short driverType, short address, int cardType, bool (*matches)(const Bytes2&)) {
+    if (!initType(driverType)) return unknown(Step::Stop);
+    touchStatus();
+    Bytes2 bytes{};
+    d_.IC_Read(h_, address, 2, bytes.data());
+    return matches(bytes) ? found(cardType) : Step::Next;
+  }
+  Step sle4404() {
+    return signatureProbe(8, 0, 8, [](const Bytes2& b) { return b == kSle4404Signature; });
+  }
+  Step sle4442() {
+    return signatureProbe(16, 6, 17, [](const Bytes2& b) { return b[1] == 0x15; });
+  }
+  Step sle4428() {
+    return signatureProbe(4, 6, 5, [](const Bytes2& b) { return b[1] == 0x13; });
+  }
+
+  // 24C01A to 24C16: the size is found by address aliasing.
+  Step i2c() {
+    if (!initType(64)) return unknown(Step::Stop);
+    touchStatus();
+    std::uint8_t first = 0;
+    if (d_.IC_Read(h_, 0, 1, &first) != 0) return unknown(Step::Stop);
+    if (d_.IC_Write24(h_, 0, 1, &kI2cMarker) != 0) return Step::Next;
+    const auto putBack = [&](short address, short length, const std::uint8_t* bytes) {
+      restore([&] { return d_.IC_Write24(h_, address, length, bytes); });
+    };
+    for (const SizeStep& s : kSizeSteps) {
+      Bytes2 saveHigh{};
+      Bytes2 saveLow{};
+      const bool highSaved = d_.IC_Read(h_, s.high, 2, saveHigh.data()) == 0;
+      const bool lowSaved = d_.IC_Read(h_, s.low, 2, saveLow.data()) == 0;
+      if (d_.IC_Write24(h_, s.high, 2, kAliasA.data()) != 0) {
+        putBack(0, 1, &first);
+        if (lowSaved) putBack(s.low, 2, saveLow.data());
+        if (highSaved) putBack(s.high, 2, saveHigh.data());
+        continue;
+      }
+      d_.IC_Write24(h_, s.low, 2, kAliasB.data());
+      Bytes2 back{};
+      d_.IC_Read(h_, s.high, 2, back.data());
+      if (highSaved) putBack(s.high, 2, saveHigh.data());
+      putBack(0, 1, &first);
+      if (lowSaved) putBack(s.low, 2, saveLow.data());
+      if (back == kAliasA) return found(s.cardType);
+    }
+    // 24C01A or 24C02: does address 128 land on address 0? The marker goes
+    // back to address 0 first, so the answer never depends on what byte 0
+    // held before.
+    d_.IC_Write24(h_, 0, 1, &kI2cMarker);
+    Bytes2 save128{};
+    const bool saved128 = d_.IC_Read(h_, 128, 2, save128.data()) == 0;
+    if (d_.IC_Write24(h_, 128, 2, kUpperWp.data()) != 0) {
+      putBack(0, 1, &first);
+      return Step::Stop;
+    }
+    std::uint8_t back = 0;
+    d_.IC_Read(h_, 0, 1, &back);
+    const bool aliases = back == 0x57;
+    if (saved128) putBack(aliases ? 0 : 128, 2, save128.data());
+    putBack(0, 1, &first);
+    return found(aliases ? 64 : 65);
+  }
+
+  Step c24c64() {
+    if (!initType(192)) return unknown(Step::Stop);
+    touchStatus();
+    Bytes2 save{};
+    if (d_.IC_Read(h_, 6720, 2, save.data()) != 0) return unknown(Step::Stop);
+    if (d_.IC_Write64(h_, 6720, 2, kUpperWp.data()) != 0) return Step::Next;
+    restore([&] { return d_.IC_Write64(h_, 6720, 2, save.data()); });
+    return found(192);
+  }
+
+  // Test zones of the 1604 and 102: erased (FF FF) and then rewritten, as
+  // the probe itself does.
+  void restoreTestZone(short address, const Bytes2& save) {
+    d_.IC_Write(h_, address, 2, kErased.data());
+    restore([&] { return d_.IC_Write(h_, address, 2, save.data()); });
+  }
+
+  Step at1604() {
+    if (!initType(160)) return unknown(Step::Stop);
+    touchStatus();
+    Bytes2 head{};
+    if (d_.IC_Read(h_, 0, 2, head.data()) != 0) return unknown(Step::Stop);
+    if (head == kAt1604bSignature) return found(162);
+    Bytes2 save{};
+    if (d_.IC_Read(h_, 2005, 2, save.data()) != 0) return Step::Next;
+    if (d_.IC_Write(h_, 2005, 2, kUpperWp.data()) != 0) return Step::Next;
+    restoreTestZone(2005, save);
+    return found(160);
+  }
+
+  Step at102() {
+    if (!initType(32)) return unknown(Step::Stop);
+    touchStatus();
+    Bytes2 save{};
+    if (d_.IC_Read(h_, 176, 2, save.data()) != 0) return Step::Stop;
+    const bool erased = d_.IC_Write(h_, 176, 2, kErased.data()) == 0;
+    const bool passed = d_.IC_Write(h_, 176, 2, kUpperWp.data()) == 0;
+    if (erased || passed) restoreTestZone(176, save);
+    return passed ? found(33) : Step::Stop;
+  }
+
+  AppState& st_;
+  DriverTable& d_;
+  const int h_;
+};
+
+void showOutcome(ViewContext& ctx) {
+  AppState& st = ctx.st;
+  ViewPainter& p = ctx.painter;
+  for (int i = 0; i < 5; ++i) ctx.shell.beep(1);
+  if (st.detectResult == 0) {
+    p.drawCardCaption(st.cardType);
+    bool ready = true;
+    if (st.cardType != 12) {
+      capacityFor(st, p, st.cardType);
+      p.drawPortName(st.port);
+      ready = ctx.drv.IC_InitType(st.readerHandle, static_cast<short>(driverTypeFor(st.cardType))) == 0;
+    }
+    st.detectResult = 100;
+    p.eraseStatus(1, "正在自检");
+    p.eraseStatus(2, "请稍候...");
+    p.showStatus(2, ready ? "检测成功" : "检测失败");
+    return;
+  }
+  const char* reason = "未知卡型";
+  if (st.detectResult == 1) {
+    st.cardType = -1;
+    p.text(layout::cardNamePos, "AT88SC1604", colour::panelGrey, colour::panelGrey);
+    p.eraseStatus(1, "正在读数据");
+    p.eraseStatus(2, "  请稍等.....");
+    reason = "未插入卡";
+  } else if (st.detectResult == 2) {
+    p.eraseStatus(1, "正在读数据");
+    p.text(layout::cardNamePos, "ATSC881604", colour::panelGrey, colour::panelGrey);
+    p.eraseStatus(2, "  请稍等.....");
+    reason = "未知串口";
+  } else {
+    p.eraseStatus(1, "正在读数据");
+    p.text(layout::cardNamePos, "AT88SC1604", colour::panelGrey, colour::panelGrey);
+    p.eraseStatus(2, "  请稍等.....");
+  }
+  p.showStatus(1, "检测失败");
+  p.showStatus(2, reason);
+  p.text(layout::cardNamePos, "未知卡型", colour::black, colour::panelGrey);
+}
+
+}  // namespace
+
+int DetectCardType(ViewContext& ctx) {
+  AppState& st = ctx.st;
+  ViewPainter& p = ctx.painter;
+  ctx.shell.setWaitCursor(true);
+  p.drawBlankGrid();
+  st.cardType = -1;
+  p.text(layout::pageNumberPos, "00", colour::panelGrey, colour::panelGrey);
+  p.text(layout::pageTotalPos, "00", colour::panelGrey, colour::panelGrey);
+  p.showStatus(1, "正在自检");
+  p.showStatus(2, "请稍候....");
+
+  const short status = ctx.drv.IC_Status(st.readerHandle);
+  if (status < 0) {
+    ctx.shell.messageBox("连接错误!", "提示信息", port::mb::kOk | port::mb::kIconInformation);
+    st.detectResult = 2;
+    ctx.shell.setWaitCursor(false);
+    return st.detectResult;
+  }
+  if (status == 1) {
+    st.detectResult = 1;
+  } else if (status == 0) {
+    ProbeChain(ctx).run();
+  }
+  showOutcome(ctx);
+  if (st.cardType == 161) {
+    std::array<std::uint8_t, 2> buffer{};
+    ctx.drv.IC_DirectRead(st.readerHandle, 0, 0, 2, buffer.data());
+  }
+  ctx.shell.setWaitCursor(false);
+  return st.detectResult;
+}
+
+void autoDetectCardType(CDemoView& view) {
+  ViewContext& ctx = view.context();
+  AppState& st = ctx.st;
+  st.gridShown = 0;
+  if (st.editActive == 1) {
+    view.onKeyDown(port::vk::kEscape);
+    if (st.editActive != 0) {
+      ctx.window.hideCaret();
+      st.editActive = 0;
+    }
+  }
+  st.viewState = 50;
+  DetectCardType(ctx);
+  SwapMenuForCardType(ctx, st.cardType);
+}

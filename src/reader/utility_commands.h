@@ -1,0 +1,29 @@
+// The reader's utility commands: power down, version text, push-out and
+// the hand-over to the firmware download tool.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "view/view_context.h"
+
+inline constexpr int kPowerDownCommand = 32807;
+inline constexpr int kVersionCommand = 32848;
+inline constexpr int kPushOutCommand = 32792;
+inline constexpr int kFirmwareDownloadCommand = 32814;
+
+// Driver type that addresses the reader itself (identification read).
+inline constexpr short kReaderIdentificationType = 253;
+// IC_InitType(253) answer when no card is inserted.
+inline constexpr short kNoCardForIdentification = -134;
+// The download tool, started by its bare file name.
+inline constexpr const char* kDownloadTool = "DownLoad.exe";
+
+void powerDownCard(ViewContext& ctx);
+void showReaderVersion(ViewContext& ctx);
+void pushOutCard(ViewContext& ctx);
+void startFirmwareDownload(ViewContext& ctx);
+
+// The text a driver left in a fixed buffer: up to the first zero byte but
+// never past the buffer; bytes that are not UTF-8 show as "?".
+std::string driverText(const unsigned char* buffer, std::size_t size);

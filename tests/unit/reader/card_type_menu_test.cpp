@@ -1,0 +1,192 @@
+// Menu bar per card type, the USB rule for "设备操作", FindMenuItem and the
+// manual card-type commands.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "reader/card_type_menu.h"
+#include "reader/reader_fixture.h"
+#include "support/rc_file.h"
+#include "view/card_catalogue.h"
+
+namespace {
+
+using readertest::ScriptedView;
+
+bool contains(const std::vector<std::string>& v, const std::string& s) {
+  return std::find(v.begin(), v.end(), s) != v.end();
+}
+
+struct MenuCase {
+  int cardType;
+  int menuId;
+};
+const MenuCase kMenuCases[] = {
+    {5, 138},   {17, 138},  {12, 135},  {13, 135},  {33, 139},  {64, 137},  {65, 137}, {66, 137},
+    {67, 137},  {68, 137},  {161, 137}, {192, 137}, {160, 141}, {162, 141}, {208, 143}, {209, 143},
+    {-1, 2},    {8, 2},     {163, 2},   {2, 2},     {4, 2},     {16, 2},    {32, 2},   {34, 2},
+};
+
+TEST_F(ScriptedView, EachCardTypeGetsItsMenuBarAndUsbHidesTheDeviceDialog) {
+  for (const MenuCase& c : kMenuCases) {
+    for (int port : {0, 3, 100, -1}) {
+      st.port = port;
+      SwapMenuForCardType(view.context(), c.cardType);
+      EXPECT_EQ(ui.menu.installedId, c.menuId) << "card type " << c.cardType;
+      const auto items = ui.menu.popupCaptions("卡型选择(&T)");
+      ASSERT_FALSE(items.empty()) << "card type " << c.cardType;
+      EXPECT_EQ(contains(items, "设备操作"), port != 100) << "card type " << c.cardType << " port " << port;
+      EXPECT_TRUE(contains(items, "卡下电")) << "only the device item goes";
+    }
+  }
+  EXPECT_TRUE(ui.log.boxes().empty()) << context();
+}
+
+TEST_F(ScriptedView, MenuSwapEndsAnEditAndRedrawsTheFrame) {
+  st.editActive = 1;
+  st.viewState = 2;
+  ui.window.caretVisible = true;
+  SwapMenuForCardType(view.context(), 17);
+  EXPECT_EQ(st.editActive, 0);
+  EXPECT_FALSE(ui.window.caretVisible);
+  EXPECT_EQ(st.viewState, 50);
+  EXPECT_EQ(ui.menu.redraws, 1);
+}
+
+// A menu bar of one popup whose caption is given, for the failure paths.
+class OnePopupBar : public port::MenuBar {
+ public:
+  explicit OnePopupBar(std::vector<std::string> captions) : captions_(std::move(captions)) {}
+  port::MenuRef load(int) override { return 1; }
+  int itemCount(port::MenuRef m) override { return m == 1 ? static_cast<int>(captions_.size()) : 0; }
+  std::string itemCaption(port::MenuRef m, int i) override {
+    return m == 1 ? captions_.at(static_cast<std::size_t>(i)) : "";
+  }
+  port::MenuRef subMenu(port::MenuRef, int) override { return 0; }
+  bool removeItem(port::MenuRef, int) override { return false; }
+  void install(port::MenuRef m) override { installed = m; }
+  void redrawFrame() override { ++redraws; }
+  port::MenuRef installed = 0;
+  int redraws = 0;
+
+ private:
+  std::vector<std::string> captions_;
+};
+
+TEST_F(ScriptedView, FindMenuItemNeedsTheExactCaptionAndSkipsSeparators) {
+  OnePopupBar bar({"", "卡型选择", "卡型选择(&T)", "设备操作", "卡型选择(&T)"});
+  EXPECT_EQ(FindMenuItem(bar, 1, "卡型选择(&T)"), 2);
+  EXPECT_EQ(FindMenuItem(bar, 1, "卡型选择"), 1);
+  EXPECT_EQ(FindMenuItem(bar, 1, ""), -1) << "a separator never matches";
+  EXPECT_EQ(FindMenuItem(bar, 1, "设备操作 "), -1);
+  EXPECT_EQ(FindMenuItem(bar, 1, "选通讯口(&M)"), -1);
+  EXPECT_EQ(FindMenuItem(bar, 0, "卡型选择"), -1);
+}
+
+TEST_F(ScriptedView, MissingCardTypePopupOnUsbIsReportedAndKeepsTheEdit) {
+  OnePopupBar bar({"卡型选择", "帮 助(&H)"});
+  ViewContext& v = view.context();
+  ViewContext ctx{v.st, v.doc, v.drv, v.window, v.shell, bar, v.dialogs, v.catalogue, v.painter};
+  st.port = 100;
+  st.editActive = 1;
+  st.viewState = 2;
+  SwapMenuForCardType(ctx, 17);
+  EXPECT_EQ(bar.installed, 1u) << "the new bar stays installed";
+  EXPECT_EQ(ui.log.boxes(), (std::vector<std::string>{std::string(kAppTitle) + "|Error pNewMenu"}));
+  EXPECT_EQ(st.editActive, 1);
+  EXPECT_EQ(st.viewState, 2);
+  EXPECT_EQ(bar.redraws, 0);
+
+  ui.log.clear();
+  st.port = 1;
+  SwapMenuForCardType(ctx, 17);
+  EXPECT_TRUE(ui.log.boxes().empty()) << "a serial port does not look for the popup";
+  EXPECT_EQ(st.editActive, 0);
+}
+
+TEST_F(ScriptedView, MenuThatCannotBeLoadedKeepsTheOldBar) {
+  SwapMenuForCardType(view.context(), 17);
+  ui.menu.failLoad = true;
+  SwapMenuForCardType(view.context(), 33);
+  EXPECT_EQ(ui.menu.installedId, 138);
+  EXPECT_EQ(ui.log.boxes().size(), 1u) << context();
+}
+
+struct ManualCase {
+  int commandId, cardType, driverType;
+  bool checksStatus;
+  const char* caption;
+  int menuId;
+};
+const ManualCase kManualCases[] = {
+    {32771, 64, 64, true, "24C01A", 137}, {32772, 65, 64, false, "24C02", 137},
+    {32773, 66, 64, false, "24C04", 137}, {32805, 67, 64, false, "24C08", 137},
+    {32774, 68, 64, false, "24C16", 137}, {32806, 192, 192, false, "24C64", 137},
+    {32791, 17, 16, true, "4442", 138},   {32796, 5, 4, true, "4428", 138},
+};
+
+TEST_F(ScriptedView, ManualChoiceWithoutCardReportsPerTheStatusRule) {
+  connected(0);
+  for (const ManualCase& c : kManualCases) {
+    drv.clearCalls();
+    drv.setDefault("IC_Status", 1);  // no card in the reader
+    ASSERT_TRUE(view.onCommand(c.commandId)) << c.commandId;
+    EXPECT_EQ(st.cardType, c.cardType);
+    EXPECT_EQ(ui.menu.installedId, c.menuId);
+    EXPECT_EQ(caption(), c.caption);
+    ASSERT_EQ(drv.count("IC_InitType"), 1) << context();
+    EXPECT_EQ(drv.callsTo("IC_InitType")[0].ints, (std::vector<long long>{7, c.driverType}));
+    EXPECT_EQ(drv.count("IC_Status"), c.checksStatus ? 1 : 0) << c.commandId;
+    EXPECT_EQ(line(2), c.checksStatus ? "设卡失败" : "设卡成功") << c.commandId;
+  }
+}
+
+TEST_F(ScriptedView, ManualChoiceWithCardSucceedsAndSetsTheCapacity) {
+  connected(0);
+  view.onCommand(32805);
+  EXPECT_EQ(line(2), "设卡成功");
+  EXPECT_EQ(st.byteCount, 1024);
+  EXPECT_EQ(st.pageCount, 4);
+  view.onCommand(32796);
+  EXPECT_EQ(line(2), "设卡成功");
+  EXPECT_EQ(st.byteCount, 1024);
+}
+
+TEST_F(ScriptedView, RefusedCardTypeKeepsTheChoiceAndSkipsTheStatus) {
+  connected(0);
+  drv.results("IC_InitType", {-2});
+  view.onCommand(32791);
+  EXPECT_EQ(drv.count("IC_Status"), 0) << context();
+  EXPECT_EQ(line(2), "设卡失败");
+  EXPECT_EQ(st.cardType, 17);
+  EXPECT_EQ(ui.menu.installedId, 138);
+}
+
+TEST_F(ScriptedView, CpuCardChoiceOnlySwapsTheMenu) {
+  connected(0);
+  view.onCommand(32791);
+  const std::string before2 = line(2);
+  drv.clearCalls();
+  view.onCommand(32828);
+  EXPECT_EQ(st.cardType, 12);
+  EXPECT_EQ(ui.menu.installedId, 135);
+  EXPECT_TRUE(drv.calls.empty()) << context();
+  EXPECT_EQ(line(2), before2);
+}
+
+// The items of "手工选择" without a command are the greyed ones in every
+// menu bar, and the view has no handler for them.
+TEST_F(ScriptedView, OnlyTheNineManualItemsHaveCommands) {
+  for (const rc::Menu& m : rc::File::program().menus) {
+    const rc::MenuItem& cardPopup = m.items.at(0);
+    const rc::MenuItem& manual = cardPopup.children.at(0);
+    ASSERT_EQ(manual.caption, "手工选择");
+    for (const rc::MenuItem& it : manual.children) {
+      if (it.separator) continue;
+      EXPECT_EQ(view.hasCommand(it.id), !it.grayed) << "menu " << m.id << " item " << it.caption;
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,309 @@
+// The auto-detection command and its probe chain against a scripted driver:
+// decision points, outcomes, and the bytes the probes put back.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "reader/detection.h"
+#include "reader/reader_fixture.h"
+
+namespace {
+
+using readertest::ScriptedView;
+using Bytes = std::vector<std::uint8_t>;
+
+const std::vector<long long> kWholeChain = {12, 66, 65, 209, 208, 8, 16, 4, 64, 192, 160, 32};
+
+struct Detection : ScriptedView {
+  int driverType = -1;  // the protocol last set
+  Detection() {
+    connected(100);
+    drv.onCall("IC_InitType", [this](const fake::DriverCall& c, const std::vector<void*>&) {
+      driverType = static_cast<int>(c.ints.at(1));
+    });
+  }
+  // A card that no probe recognises: every read answers zeros, every
+  // write and the CPU reset fail.
+  void unknownCard() {
+    for (const char* w : {"IC_CpuReset", "IC_Write_1101", "IC_DirectWrite", "IC_WriteConfigZone", "IC_Write24",
+                          "IC_Write64", "IC_Write"}) {
+      drv.setDefault(w, -1);
+    }
+  }
+  // IC_Read answers `bytes` at `address` while `type` is set.
+  void readsUnder(int type, int address, Bytes bytes) {
+    drv.onCall("IC_Read", [this, type, address, bytes](const fake::DriverCall& c, const std::vector<void*>& out) {
+      if (driverType == type && c.ints.at(1) == address) std::memcpy(out.at(0), bytes.data(), bytes.size());
+    });
+  }
+  std::vector<long long> initTypes() const {
+    std::vector<long long> v;
+    for (const auto& c : drv.callsTo("IC_InitType")) v.push_back(c.ints.at(1));
+    return v;
+  }
+  void detect() { ASSERT_TRUE(view.onCommand(kAutoDetectCommand)); }
+  void expectFailureOutcome(const std::string& reason) {
+    EXPECT_EQ(line(1), "检测失败") << context();
+    EXPECT_EQ(line(2), reason) << context();
+    const fake::DrawnText* t = ui.window.screen.textAt(layout::cardNamePos.x, layout::cardNamePos.y);
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->text, "未知卡型");
+    EXPECT_EQ(t->fg, colour::black);
+    EXPECT_EQ(st.cardType, -1);
+    EXPECT_EQ(ui.menu.installedId, 2);
+    EXPECT_EQ(ui.log.beeps(1), 5) << context();
+    EXPECT_FALSE(ui.shell.waitCursor);
+  }
+};
+
+TEST_F(Detection, NoCard) {
+  drv.results("IC_Status", {1});
+  detect();
+  expectFailureOutcome("未插入卡");
+  EXPECT_EQ(drv.count("IC_InitType"), 0) << context();
+}
+
+TEST_F(Detection, ConnectionErrorShowsABoxAndNothingElse) {
+  drv.results("IC_Status", {-3});
+  detect();
+  EXPECT_EQ(ui.log.boxes(), (std::vector<std::string>{"提示信息|连接错误!"})) << context();
+  EXPECT_EQ(ui.log.of(fake::Event::Kind::MessageBox).at(0).style, port::mb::kIconInformation);
+  EXPECT_EQ(ui.log.beepCount(), 0);
+  EXPECT_EQ(st.detectResult, 2);
+  EXPECT_EQ(st.cardType, -1);
+  EXPECT_EQ(ui.menu.installedId, 2);
+  EXPECT_EQ(line(1), "正在自检") << "no outcome text";
+  EXPECT_FALSE(ui.shell.waitCursor);
+}
+
+TEST_F(Detection, StatusAboveOneReportsTheStandingResult) {
+  for (auto [standing, reason] : {std::pair{4, "未知卡型"}, std::pair{2, "未知串口"}}) {
+    ui.window.screen.clear();
+    ui.log.clear();
+    st.detectResult = standing;
+    drv.results("IC_Status", {2});
+    detect();
+    expectFailureOutcome(reason);
+  }
+}
+
+TEST_F(Detection, UnknownCardRunsTheWholeChain) {
+  unknownCard();
+  detect();
+  EXPECT_EQ(initTypes(), kWholeChain) << context();
+  expectFailureOutcome("未知卡型");
+}
+
+TEST_F(Detection, RefusedSle4404ProtocolEndsTheChain) {
+  drv.results("IC_InitType", {0, 0, 0, 0, 0, -1});
+  unknownCard();
+  detect();
+  EXPECT_EQ(initTypes(), (std::vector<long long>{12, 66, 65, 209, 208, 8})) << context();
+  expectFailureOutcome("未知卡型");
+}
+
+TEST_F(Detection, ThreeByteResetAnswerIsNoCpuCard) {
+  unknownCard();
+  drv.setDefault("IC_CpuReset", 0);
+  drv.readData("IC_CpuReset", {{0x3B, 0x02, 0x14}});
+  detect();
+  EXPECT_EQ(drv.count("IC_CpuGetProtocol"), 0);
+  EXPECT_EQ(initTypes(), kWholeChain) << context();
+}
+
+TEST_F(Detection, CpuCardWithItsProtocol) {
+  drv.setDefault("IC_CpuReset", 0);
+  drv.readData("IC_CpuReset", {{0x3B, 0x80, 0x01, 0x81}});
+  drv.results("IC_CpuGetProtocol", {1});
+  st.byteCount = 300;
+  detect();
+  EXPECT_EQ(st.cardType, 12);
+  EXPECT_EQ(st.cpuProtocol, 1);
+  EXPECT_EQ(caption(), "CPU T=1");
+  EXPECT_EQ(line(2), "检测成功");
+  EXPECT_EQ(ui.menu.installedId, 135);
+  EXPECT_EQ(initTypes(), (std::vector<long long>{12})) << "no final card type call for CPU cards";
+  EXPECT_EQ(st.byteCount, 300);
+  EXPECT_EQ(st.detectResult, 100);
+}
+
+TEST_F(Detection, Sle4442ByItsByteSeven) {
+  unknownCard();
+  readsUnder(16, 6, {0xFF, 0x15});
+  detect();
+  EXPECT_EQ(st.cardType, 17) << context();
+  EXPECT_EQ(caption(), "4442");
+  EXPECT_EQ(line(1), "");
+  EXPECT_EQ(line(2), "检测成功");
+  EXPECT_EQ(ui.menu.installedId, 138);
+  EXPECT_EQ(initTypes().back(), 16) << "the reader is left on the card's protocol";
+  EXPECT_EQ(st.pageCount, 1);
+  EXPECT_EQ(portName(), "USB ");
+  EXPECT_EQ(ui.log.beeps(1), 5);
+}
+
+TEST_F(Detection, At1604bByItsFirstBytesBeforeAnyWrite) {
+  unknownCard();
+  readsUnder(160, 0, {0x16, 0x04});
+  detect();
+  EXPECT_EQ(st.cardType, 162) << context();
+  EXPECT_EQ(caption(), "1604B");
+  EXPECT_EQ(ui.menu.installedId, 141);
+  EXPECT_EQ(drv.count("IC_Write"), 0) << context();
+}
+
+TEST_F(Detection, FoundTypeThatCannotBeSetAgainShowsFailure) {
+  unknownCard();
+  readsUnder(4, 6, {0x00, 0x13});
+  // The 13 probe calls of IC_InitType up to SLE4428 succeed, the final one fails.
+  drv.results("IC_InitType", {0, 0, 0, 0, 0, 0, 0, 0, -5});
+  detect();
+  EXPECT_EQ(st.cardType, 5);
+  EXPECT_EQ(caption(), "4428");
+  EXPECT_EQ(line(2), "检测失败");
+  EXPECT_EQ(ui.menu.installedId, 138);
+}
+
+TEST_F(Detection, At45d041IsReadOnceMoreAfterTheOutcome) {
+  unknownCard();
+  drv.setDefault("IC_DirectWrite", 0);
+  detect();
+  EXPECT_EQ(st.cardType, 161);
+  EXPECT_EQ(drv.count("IC_DirectRead"), 3) << context();
+  EXPECT_EQ(drv.names().back(), "IC_DirectRead");
+}
+
+TEST_F(Detection, FailedRestoringWriteIsRetriedOnce) {
+  unknownCard();
+  drv.readData("IC_Read_1101", {{0x12, 0x34}});
+  drv.results("IC_Write_1101", {0, -1, 0});
+  detect();
+  EXPECT_EQ(st.cardType, 163);
+  const auto writes = drv.callsTo("IC_Write_1101");
+  ASSERT_EQ(writes.size(), 3u) << context();
+  EXPECT_EQ(writes[0].data.at(0), (Bytes{0x77, 0x70}));
+  EXPECT_EQ(writes[1].data.at(0), (Bytes{0x12, 0x34}));
+  EXPECT_EQ(writes[2].data.at(0), (Bytes{0x12, 0x34}));
+}
+
+TEST_F(Detection, CryptoMemoryProbesPutTheirBytesBack) {
+  unknownCard();
+  drv.setDefault("IC_WriteConfigZone", 0);
+  drv.readData("IC_ReadConfigZone", {{0x5A}, {0xAA}});
+  detect();
+  EXPECT_EQ(st.cardType, 209) << context();
+  std::vector<Bytes> written;
+  for (const auto& c : drv.callsTo("IC_WriteConfigZone")) written.push_back(c.data.at(0));
+  EXPECT_EQ(written, (std::vector<Bytes>{{0xFF}, {0xAA}, {0x5A}})) << context();
+}
+
+TEST_F(Detection, At1608ProbeRestoresItsEightBytesWhenTheReadBackDiffers) {
+  unknownCard();
+  drv.results("IC_WriteConfigZone", {-1, 0, 0, 0});  // 153 refused, 1608 written
+  const Bytes saved{1, 2, 3, 4, 5, 6, 7, 8};
+  drv.readData("IC_ReadConfigZone", {{0x00}, saved, {0x31, 0x36, 0x30, 0x38, 0xAA, 0x55, 0x16, 0x09}});
+  detect();
+  EXPECT_NE(st.cardType, 208);
+  const auto writes = drv.callsTo("IC_WriteConfigZone");
+  ASSERT_EQ(writes.size(), 4u) << context();
+  EXPECT_EQ(writes[3].ints, (std::vector<long long>{7, 56, 8}));
+  EXPECT_EQ(writes[3].data.at(0), saved);
+}
+
+TEST_F(Detection, CryptoMemoryBytesThatCannotBeSavedAreNotWritten) {
+  unknownCard();
+  drv.setDefault("IC_ReadConfigZone", -1);
+  drv.setDefault("IC_WriteConfigZone", 0);
+  detect();
+  EXPECT_EQ(drv.count("IC_WriteConfigZone"), 0) << context();
+}
+
+TEST_F(Detection, TestZonesOf1604And102AreRestored) {
+  for (auto [type, address, code] : {std::tuple{160, 2005, 160}, std::tuple{32, 176, 33}}) {
+    drv.clearCalls();
+    unknownCard();
+    if (type == 160) drv.setDefault("IC_Write", 0);
+    else drv.results("IC_Write", {-1, 0, 0, 0, 0});  // 1604 refused, then the 102 writes
+    readsUnder(type, address, {0xAB, 0xCD});
+    detect();
+    EXPECT_EQ(st.cardType, code) << context();
+    const auto writes = drv.callsTo("IC_Write");
+    ASSERT_GE(writes.size(), 2u) << context();
+    EXPECT_EQ(writes.back().ints, (std::vector<long long>{7, address, 2}));
+    EXPECT_EQ(writes.back().data.at(0), (Bytes{0xAB, 0xCD})) << context();
+  }
+}
+
+TEST_F(Detection, EscapeEndsAnEditBeforeTheRun) {
+  std::vector<int> keys;
+  view.keyDown = [&](int k) { keys.push_back(k); };  // an edit the key does not end
+  st.editActive = 1;
+  ui.window.caretVisible = true;
+  drv.results("IC_Status", {1});
+  detect();
+  EXPECT_EQ(keys, (std::vector<int>{port::vk::kEscape}));
+  EXPECT_EQ(st.editActive, 0);
+  EXPECT_FALSE(ui.window.caretVisible);
+  EXPECT_EQ(st.viewState, 50);
+  EXPECT_EQ(st.gridShown, 0);
+}
+
+// A small I2C EEPROM behind IC_Read and IC_Write24: addresses beyond the
+// chip fail, except that a 24C01A takes address 128 for 0.
+struct I2cChip {
+  std::size_t size = 256;
+  Bytes mem;
+  int map(int address) const {
+    if (size == 128) return address < 256 ? (address & 0x7F) : -1;
+    return address >= 0 && static_cast<std::size_t>(address) < size ? address : -1;
+  }
+};
+I2cChip* g_chip = nullptr;
+
+short chipRead(int, short address, short length, unsigned char* out) {
+  for (int i = 0; i < length; ++i) {
+    const int a = g_chip->map(address + i);
+    if (a < 0) return -1;
+    out[i] = g_chip->mem[static_cast<std::size_t>(a)];
+  }
+  return 0;
+}
+short chipWrite(int, short address, short length, const unsigned char* data) {
+  for (int i = 0; i < length; ++i) {
+    if (g_chip->map(address + i) < 0) return -1;
+  }
+  for (int i = 0; i < length; ++i) g_chip->mem[static_cast<std::size_t>(g_chip->map(address + i))] = data[i];
+  return 0;
+}
+
+struct SizeCase {
+  std::size_t size;
+  std::uint8_t byte0;
+  int cardType;
+};
+
+class I2cSizes : public Detection, public ::testing::WithParamInterface<SizeCase> {};
+
+TEST_P(I2cSizes, FindsTheSizeAndLeavesEveryByte) {
+  I2cChip chip;
+  chip.size = GetParam().size;
+  for (std::size_t i = 0; i < chip.size; ++i) chip.mem.push_back(static_cast<std::uint8_t>(i * 7 + 3));
+  chip.mem[0] = GetParam().byte0;
+  const Bytes before = chip.mem;
+  g_chip = &chip;
+  unknownCard();
+  drv.table.IC_Read = &chipRead;
+  drv.table.IC_Write24 = &chipWrite;
+  detect();
+  g_chip = nullptr;
+  EXPECT_EQ(st.cardType, GetParam().cardType) << context();
+  EXPECT_EQ(chip.mem, before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Chips, I2cSizes,
+                         ::testing::Values(SizeCase{2048, 0x11, 68}, SizeCase{1024, 0x11, 67}, SizeCase{512, 0x11, 66},
+                                           SizeCase{256, 0x11, 65}, SizeCase{128, 0x11, 64},
+                                           // byte 0 already holding "W" must not fool the 128 test
+                                           SizeCase{256, 0x57, 65}, SizeCase{128, 0x57, 64}));
+
+}  // namespace
