@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 
 class CDemoDoc {
@@ -28,5 +29,19 @@ class CDemoDoc {
   // Appends a row unless it equals the entry last appended. A full list is
   // first compacted to its distinct rows (first occurrences, in order).
   void recordRow(int rowAddress);
-  void clearRows() { editedRowCount = 0; }
+  // Empties the list and the marks of the edited bytes.
+  void clearRows() {
+    editedRowCount = 0;
+    editedBytes.reset();
+  }
+
+  // Marks of the bytes typed since the list was last emptied: row writes
+  // leave code, key and counter bytes alone unless they were typed.
+  std::bitset<kCells> editedBytes;
+  void markEdited(int address) {
+    if (address >= 0 && address < kCells) editedBytes.set(static_cast<std::size_t>(address));
+  }
+  bool isEdited(int address) const {
+    return address >= 0 && address < kCells && editedBytes.test(static_cast<std::size_t>(address));
+  }
 };

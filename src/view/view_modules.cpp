@@ -1,10 +1,14 @@
 // The command modules of the view, installed in this order.
+#include "consoles/consoles_module.h"
 #include "reader/reader_module.h"
 #include "security/security_module.h"
 #include "view/demo_view.h"
+#include "view/memview_module.h"
 
 void installViewModules(CDemoView& view) {
   // Each module adds one line here: installXxx(view);
   installReaderModule(view);
+  installMemoryViewModule(view);
   installSecurityModule(view);
+  installConsolesModule(view);
 }

@@ -1,0 +1,190 @@
+#include "view/write_command.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "app/demo_doc.h"
+#include "view/app_state.h"
+#include "view/read_command.h"
+#include "view/view_painter.h"
+
+namespace memview {
+
+namespace {
+
+constexpr const char* kInfoCaption = "提示信息";
+
+short toShort(int v) { return static_cast<short>(v); }
+
+bool isProtectedCard(int cardType) { return cardType == 17 || cardType == 5; }
+
+// The SLE4428 protection flag of a card address (0 = protected or marked).
+std::uint8_t& flag4428(std::array<std::array<std::uint8_t, 512>, 4>& pages, int address) {
+  return pages[static_cast<std::size_t>(address / 256)][static_cast<std::size_t>(256 + address % 256)];
+}
+
+}  // namespace
+
+void CardWriter::beep(int times) {
+  for (int i = 0; i < times; ++i) ctx_.shell.beep(0);
+}
+
+void CardWriter::enterEditMode() {
+  AppState& st = ctx_.st;
+  if (st.gridShown != 1 || st.viewState == 0) return;
+  ViewPainter& p = ctx_.painter;
+  p.showStatus(1, kHintWrite);
+  p.showStatus(2, kHintEscape);
+  if (isProtectedCard(st.cardType)) p.showStatus(3, kHintProtect);
+  ctx_.window.createCaret(st.charWidth - 1, st.lineHeight);
+  ctx_.window.setCaretPos(layout::hexOrigin);
+  ctx_.window.showCaret();
+  editor_.caretParked = false;
+  st.editActive = 1;
+  st.caretInAscii = 0;
+  p.drawCaretInfo();
+}
+
+void CardWriter::leaveEditMode() {
+  AppState& st = ctx_.st;
+  st.editActive = 0;
+  st.caretInAscii = 0;
+  if (!editor_.caretParked) ctx_.window.hideCaret();
+  editor_.caretParked = false;
+  eraseEditHints(ctx_.painter);
+}
+
+void CardWriter::toggleMark() {
+  AppState& st = ctx_.st;
+  if (!st.editActive || st.caretInAscii || !isProtectedCard(st.cardType)) return;
+  const int a = addressOf(st, editor_.caret());
+  if (a < 0 || a >= st.byteCount) return;
+  std::uint8_t* flag = nullptr;
+  if (st.cardType == 17) {
+    if (a >= 32 || st.protect4442Saved[static_cast<std::size_t>(a)] == 0) return;
+    flag = &st.protect4442[static_cast<std::size_t>(a)];
+  } else {
+    if (a >= 1021 || flag4428(st.pages4428Saved, a) == 0) return;
+    flag = &flag4428(st.pages4428, a);
+  }
+  *flag = *flag == 0 ? 1 : 0;
+  if (!editor_.caretParked) ctx_.window.hideCaret();
+  ctx_.painter.drawCell(a, *flag == 0 ? colour::red : colour::yellow);
+  if (!editor_.caretParked) ctx_.window.showCaret();
+}
+
+bool CardWriter::rereadAfterFailure() {
+  if (readCore(ctx_, ctx_.st.port, ctx_.st.cardType) != 0) {
+    ctx_.shell.messageBox("没有插入卡！", kInfoCaption, port::mb::kIconInformation);
+    return false;
+  }
+  ctx_.window.invalidate(true);
+  return true;
+}
+
+void CardWriter::writeEditedRows() {
+  AppState& st = ctx_.st;
+  CDemoDoc& doc = ctx_.doc;
+  if (st.viewState != 0) {
+    DriverTable& drv = ctx_.drv;
+    const int h = st.readerHandle;
+    // The whole image, for the cards written in one call.
+    std::array<std::uint8_t, 1024> image{};
+    for (int i = 0; i < 1024; ++i) image[static_cast<std::size_t>(i)] = doc.byteAt(i);
+    bool failed = false;
+    for (int i = 1; i <= doc.editedRowCount; ++i) {
+      const int a = doc.editedRows[static_cast<std::size_t>(i)];
+      // No row at or beyond the card's end is ever written.
+      if (a < 0 || a >= st.byteCount) continue;
+      const int length = st.byteCount - a < 16 ? st.byteCount - a : 16;
+      bool wholeImage = false;
+      bool ok = true;
+      bool beeped = false;
+      if (st.cardType == 161) {
+        wholeImage = true;
+        ok = drv.IC_DirectWrite(h, toShort(st.zoneIndex), 0, 264, image.data()) == 0;
+      } else if (st.cardType == 163) {
+        wholeImage = true;
+        ok = drv.IC_Write_1101(h, toShort(st.blockIndex), 0, 1024, image.data()) == 0;
+      } else {
+        ok = writeRow(a, length, beeped);
+      }
+      if (ok && wholeImage) {
+        beep(4);
+        break;
+      }
+      if (ok) continue;
+      // A failed row is always reported by the question below; a later
+      // successful row does not hide it.
+      failed = true;
+      const bool rereads = wholeImage || st.cardType == 17 || st.cardType == 33 || st.cardType == 64;
+      if (rereads) {
+        if (!rereadAfterFailure()) return;
+        // The card image now holds what the card holds: the edits of the
+        // remaining rows are gone, and writing the freshly read bytes back
+        // would only risk the card's codes.
+        break;
+      }
+    }
+    beep(1);
+    if (failed && ctx_.shell.messageBox("写入没有成功，要重新读卡吗？", "操作提示",
+                                        port::mb::kYesNo | port::mb::kIconStop) == port::mb::kIdYes) {
+      readCore(ctx_, st.port, st.cardType);
+      ctx_.window.invalidate(true);
+    }
+    if (st.cardType == 5 && !writeMarks4428()) return;
+    if (st.cardType == 17 && !writeMarks4442()) return;
+  }
+  doc.clearRows();
+  ctx_.painter.drawCaretInfo();
+}
+
+bool CardWriter::writeMarks4428() {
+  AppState& st = ctx_.st;
+  for (int p = 0; p < st.pageCount && p < 4; ++p) {
+    for (int offset = 0; offset < 256; ++offset) {
+      const int a = p * 256 + offset;
+      if (a >= 1021) break;
+      if (flag4428(st.pages4428Saved, a) == 0 || flag4428(st.pages4428, a) != 0) continue;
+      const std::uint8_t value = ctx_.doc.byteAt(a);
+      if (ctx_.drv.IC_WriteWithProtection(st.readerHandle, toShort(a), 1, &value) != 0) {
+        ctx_.shell.messageBox("写保护没有成功.", kInfoCaption, port::mb::kIconInformation);
+        return false;
+      }
+      flag4428(st.pages4428Saved, a) = 0;
+      beep(1);
+    }
+  }
+  return true;
+}
+
+bool CardWriter::writeMarks4442() {
+  AppState& st = ctx_.st;
+  for (int i = 0; i < 32; ++i) {
+    const auto at = static_cast<std::size_t>(i);
+    if (st.protect4442Saved[at] == 0 || st.protect4442[at] != 0) continue;
+    const std::uint8_t value = ctx_.doc.byteAt(i);
+    if (ctx_.drv.IC_WriteProtection(st.readerHandle, toShort(i), 1, &value) != 0) {
+      ctx_.shell.messageBox("写保护没有成功.", kInfoCaption, port::mb::kIconInformation);
+      return false;
+    }
+    st.protect4442Saved[at] = 0;
+    beep(1);
+  }
+  return true;
+}
+
+void CardWriter::showErrorCounterPage() {
+  AppState& st = ctx_.st;
+  if (st.editActive && !editor_.caretParked) {
+    ctx_.window.hideCaret();
+    editor_.caretParked = true;
+  }
+  const int count = st.cardType == 17 ? ctx_.drv.IC_ReadCount_SLE4442(st.readerHandle)
+                                      : ctx_.drv.IC_ReadCount_SLE4428(st.readerHandle);
+  ctx_.painter.drawBlankGrid();
+  ctx_.painter.text({60, 90}, "错误计数：" + std::to_string(count), colour::red, colour::navy);
+}
+
+}  // namespace memview

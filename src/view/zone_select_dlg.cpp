@@ -1,0 +1,34 @@
+#include "view/zone_select_dlg.h"
+
+#include "platform/ddx.h"
+
+std::string CZoneSelectDlg::promptFor(int cardType) {
+  if (cardType == 208) return "(0-8)8区是控制区\n     0-7区用户区";
+  if (cardType == 161) return "(0-2047):";
+  return "(0-511):";
+}
+
+namespace {
+
+void exchange(CZoneSelectDlg& d, ddx::Exchange& dx) {
+  dx.integerRange(CZoneSelectDlg::kPageEdit, d.m_pageNumber, 0, 2047);
+  dx.text(CZoneSelectDlg::kPrompt, d.m_prompt);
+  dx.check(CZoneSelectDlg::kSetUserZone, d.m_setUserZone);
+}
+
+}  // namespace
+
+bool CZoneSelectDlg::onInit(port::DialogControls& c) {
+  m_prompt = promptFor(m_cardType);
+  c.show(kSetUserZone, m_cardType == 208);
+  ddx::Exchange dx(c, ddx::Direction::Load);
+  exchange(*this, dx);
+  return true;
+}
+
+void CZoneSelectDlg::onOK(port::DialogControls& c) {
+  ddx::Exchange dx(c, ddx::Direction::Save);
+  exchange(*this, dx);
+  if (dx.failed()) return;
+  c.end(port::mb::kIdOk);
+}

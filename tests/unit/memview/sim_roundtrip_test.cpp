@@ -1,0 +1,219 @@
+// Round trips on the simulated reader: read a card, edit it with the keys,
+// write it with F5, read it again and compare with the card itself.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "memview_fixture.h"
+#include "sim/sim_api.h"
+
+namespace memview_test {
+namespace {
+
+using port::vk::kDown;
+using port::vk::kF5;
+using port::vk::kNext;
+using port::vk::kSpace;
+using port::vk::kTab;
+
+struct SimCard {
+  const char* sim;
+  int cardType;
+  std::vector<std::uint8_t> code;  // presented before writing (empty: none)
+  int lastEdit;                    // a byte near the end of the card, -1 for byteCount - 1
+  int number = 0;                  // page, block or zone for the dialog
+};
+
+class SimView {
+ public:
+  explicit SimView(const SimCard& c) : card(c) {
+    sim::TestReader::reset(c.sim, 100);
+    sim::fillDriverTable(drv);
+    v.st.readerHandle = drv.IC_InitComm(100);
+    v.st.cardType = c.cardType;
+    drv.IC_InitType(v.st.readerHandle, static_cast<short>(driverTypeFor(c.cardType)));
+    present();
+  }
+
+  void present() {
+    const int h = v.st.readerHandle;
+    const unsigned char* code = card.code.data();
+    switch (card.cardType) {
+      case 17: drv.IC_CheckPass_SLE4442(h, code); break;
+      case 5: drv.IC_CheckPass_SLE4428(h, code); break;
+      case 33: drv.IC_CheckPass_102(h, code); break;
+      case 160: drv.IC_CheckPass_1604(h, 0, code); break;
+      case 162: drv.IC_CheckPass_1604B(h, 0, code); break;
+      default: break;
+    }
+  }
+
+  // The Read command, answering the page/zone dialog where there is one.
+  void read() {
+    if (card.cardType == 161 || card.cardType == 163 || card.cardType == 208) {
+      v.ui.dialogs.scripts.push_back(fake::typeAndOk(1002, std::to_string(card.number)));
+    }
+    v.view.onCommand(kReadCommand);
+  }
+
+  // Bytes of the image that are plain card memory: all but the AT88SC153's
+  // configuration zone, whose codes read as 00.
+  int userBytes() const { return card.cardType == 209 ? 192 : v.st.byteCount; }
+
+  // The card's memory behind the image: from the page, block or zone read.
+  std::vector<std::uint8_t> cardBytes() {
+    std::vector<std::uint8_t> m = sim::TestReader::memory();
+    std::size_t from = 0;
+    if (card.cardType == 161) from = static_cast<std::size_t>(card.number) * 264;
+    if (card.cardType == 163) from = static_cast<std::size_t>(card.number) * 1024;
+    if (card.cardType == 208) from = static_cast<std::size_t>(card.number) * 256;
+    return std::vector<std::uint8_t>(m.begin() + static_cast<long>(from),
+                                     m.begin() + static_cast<long>(from) + userBytes());
+  }
+
+  std::vector<std::uint8_t> image(bool all = true) {
+    std::vector<std::uint8_t> out;
+    for (int i = 0; i < (all ? v.st.byteCount : userBytes()); ++i) out.push_back(v.doc.byteAt(i));
+    return out;
+  }
+
+  SimCard card;
+  DriverTable drv;
+  MemView v{drv};
+};
+
+const std::vector<SimCard>& writableCards() {
+  static const std::vector<SimCard> cards = {
+      {"24c01a", 64, {}, -1},
+      {"24c02", 65, {}, -1},
+      {"24c04", 66, {}, -1},
+      {"24c08", 67, {}, -1},
+      {"24c16", 68, {}, -1},
+      {"24c64", 192, {}, -1},
+      {"sle4442", 17, {0xFF, 0xFF, 0xFF}, -1},
+      {"sle4428", 5, {0xFF, 0xFF}, 1020},
+      {"sle4404", 8, {}, -1},
+      {"at88sc102", 33, {0xF0, 0xF0}, -1},
+      {"at88sc1604", 160, {0xFF, 0xFF}, -1},
+      {"at88sc1604b", 162, {0xFF, 0xFF}, -1},
+      {"at88sc1608", 208, {}, -1, 3},
+      {"at88sc153", 209, {}, 191},
+      {"at45d041", 161, {}, -1, 1000},
+      {"ssf1101", 163, {}, -1, 17},
+  };
+  return cards;
+}
+
+TEST(SimRoundTrip, EveryWritableCardKeepsWhatWasTyped) {
+  for (const SimCard& c : writableCards()) {
+    SCOPED_TRACE(c.sim);
+    SimView s(c);
+    MemView& v = s.v;
+    s.read();
+    ASSERT_EQ(v.st.viewState, 2) << v.ui.log.dump();
+    v.edit();
+    v.key(kDown);
+    v.type("a1b2");  // bytes 16 and 17
+    v.key(kDown, 2);
+    v.key(kTab);
+    v.type("Hi");  // bytes 50 and 51, as characters
+    v.key(kTab);
+    if (v.st.pageCount > 1) {
+      v.key(kNext);
+      v.type("e5");  // a byte of page 2
+    }
+    const int last = c.lastEdit >= 0 ? c.lastEdit : v.st.byteCount - 1;
+    v.st.currentPage = last / 256;
+    v.view.painter().drawGrid();
+    v.caretTo({false, (last % 256) / 16, last % 16, false});
+    v.type("77");
+    const std::vector<std::uint8_t> typed = s.image();
+    EXPECT_EQ(typed[16], 0xA1);
+    EXPECT_EQ(typed[50], 'H');
+    EXPECT_EQ(typed[static_cast<std::size_t>(last)], 0x77);
+
+    v.ui.log.clear();
+    v.key(kF5);
+    EXPECT_TRUE(v.ui.log.boxes().empty()) << v.ui.log.dump();
+    EXPECT_EQ(v.doc.editedRowCount, 0);
+    EXPECT_EQ(s.cardBytes(), s.image(false)) << "the card holds what was typed";
+
+    v.doc.setByte(16, 0);
+    s.read();
+    EXPECT_EQ(s.image(), typed) << "and reads back the same";
+  }
+}
+
+TEST(SimRoundTrip, Sle4442ProtectionIsWrittenAndThenHolds) {
+  SimView s({"sle4442", 17, {0xFF, 0xFF, 0xFF}, -1});
+  MemView& v = s.v;
+  s.read();
+  v.edit();
+  v.caretTo({false, 0, 5, false});
+  v.type("3c");
+  v.caretTo({false, 0, 5, false});
+  v.key(kSpace);
+  v.key(kF5);
+  EXPECT_TRUE(v.ui.log.boxes().empty()) << v.ui.log.dump();
+  EXPECT_EQ(v.st.protect4442Saved[5], 0);
+
+  s.read();
+  EXPECT_EQ(v.st.protect4442[5], 0) << "protected on the card";
+  EXPECT_EQ(v.doc.byteAt(5), 0x3C);
+  EXPECT_EQ(v.hexCell(5)->fg, colour::red);
+  v.edit();
+  v.caretTo({false, 0, 5, false});
+  v.key(kSpace);
+  EXPECT_EQ(v.st.protect4442[5], 0) << "a protected byte cannot be marked again";
+
+  // Writing the protected byte fails, re-reads and asks.
+  v.type("99");
+  v.ui.log.clear();
+  v.ui.shell.answers = {port::mb::kIdNo};
+  v.key(kF5);
+  EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{"操作提示|写入没有成功，要重新读卡吗？"});
+  EXPECT_EQ(sim::TestReader::memory()[5], 0x3C);
+  EXPECT_EQ(v.doc.byteAt(5), 0x3C) << "the re-read shows the card again";
+}
+
+TEST(SimRoundTrip, Sle4428ProtectionOnSeveralPages) {
+  SimView s({"sle4428", 5, {0xFF, 0xFF}, -1});
+  MemView& v = s.v;
+  s.read();
+  v.edit();
+  for (int a : {9, 300, 1000}) {
+    v.st.currentPage = a / 256;
+    v.caretTo({false, (a % 256) / 16, a % 16, false});
+    v.key(kSpace);
+  }
+  v.key(kF5);
+  EXPECT_TRUE(v.ui.log.boxes().empty()) << v.ui.log.dump();
+  s.read();
+  for (int a : {9, 300, 1000}) {
+    EXPECT_EQ(v.st.pages4428[static_cast<std::size_t>(a / 256)][static_cast<std::size_t>(256 + a % 256)], 0) << a;
+  }
+  EXPECT_NE(v.st.pages4428[1][256 + 45], 0) << "its neighbour stays writable";
+
+  v.edit();
+  v.st.currentPage = 1;
+  v.caretTo({false, 2, 12, false});  // address 300
+  v.key(kSpace);
+  v.type("12");
+  v.ui.shell.answers = {port::mb::kIdNo};
+  v.key(kF5);
+  EXPECT_EQ(v.ui.log.boxes().back(), "操作提示|写入没有成功，要重新读卡吗？");
+  EXPECT_EQ(sim::TestReader::memory()[300], 0xFF);
+}
+
+TEST(SimRoundTrip, NoCardIsReported) {
+  SimView s({"24c16", 68, {}, -1});
+  sim::TestReader::pull();
+  s.read();
+  EXPECT_EQ(s.v.status(1), "读卡失败");
+  EXPECT_EQ(s.v.status(2), "未插入卡");
+}
+
+}  // namespace
+}  // namespace memview_test

@@ -1,0 +1,291 @@
+// F5 writes with a scripted driver: the write call of each card type, the
+// code-zone split, failures, the re-read question and protection marks.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fakes/scripted_driver.h"
+#include "memview_fixture.h"
+
+namespace memview_test {
+namespace {
+
+using memview::Stop;
+using port::vk::kF5;
+using port::vk::kSpace;
+
+std::vector<std::string> writes(const fake::ScriptedDriver& d) {
+  std::vector<std::string> out;
+  for (const auto& c : d.calls) {
+    if (c.name.find("Write") != std::string::npos || c.name == "IC_SetUserZone") out.push_back(sig(c));
+  }
+  return out;
+}
+
+class WriteTest : public ::testing::Test {
+ protected:
+  fake::ScriptedDriver drv;
+  MemView v{drv.table};
+
+  // Types two hex digits at a card address on its page.
+  void typeAt(int address, const std::string& digits) {
+    v.st.currentPage = address / 256;
+    v.caretTo({false, (address % 256) / 16, address % 16, false});
+    v.type(digits);
+  }
+};
+
+struct RowCase {
+  const char* name;
+  int cardType;
+  int zoneIndex;
+  int address;
+  std::vector<std::string> calls;
+  int beeps;  // beeps of the row, then one for the command
+};
+
+TEST_F(WriteTest, EachCardTypeWritesItsWay) {
+  const std::vector<RowCase> cases = {
+      {"24C16", 68, 0, 0x123, {"IC_Write(7,288,16)"}, 1},
+      {"1604A last row", 160, 0, 2003, {"IC_Write(7,2000,7)"}, 2},
+      {"1604B last row", 162, 0, 2035, {"IC_Write(7,2032,8)"}, 1},
+      {"4404 last row", 8, 0, 50, {"IC_Write(7,48,4)"}, 1},
+      {"1608 user zone", 208, 2, 40, {"IC_WriteUserZone(7,32,16)"}, 1},
+      {"1608 configuration", 208, 8, 20, {"IC_WriteConfigZone(7,16,16)"}, 1},
+      {"153 user zone 1", 209, 0, 70, {"IC_SetUserZone(7,1)", "IC_WriteUserZone(7,0,16)"}, 3},
+      {"153 configuration", 209, 0, 195, {"IC_WriteConfigZone(7,0,16)"}, 2},
+      {"45D041 whole page", 161, 9, 100, {"IC_DirectWrite(7,9,0,264)"}, 4},
+      {"SSF1101 whole block", 163, 0, 1000, {"IC_Write_1101(7,0,0,1024)"}, 4},
+  };
+  for (const RowCase& c : cases) {
+    fake::ScriptedDriver d;
+    MemView m(d.table);
+    m.st.zoneIndex = c.zoneIndex;
+    m.load(c.cardType);
+    m.edit();
+    m.st.currentPage = c.address / 256;
+    m.caretTo({false, (c.address % 256) / 16, c.address % 16, false});
+    m.type("12");
+    EXPECT_EQ(m.doc.byteAt(c.address), 0x12) << c.name;
+    m.ui.log.clear();
+    m.key(kF5);
+    EXPECT_EQ(writes(d), c.calls) << c.name;
+    EXPECT_EQ(m.ui.log.beeps(0), c.beeps + 1) << c.name;
+    EXPECT_TRUE(m.ui.log.boxes().empty()) << c.name << m.ui.log.dump();
+    EXPECT_EQ(m.doc.editedRowCount, 0) << c.name;
+    EXPECT_EQ(m.st.editActive, 1) << c.name << ": edit mode stays on";
+    const auto& last = d.calls.back();
+    if (c.cardType != 161 && c.cardType != 163) {
+      EXPECT_EQ(last.data.at(0).at(static_cast<std::size_t>(c.address % 16)), 0x12) << c.name;
+    } else {
+      EXPECT_EQ(last.data.at(0).at(static_cast<std::size_t>(c.address)), 0x12) << c.name;
+    }
+  }
+}
+
+TEST_F(WriteTest, WholePageIsWrittenOnceForManyRows) {
+  v.load(161);
+  v.edit();
+  typeAt(5, "11");
+  typeAt(40, "22");
+  typeAt(260, "33");
+  v.key(kF5);
+  EXPECT_EQ(writes(drv), std::vector<std::string>{"IC_DirectWrite(7,0,0,264)"});
+  EXPECT_EQ(drv.calls.back().data.at(0).at(260), 0x33);
+}
+
+TEST_F(WriteTest, CodeZonesAreWrittenOnlyWhereTyped) {
+  v.load(33);  // AT88SC102: 10-11 user code, 12-13 its counter
+  v.edit();
+  typeAt(14, "41");
+  v.key(kF5);
+  EXPECT_EQ(writes(drv), (std::vector<std::string>{"IC_Write(7,0,10)", "IC_Write(7,14,2)"}));
+  drv.clearCalls();
+  typeAt(11, "aa");
+  typeAt(15, "bb");
+  v.key(kF5);
+  EXPECT_EQ(writes(drv), (std::vector<std::string>{"IC_Write(7,0,10)", "IC_Write(7,11,1)", "IC_Write(7,14,2)"}));
+  EXPECT_EQ(drv.calls.at(1).data.at(0), std::vector<std::uint8_t>{0xAA});
+  drv.clearCalls();
+  typeAt(87, "01");  // row 80: application zone 1 to 85, erase key 86-91
+  v.key(kF5);
+  EXPECT_EQ(writes(drv), (std::vector<std::string>{"IC_Write(7,80,6)", "IC_Write(7,87,1)", "IC_Write(7,92,4)"}));
+}
+
+TEST_F(WriteTest, Sle4428LastBytesAreNotRewritten) {
+  v.load(5);
+  v.edit();
+  typeAt(1010, "55");
+  v.key(kF5);
+  EXPECT_EQ(writes(drv), std::vector<std::string>{"IC_Write(7,1008,13)"});
+}
+
+TEST_F(WriteTest, CryptoMemoryPasswordsAreNotRewritten) {
+  v.st.zoneIndex = 8;
+  v.load(208);
+  v.edit();
+  typeAt(60, "01");  // test area 56-63, then passwords from 64
+  typeAt(40, "02");  // 32-47 "密码验证"
+  v.key(kF5);
+  EXPECT_EQ(writes(drv), (std::vector<std::string>{"IC_WriteConfigZone(7,56,8)", "IC_WriteConfigZone(7,40,1)"}))
+      << "the seed 48-55 and the untyped password bytes are left alone";
+}
+
+TEST_F(WriteTest, FailedRowIsAskedAboutEvenAfterALaterSuccess) {
+  v.st.zoneIndex = 1;
+  v.load(208);
+  v.edit();
+  typeAt(0, "11");
+  typeAt(32, "22");
+  drv.results("IC_WriteUserZone", {-1, 0});
+  v.ui.shell.answers = {port::mb::kIdNo};
+  v.key(kF5);
+  EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{"操作提示|写入没有成功，要重新读卡吗？"});
+  EXPECT_EQ(v.ui.log.of(fake::Event::Kind::MessageBox)[0].style, port::mb::kYesNo | port::mb::kIconStop);
+  EXPECT_EQ(drv.count("IC_Status"), 0) << "No: no re-read";
+}
+
+TEST_F(WriteTest, YesReReadsTheCard) {
+  v.load(65);
+  v.edit();
+  typeAt(0, "11");
+  drv.results("IC_Write", {-1});
+  v.ui.shell.answers = {port::mb::kIdYes};
+  v.key(kF5);
+  EXPECT_EQ(drv.count("IC_Read"), 1);
+  EXPECT_EQ(v.doc.editedRowCount, 0);
+  EXPECT_EQ(v.hex(0), "ff") << "the card's content again";
+}
+
+TEST_F(WriteTest, ReReadingCardsStopAndAsk) {
+  for (int type : {17, 33, 64}) {
+    fake::ScriptedDriver d;
+    MemView m(d.table);
+    m.load(type);
+    m.st.protect4442.fill(1);
+    m.st.protect4442Saved.fill(1);
+    m.edit();
+    m.caretTo({false, 0, 0, false});
+    m.type("11");
+    m.caretTo({false, 2, 0, false});
+    m.type("22");
+    d.results("IC_Write", {-1});
+    m.ui.shell.answers = {port::mb::kIdNo};
+    m.key(kF5);
+    EXPECT_EQ(d.count("IC_Write"), 1) << type << ": the rows after the re-read are not written";
+    EXPECT_EQ(d.count("IC_Status"), 2) << type << ": re-read at once";
+    EXPECT_EQ(m.ui.log.boxes(), std::vector<std::string>{"操作提示|写入没有成功，要重新读卡吗？"}) << type;
+    EXPECT_EQ(m.doc.editedRowCount, 0) << type;
+  }
+}
+
+TEST_F(WriteTest, WholeImageFailureReReadsAndAsks) {
+  v.load(163);
+  v.edit();
+  typeAt(3, "11");
+  drv.results("IC_Write_1101", {-1});
+  v.key(kF5);
+  EXPECT_EQ(writes(drv), std::vector<std::string>{"IC_Write_1101(7,0,0,1024)"}) << "no row write follows";
+  EXPECT_EQ(drv.count("IC_Read_1101"), 1);
+  EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{"操作提示|写入没有成功，要重新读卡吗？"});
+}
+
+TEST_F(WriteTest, NoCardOnReReadKeepsTheList) {
+  v.load(64);
+  v.edit();
+  typeAt(3, "11");
+  drv.results("IC_Write", {-1});
+  drv.results("IC_Status", {1});
+  v.key(kF5);
+  EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{"提示信息|没有插入卡！"});
+  EXPECT_EQ(v.doc.editedRowCount, 1);
+  EXPECT_EQ(v.ui.log.beeps(0), 0);
+}
+
+TEST_F(WriteTest, EmptyListStillBeepsAndWritesMarks) {
+  v.load(17, std::vector<std::uint8_t>(32, 0x42));
+  v.st.protect4442.fill(1);
+  v.st.protect4442Saved.fill(1);
+  v.st.protect4442Saved[4] = 0;
+  v.st.protect4442[4] = 0;
+  v.edit();
+  v.caretTo({false, 0, 3, true});
+  v.key(kSpace);
+  EXPECT_EQ(v.st.protect4442[3], 0);
+  EXPECT_EQ(v.hexCell(3)->fg, colour::red);
+  v.caretTo({false, 0, 4, false});
+  v.key(kSpace);
+  EXPECT_EQ(v.st.protect4442[4], 0) << "protected on the card: cannot be unmarked";
+  v.caretTo({false, 2, 4, false});
+  v.key(kSpace);  // address 36
+  v.key(kF5);
+  EXPECT_EQ(writes(drv), std::vector<std::string>{"IC_WriteProtection(7,3,1)"});
+  EXPECT_EQ(drv.calls.back().data.at(0), std::vector<std::uint8_t>{0x42});
+  EXPECT_EQ(v.st.protect4442Saved[3], 0);
+  EXPECT_EQ(v.ui.log.beeps(0), 2);
+  drv.clearCalls();
+  v.key(kF5);
+  EXPECT_TRUE(writes(drv).empty()) << "written marks are not written again";
+}
+
+TEST_F(WriteTest, SpaceTwiceRestoresTheFlag) {
+  v.load(17);
+  v.st.protect4442.fill(1);
+  v.st.protect4442Saved.fill(1);
+  v.edit();
+  v.key(kSpace);
+  v.key(kSpace);
+  EXPECT_EQ(v.st.protect4442[0], 1);
+  EXPECT_EQ(v.hexCell(0)->fg, colour::yellow);
+  v.key(port::vk::kTab);
+  v.key(kSpace);
+  EXPECT_EQ(v.st.protect4442[0], 1) << "the character area types a blank instead";
+}
+
+TEST_F(WriteTest, Sle4428MarksOnSeveralPages) {
+  v.load(5);
+  for (auto& p : v.st.pages4428) std::fill(p.begin() + 256, p.end(), 1);
+  v.st.pages4428Saved = v.st.pages4428;
+  v.edit();
+  for (int a : {2, 300, 1020, 1021}) {
+    v.st.currentPage = a / 256;
+    v.caretTo({false, (a % 256) / 16, a % 16, false});
+    v.key(kSpace);
+  }
+  EXPECT_EQ(v.st.pages4428[3][256 + 253], 1) << "1021 cannot be marked";
+  v.key(kF5);
+  EXPECT_EQ(writes(drv), (std::vector<std::string>{"IC_WriteWithProtection(7,2,1)", "IC_WriteWithProtection(7,300,1)",
+                                                   "IC_WriteWithProtection(7,1020,1)"}));
+  EXPECT_EQ(v.st.pages4428Saved[1][256 + 44], 0);
+}
+
+TEST_F(WriteTest, FailedProtectionWriteEndsTheCommand) {
+  v.load(17);
+  v.st.protect4442.fill(1);
+  v.st.protect4442Saved.fill(1);
+  v.edit();
+  typeAt(40, "11");
+  v.caretTo({false, 0, 1, false});
+  v.key(kSpace);
+  drv.results("IC_WriteProtection", {-1});
+  v.key(kF5);
+  EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{"提示信息|写保护没有成功."});
+  EXPECT_EQ(v.doc.editedRowCount, 1) << "the list is kept";
+  EXPECT_EQ(v.st.protect4442Saved[1], 1);
+}
+
+TEST_F(WriteTest, EscapeKeepsTheEditsForTheNextWrite) {
+  v.load(66);
+  v.edit();
+  typeAt(300, "77");
+  v.key(port::vk::kEscape);
+  v.key(kF5);
+  EXPECT_TRUE(writes(drv).empty()) << "F5 outside edit mode does nothing";
+  v.edit();
+  v.key(port::vk::kReturn);
+  EXPECT_EQ(writes(drv), std::vector<std::string>{"IC_Write(7,288,16)"});
+}
+
+}  // namespace
+}  // namespace memview_test
