@@ -117,9 +117,13 @@ void at88sc1608() {
     E2E_EQ(e2e::itemText(dlg, 1008), std::string("密码套(0-7):"));
     E2E_EQ(e2e::itemText(dlg, 1006), std::string("0"));
     E2E_EQ(e2e::itemText(dlg, 1010), std::string("当前密码错误计数器：8"));
-    e2e::type(dlg, 1006, "9");
+    // The set is replaced in one go: emptying the field first would ask
+    // "Please enter an integer." at once.
+    e2e::setText(dlg, 1006, "9");
     answerBox(demo, kTitle, "输入错误！", dlg);
-    e2e::type(dlg, 1006, "3");
+    e2e::setText(dlg, 1006, "3");
+    demo.settle();
+    E2E_CHECK(waitOther(demo, kTitle, dlg, 500) == nullptr);
     e2e::type(dlg, 1007, "ffffffff");
     E2E_EQ(e2e::itemText(dlg, 1007), std::string("FFFFFF"));
     e2e::screenshot(dlg, "security_secret_code_dialog");
