@@ -9,7 +9,7 @@ if(TARGET pelox)
   set(PKG_SIM_COMMANDS
     COMMAND ${CMAKE_COMMAND} -E make_directory ${PKG_DIR}/simulator
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:pelox> ${PKG_DIR}/simulator/
-    COMMAND ${CMAKE_COMMAND} -DDEST=${PKG_DIR}/simulator/pelox-sim.ini -P ${CMAKE_SOURCE_DIR}/sim/default_ini.cmake)
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/sim/pelox-sim.ini ${PKG_DIR}/simulator/)
 endif()
 add_custom_command(
   OUTPUT ${PKG_ZIP}

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Configures and builds one or more of the builds: native, win64, win32.
+# Configures and builds one or more of the builds: native, win64, win32, and
+# tools (the card tray only, without sanitizers, in build/tools).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 JOBS=${JOBS:-$(nproc)}
@@ -8,6 +9,10 @@ for b in "$@"; do
     native) cmake -S "$ROOT" -B "$ROOT/build/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null ;;
     win64) cmake -S "$ROOT" -B "$ROOT/build/win64" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null ;;
     win32) cmake -S "$ROOT" -B "$ROOT/build/win32" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null ;;
+    tools) cmake -S "$ROOT" -B "$ROOT/build/tools" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEMO_SANITIZE=OFF >/dev/null
+           echo "== building tools"
+           cmake --build "$ROOT/build/tools" -j "$JOBS" --target cardtray
+           continue ;;
     *) echo "unknown build: $b" >&2; exit 2 ;;
   esac
   echo "== building $b"

@@ -10,8 +10,10 @@ scripts/deps.sh
 scripts/build.sh win64
 . scripts/wine-env.sh
 BIN="$ROOT/build/win64/bin"
-if [ -n "${1:-}" ] && [ -x "$BIN/../tools/cardtray" ]; then
-  "$BIN/../tools/cardtray" --ini "$BIN/pelox-sim.ini" insert "$1"
+if [ -n "${1:-}" ]; then
+  # The card tray puts the card in (building it first when needed).
+  [ -x "$ROOT/build/tools/cardtray" ] || scripts/build.sh tools
+  "$ROOT/build/tools/cardtray" --ini "$BIN/pelox-sim.ini" insert "$1"
 fi
 if [ -n "${DISPLAY:-}" ]; then
   wine_prepare

@@ -41,6 +41,9 @@ class Card {
   virtual std::vector<Field> fields() = 0;
   // Power off: unlocked codes and selected zones are forgotten.
   virtual void powerOff() {}
+  // Every attempt counter (and erase counter) back to full, as on a fresh
+  // card; codes and data stay. For the card tray.
+  virtual void resetCounters() {}
 
   // Main memory size and its bytes as any read sees them (secret bytes 00).
   virtual std::size_t size() const = 0;

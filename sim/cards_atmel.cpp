@@ -25,6 +25,16 @@ void CodedCard::setCounterBits(const Code& c, int bits) {
     hiddenCounters_[static_cast<std::size_t>(-c.counter - 1)] = value;
 }
 
+void CodedCard::resetCounters() {
+  for (int i = 0; i < 16; ++i) {
+    const Code* c = code(i);
+    if (c == nullptr || c->length == 0) continue;
+    bool held = c->counter >= 0 ? static_cast<std::size_t>(c->counter) < memory_.size()
+                                : static_cast<std::size_t>(-c->counter - 1) < hiddenCounters_.size();
+    if (held) setCounterBits(*c, fullAttempts(c->attempts));
+  }
+}
+
 short CodedCard::check(int index, const std::uint8_t* given) {
   const Code* c = code(index);
   if (c == nullptr) return err::kParam;
@@ -147,6 +157,11 @@ short At102Card::checkEraseKey(int zone, const std::uint8_t* key) {
 short At102Card::changeEraseKey(int zone, const std::uint8_t* key) {
   if (zone != 1 && zone != 2) return err::kParam;
   return change(10 + zone, key);
+}
+
+void At102Card::resetCounters() {
+  CodedCard::resetCounters();
+  for (int i = kEraseCounter; i < kTest102; ++i) memory_[static_cast<std::size_t>(i)] = 0xFF;
 }
 
 int At102Card::eraseCounterLeft() const {

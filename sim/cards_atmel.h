@@ -28,6 +28,7 @@ class CodedCard : public Card {
   Bytes rawMemory() const override { return memory_; }
   void setRawMemory(std::size_t address, const Bytes& bytes) override;
   void powerOff() override { presented_.fill(false); }
+  void resetCounters() override;
   bool personalised() const { return personalised_ != 0; }
   short blowFuse();
 
@@ -62,6 +63,7 @@ class At102Card : public CodedCard {
  public:
   At102Card();
   bool speaks(int driverType) const override { return driverType == 32; }
+  void resetCounters() override;
   short checkUser(const std::uint8_t* c) { return check(0, c); }
   short changeUser(const std::uint8_t* c) { return change(0, c); }
   short userCount() const { return count(0); }

@@ -40,6 +40,11 @@ void CryptoCard::powerOff() {
   authPending_ = false;
 }
 
+void CryptoCard::resetCounters() {
+  config_[kAac] = 0xFF;
+  for (int set = 0; set < setCount(); ++set) config_[passwordBase(set)] = config_[passwordBase(set) + 4] = 0xFF;
+}
+
 void CryptoCard::setRawMemory(std::size_t address, const Bytes& bytes) { copyInto(zones_, address, bytes); }
 
 bool CryptoCard::secretByte(std::size_t a) const {

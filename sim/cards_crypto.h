@@ -15,6 +15,7 @@ class CryptoCard : public Card {
   bool speaks(int driverType) const override { return driverType == (is1608_ ? 208 : 209); }
   std::vector<Field> fields() override;
   void powerOff() override;
+  void resetCounters() override;
   std::size_t size() const override { return zones_.size(); }
   std::uint8_t look(std::size_t address) const override { return zones_[address]; }
   Bytes rawMemory() const override { return zones_; }

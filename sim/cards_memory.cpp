@@ -106,6 +106,13 @@ std::uint8_t SleCard::look(std::size_t address) const {
   return memory_[address];
 }
 
+void SleCard::resetCounters() {
+  if (is4428_)
+    memory_[1021] = static_cast<std::uint8_t>(fullAttempts(8));
+  else
+    counter_ = fullAttempts(3);
+}
+
 int SleCard::attempts() const { return attemptsLeft(is4428_ ? memory_[1021] : counter_); }
 
 short SleCard::checkPass(const std::uint8_t* code) {

@@ -36,6 +36,7 @@ class SleCard : public Card {
   bool speaks(int driverType) const override { return driverType == (is4428_ ? 4 : 16); }
   std::vector<Field> fields() override;
   void powerOff() override { unlocked_ = false; }
+  void resetCounters() override;
   std::size_t size() const override { return memory_.size(); }
   std::uint8_t look(std::size_t address) const override;
   short write(int address, int length, const std::uint8_t* data) override;

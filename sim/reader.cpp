@@ -107,7 +107,12 @@ void Reader::applyConfig(Config next) {
   dropped_ = false;
   // The same card stays in the reader; a card that was pushed out or whose
   // state file was damaged comes back when the file is touched.
-  if (key == cardKey_ && (card_ || config_.cardType == "none")) return;
+  // So does a card whose state file another program (the card tray) changed.
+  if (key == cardKey_ && (card_ || config_.cardType == "none")) {
+    if (!card_ || statePath_.empty()) return;
+    auto text = readFile(statePath_);
+    if (!text || *text == saved_) return;
+  }
   cardKey_ = key;
   statePath_ = state;
   loadCard();

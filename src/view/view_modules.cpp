@@ -1,4 +1,5 @@
 // The command modules of the view, installed in this order.
+#include "consoles/consoles_module.h"
 #include "reader/reader_module.h"
 #include "security/security_module.h"
 #include "view/demo_view.h"
@@ -9,4 +10,5 @@ void installViewModules(CDemoView& view) {
   installReaderModule(view);
   installMemoryViewModule(view);
   installSecurityModule(view);
+  installConsolesModule(view);
 }

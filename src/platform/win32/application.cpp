@@ -1,7 +1,11 @@
 #include "platform/win32/application.h"
 
 #include "platform/win32/driver_loader.h"
+#include "platform/win32/text.h"
 #include "reader/driver_fallback.h"
+#include "reader/driver_trace.h"
+
+#include <cstdlib>
 
 namespace win32 {
 
@@ -18,6 +22,13 @@ bool Application::start(int show, bool loadReaderDriver) {
     driver_ = loadDriver(app_.driver, nullptr);
   else
     driver_fallback::fillMissing(app_.driver);
+  // DEMO_TRACE names a file that receives one line per driver call.
+  if (const wchar_t* trace = _wgetenv(L"DEMO_TRACE"); trace != nullptr && *trace != L'\0') {
+    if (!installDriverTrace(app_.driver, narrow(trace))) {
+      MessageBoxW(nullptr, wide("无法打开驱动调用记录文件：" + narrow(trace)).c_str(), L"DEMO_TRACE",
+                  MB_OK | MB_ICONEXCLAMATION);
+    }
+  }
   if (!MainWindow::registerClass(ctx_.instance) || !ViewWindow::registerClass(ctx_.instance)) return false;
   accelerators_ = LoadAcceleratorsW(ctx_.instance, MAKEINTRESOURCEW(CDemoApp::kMainResource));
   if (!main_.create()) return false;

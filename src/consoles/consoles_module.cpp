@@ -1,0 +1,35 @@
+#include "consoles/consoles_module.h"
+
+#include "consoles/cpu_card_dlg.h"
+#include "consoles/device_dlg.h"
+#include "reader/card_type_menu.h"
+#include "view/app_state.h"
+#include "view/demo_view.h"
+
+namespace {
+constexpr int k24C16 = 68;
+constexpr short kPageModeDriverType = 1;
+}  // namespace
+
+void runCpuCardConsole(ViewContext& ctx) {
+  CCpuCardDlg dlg(ctx.drv);
+  dlg.m_reader = ctx.st.readerHandle;
+  dlg.m_slotType = ctx.st.cardType;
+  ctx.dialogs.runModal(dlg);
+}
+
+void runDeviceDialog(ViewContext& ctx) {
+  CDeviceDlg dlg(ctx.drv);
+  dlg.m_reader = ctx.st.readerHandle;
+  if (ctx.dialogs.runModal(dlg) != port::mb::kIdOk) return;
+  // The page operation mode works on a 24C16: select it first, then
+  // switch the reader into the mode. The card type stays 24C16 either way.
+  chooseMemoryCardType(ctx, k24C16);
+  if (ctx.drv.IC_InitType(ctx.st.readerHandle, kPageModeDriverType) != 0)
+    ctx.shell.messageBox("页操作模式失败！", "提示信息", port::mb::kOk | port::mb::kIconInformation);
+}
+
+void installConsolesModule(CDemoView& view) {
+  view.addCommand(kCmdCpuCardConsole, [&view](int) { runCpuCardConsole(view.context()); });
+  view.addCommand(kCmdDeviceDialog, [&view](int) { runDeviceDialog(view.context()); });
+}

@@ -1,0 +1,142 @@
+// The consoles in the real program on the simulated reader: the CPU card
+// console on a T=0 card (reset, APDUs, power down) and the device dialog on
+// a serial port (device memory written and read back, the hidden page mode
+// button).
+#include <windows.h>
+
+#include <string>
+
+#include "support/e2e.h"
+
+namespace {
+
+const char* kIni =
+    "[reader]\n"
+    "port = com1\n"
+    "[card]\n"
+    "type = cpu-t0\n"
+    "state = cards/cpu-t0.card\n";
+
+// A visible dialog or box of the program with this caption other than
+// `besides`, nullptr after the timeout.
+HWND waitOther(e2e::Program& demo, const std::string& caption, HWND besides, int timeoutMs = 10000) {
+  for (int waited = 0; waited < timeoutMs; waited += 100) {
+    for (HWND w : demo.topWindows())
+      if (w != besides && e2e::className(w) == e2e::kDialog && e2e::text(w) == caption) return w;
+    Sleep(100);
+  }
+  return nullptr;
+}
+
+void cpuConsole(e2e::Program& demo) {
+  e2e::step("CPU card console: reset");
+  demo.command(32815);
+  HWND dlg = demo.waitWindow("CPU卡操作", e2e::kDialog);
+  if (!E2E_CHECK(dlg != nullptr)) return;
+  E2E_CHECK(e2e::isChecked(dlg, 1029));
+  E2E_CHECK(!e2e::isVisible(dlg, 1033));
+  e2e::press(dlg, 1003);
+  demo.settle();
+  E2E_EQ(e2e::itemText(dlg, 1004), std::string("3B021450"));
+
+  e2e::step("CPU card console: APDUs");
+  e2e::type(dlg, 1006, "0084000008");  // GET CHALLENGE, 8 bytes
+  e2e::press(dlg, 1005);
+  demo.settle();
+  const std::string challenge = e2e::itemText(dlg, 1007);
+  E2E_EQ(challenge.size(), std::size_t{20});
+  E2E_EQ(challenge.substr(challenge.size() >= 4 ? challenge.size() - 4 : 0), std::string("9000"));
+  e2e::type(dlg, 1006, "00a4000002eeee");  // typed in lower case: the edit makes capitals
+  E2E_EQ(e2e::itemText(dlg, 1006), std::string("00A4000002EEEE"));
+  e2e::press(dlg, 1005);
+  demo.settle();
+  E2E_EQ(e2e::itemText(dlg, 1007), std::string("6A82"));
+  e2e::screenshot(dlg, "consoles_cpu");
+
+  e2e::step("CPU card console: power down, then a command is refused");
+  e2e::press(dlg, 1008);
+  demo.settle();
+  E2E_CHECK(waitOther(demo, "Kv310型读写器演示系统", dlg, 500) == nullptr);
+  e2e::type(dlg, 1006, "0084000008");
+  e2e::press(dlg, 1005);
+  HWND box = waitOther(demo, "错误提示", dlg);
+  if (E2E_CHECK(box != nullptr)) {
+    E2E_EQ(e2e::messageText(box).rfind("ERR_CODE=-", 0), std::size_t{0});
+    e2e::press(box, IDOK);
+    demo.waitGone(box);
+  }
+  E2E_EQ(e2e::itemText(dlg, 1007), std::string("6A82"));
+
+  e2e::press(dlg, IDCANCEL);
+  E2E_CHECK(demo.waitGone(dlg));
+}
+
+void deviceDialog(e2e::Program& demo) {
+  e2e::step("device dialog: write and read back");
+  demo.command(32841);
+  HWND dlg = demo.waitWindow("设备操作", e2e::kDialog);
+  if (!E2E_CHECK(dlg != nullptr)) return;
+  E2E_EQ(e2e::itemText(dlg, 1021), std::string("20"));
+  E2E_CHECK(!e2e::isVisible(dlg, 1));
+  e2e::type(dlg, 1019, "2040");
+  e2e::type(dlg, 1020, "8");
+  e2e::type(dlg, 1003, "0123456789abcdef");
+  e2e::press(dlg, 1015);
+  HWND box = waitOther(demo, "设备操作", dlg);
+  if (E2E_CHECK(box != nullptr)) {
+    E2E_EQ(e2e::messageText(box), std::string("写数据成功"));
+    e2e::press(box, IDOK);
+    demo.waitGone(box);
+  }
+  e2e::type(dlg, 1003, "");
+  e2e::type(dlg, 1019, "2044");
+  e2e::type(dlg, 1020, "4");
+  e2e::press(dlg, 1016);
+  demo.settle();
+  E2E_EQ(e2e::itemText(dlg, 1003), std::string("89ABCDEF"));
+
+  e2e::step("device dialog: a transfer past the end is refused");
+  e2e::type(dlg, 1020, "5");
+  e2e::press(dlg, 1016);
+  box = waitOther(demo, "Kv310型读写器演示系统", dlg);
+  if (E2E_CHECK(box != nullptr)) {
+    E2E_EQ(e2e::messageText(box), std::string("输入长度错误！"));
+    e2e::press(box, IDOK);
+    demo.waitGone(box);
+  }
+  E2E_EQ(e2e::itemText(dlg, 1003), std::string("89ABCDEF"));
+  e2e::screenshot(dlg, "consoles_device");
+
+  e2e::step("device dialog: the hidden page mode button");
+  PostMessageW(dlg, WM_RBUTTONDBLCLK, MK_RBUTTON, MAKELPARAM(10, 10));
+  demo.settle(300);
+  E2E_CHECK(!e2e::isVisible(dlg, 1));
+  PostMessageW(dlg, WM_RBUTTONDBLCLK, MK_RBUTTON, MAKELPARAM(2, 3));
+  demo.settle(300);
+  E2E_CHECK(e2e::isVisible(dlg, 1));
+  e2e::screenshot(dlg, "consoles_device_page_button");
+  e2e::press(dlg, IDOK);
+  E2E_CHECK(demo.waitGone(dlg));
+  // The 24C16 is selected, but a CPU card sits in the reader: the page
+  // operation mode is refused.
+  box = demo.waitWindow("提示信息", e2e::kDialog);
+  if (E2E_CHECK(box != nullptr)) {
+    E2E_EQ(e2e::messageText(box), std::string("页操作模式失败！"));
+    e2e::press(box, IDOK);
+    demo.waitGone(box);
+  }
+}
+
+}  // namespace
+
+int wmain() {
+  {
+    e2e::Program demo({.simIni = kIni});
+    if (demo.start() != nullptr) {
+      cpuConsole(demo);
+      deviceDialog(demo);
+      if (HWND stray = demo.anyDialog()) E2E_EQ(e2e::text(stray), std::string("(no dialog left open)"));
+    }
+  }
+  return e2e::finish();
+}
