@@ -1,23 +1,28 @@
-// The view object behind the view window. Until the memory view is part of
-// the program, the window shows the background picture only.
+// The view object behind the view window: CDemoView.
 #include "app/demo_app.h"
+#include "view/demo_view.h"
 
 namespace {
 
-class BackgroundOnlyView : public ViewEvents {
+class DemoViewHost : public ViewEvents {
  public:
-  void onCreate() override {}
-  void onDestroy() override {}
-  void onPaint(port::Surface& offscreen) override { offscreen.drawBackground(); }
-  void onKeyDown(int) override {}
-  void onChar(unsigned) override {}
-  void onLButtonDown(port::Point) override {}
-  bool hasCommand(int) const override { return false; }
-  bool onCommand(int) override { return false; }
+  DemoViewHost(CDemoApp& app, const CDemoApp::Ports& p)
+      : view_(app.state, app.doc, app.driver, p.window, p.shell, p.menu, p.dialogs) {}
+  void onCreate() override { view_.onCreate(); }
+  void onDestroy() override { view_.onDestroy(); }
+  void onPaint(port::Surface& offscreen) override { view_.onPaint(offscreen); }
+  void onKeyDown(int virtualKey) override { view_.onKeyDown(virtualKey); }
+  void onChar(unsigned character) override { view_.onChar(character); }
+  void onLButtonDown(port::Point p) override { view_.onLButtonDown(p); }
+  bool hasCommand(int id) const override { return view_.hasCommand(id); }
+  bool onCommand(int id) override { return view_.onCommand(id); }
+
+ private:
+  CDemoView view_;
 };
 
 }  // namespace
 
-std::unique_ptr<ViewEvents> makeDemoView(CDemoApp&, const CDemoApp::Ports&) {
-  return std::make_unique<BackgroundOnlyView>();
+std::unique_ptr<ViewEvents> makeDemoView(CDemoApp& app, const CDemoApp::Ports& ports) {
+  return std::make_unique<DemoViewHost>(app, ports);
 }

@@ -282,9 +282,9 @@ struct SizeCase {
   int cardType;
 };
 
-class I2cSizes : public Detection, public ::testing::WithParamInterface<SizeCase> {};
+class DetectionI2cSizes : public Detection, public ::testing::WithParamInterface<SizeCase> {};
 
-TEST_P(I2cSizes, FindsTheSizeAndLeavesEveryByte) {
+TEST_P(DetectionI2cSizes, FindsTheSizeAndLeavesEveryByte) {
   I2cChip chip;
   chip.size = GetParam().size;
   for (std::size_t i = 0; i < chip.size; ++i) chip.mem.push_back(static_cast<std::uint8_t>(i * 7 + 3));
@@ -300,7 +300,7 @@ TEST_P(I2cSizes, FindsTheSizeAndLeavesEveryByte) {
   EXPECT_EQ(chip.mem, before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Chips, I2cSizes,
+INSTANTIATE_TEST_SUITE_P(Chips, DetectionI2cSizes,
                          ::testing::Values(SizeCase{2048, 0x11, 68}, SizeCase{1024, 0x11, 67}, SizeCase{512, 0x11, 66},
                                            SizeCase{256, 0x11, 65}, SizeCase{128, 0x11, 64},
                                            // byte 0 already holding "W" must not fool the 128 test

@@ -1,0 +1,124 @@
+// Every dialog text field through the fake dialog host: a view command runs
+// on the simulated reader with a card in, and each dialog it opens gets a
+// fuzzed series of operator actions (typing any text into any edit,
+// clicking any button) on the program's own dialog templates. The fakes'
+// test failures (typing into a hidden edit, a closed dialog, ...) abort.
+#include <fuzzer/FuzzedDataProvider.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/demo_doc.h"
+#include "fakes/fake_ui.h"
+#include "sim/sim_api.h"
+#include "support/rc_file.h"
+#include "view/app_state.h"
+#include "view/card_catalogue.h"
+#include "view/demo_view.h"
+
+namespace {
+
+class AbortOnFailure : public ::testing::EmptyTestEventListener {
+  void OnTestPartResult(const ::testing::TestPartResult& r) override {
+    if (!r.failed()) return;
+    std::fprintf(stderr, "%s:%d: %s\n", r.file_name() ? r.file_name() : "?", r.line_number(), r.message());
+    std::abort();
+  }
+};
+
+struct CardCase {
+  const char* simName;
+  int code;
+};
+constexpr CardCase kCards[] = {
+    {"sle4442", 17},  {"sle4428", 5},    {"at88sc102", 33}, {"at88sc1604", 160}, {"at88sc1604b", 162}, {"at88sc1608", 208},
+    {"at88sc153", 209}, {"at45d041", 161}, {"ssf1101", 163}, {"cpu-t0", 12},     {"24c16", 68},
+};
+
+// Commands that open dialogs with text fields: passwords and codes, fuses,
+// mutual authentication, the read (zone and page numbers), the consoles.
+constexpr int kCommands[] = {
+    32800, 32797, 32801, 32802, 32803, 32804, 32781, 32788, 32798, 32799, 32820, 32821, 32822, 32823, 32824,
+    32825, 32826, 32827, 32783, 32834, 32835, 32836, 32837, 32838, 32839, 32832, 32833, 32840, 32778,
+};
+
+struct DialogShape {
+  std::vector<int> edits;
+  std::vector<int> buttons;
+};
+
+const DialogShape& shapeOf(int templateId) {
+  static std::map<int, DialogShape> shapes;
+  auto it = shapes.find(templateId);
+  if (it != shapes.end()) return it->second;
+  DialogShape s;
+  if (const rc::Dialog* d = rc::File::program().dialog(templateId)) {
+    for (const rc::Control& c : d->controls) {
+      if (c.id < 0) continue;
+      if (c.kind == "EDITTEXT") s.edits.push_back(c.id);
+      if (c.kind == "PUSHBUTTON" || c.kind == "DEFPUSHBUTTON") s.buttons.push_back(c.id);
+    }
+  }
+  return shapes.emplace(templateId, s).first->second;
+}
+
+bool usable(const fake::FakeControls& c, int id) {
+  auto it = c.controls.find(id);
+  return it != c.controls.end() && it->second.visible && it->second.enabled;
+}
+
+// Up to eight actions in one dialog; the fuzz data decides each.
+void operate(FuzzedDataProvider& in, fake::FakeControls& c, int templateId) {
+  const DialogShape& shape = shapeOf(templateId);
+  for (int step = 0; step < 8 && !c.ended && in.remaining_bytes() > 0; ++step) {
+    const bool typing = in.ConsumeBool();
+    const std::vector<int>& ids = typing ? shape.edits : shape.buttons;
+    if (ids.empty()) continue;
+    const int id = ids[in.ConsumeIntegralInRange<std::size_t>(0, ids.size() - 1)];
+    if (!usable(c, id)) continue;
+    if (typing)
+      c.type(id, in.ConsumeRandomLengthString(80));
+    else
+      c.click(id);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  ::testing::UnitTest::GetInstance()->listeners().Append(new AbortOnFailure);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider in(data, size);
+  const CardCase& card = kCards[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kCards) - 1)];
+  const int command = kCommands[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kCommands) - 1)];
+
+  sim::TestReader::reset(card.simName);
+  DriverTable drv;
+  sim::fillDriverTable(drv);
+  fake::FakeUi ui;
+  AppState st;
+  CDemoDoc doc;
+  CDemoView view{st, doc, drv, ui.window, ui.shell, ui.menu, ui.dialogs};
+  if (!view.hasCommand(command)) return 0;
+  st.port = 100;
+  st.readerHandle = drv.IC_InitComm(100);
+  st.cardType = card.code;
+  st.byteCount = byteCountFor(card.code, 0, 0);
+  st.pageCount = pageCountFor(st.byteCount);
+  st.viewState = 50;
+  // Message boxes answered as the data says.
+  constexpr int kAnswers[] = {port::mb::kIdOk, port::mb::kIdCancel, port::mb::kIdYes, port::mb::kIdNo};
+  for (int i = 0; i < 8; ++i) ui.shell.answers.push_back(in.PickValueInArray(kAnswers));
+  for (int i = 0; i < 6; ++i) {
+    ui.dialogs.scripts.push_back([&in, &ui](fake::FakeControls& c) {
+      operate(in, c, ui.dialogs.opened.empty() ? 0 : ui.dialogs.opened.back());
+    });
+  }
+  view.onCommand(command);
+  return 0;
+}
