@@ -86,7 +86,7 @@ void readEditWrite24c16() {
   demo.key(VK_TAB);
   demo.key(VK_NEXT);  // page 2, same place: byte 256 + 21
   demo.chars("5e");
-  demo.settle(500);
+  demo.settle(1500);
   e2e::screenshot(frame, "memview_24c16_editing");
 
   e2e::step("F5 writes the rows");
@@ -135,15 +135,18 @@ void zoneColours1604b() {
   noBox(demo, "at start-up");
   e2e::step("an AT88SC1604B page in zone colours");
   demo.command(kRead);
-  demo.settle(1500);
+  demo.settle(2000);
   noBox(demo, "after the read");
   e2e::screenshot(frame, "memview_1604b_zones");
   // Byte 10 ("用户密码", yellow) and byte 0 ("厂商标识", maroon) of row 0.
+  // Read from the screen: another process's window cannot be read directly.
   HWND view = demo.view();
-  HDC dc = GetDC(view);
+  HDC dc = GetDC(nullptr);
   auto hasColour = [&](int x0, int y0, COLORREF c) {
-    for (int y = y0; y < y0 + 15; ++y)
-      for (int x = x0; x < x0 + 18; ++x)
+    POINT origin{x0, y0};
+    ClientToScreen(view, &origin);
+    for (int y = origin.y; y < origin.y + 15; ++y)
+      for (int x = origin.x; x < origin.x + 18; ++x)
         if (GetPixel(dc, x, y) == c) return true;
     return false;
   };
@@ -151,7 +154,7 @@ void zoneColours1604b() {
   E2E_CHECK(hasColour(33, 32, RGB(128, 0, 0)));
   E2E_CHECK(hasColour(33 + 27 * 12, 32, RGB(255, 0, 0)));
   E2E_CHECK(hasColour(33 + 27 * 11, 32 + 15 * 2, RGB(0, 255, 255)));
-  ReleaseDC(view, dc);
+  ReleaseDC(nullptr, dc);
   demo.close();
 }
 
