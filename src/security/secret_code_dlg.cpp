@@ -1,33 +1,14 @@
 #include "security/secret_code_dlg.h"
 
-#include <cerrno>
 #include <climits>
-#include <cstdlib>
-#include <optional>
 
+#include "platform/ddx.h"
 #include "view/view_context.h"
 
 namespace {
 
 constexpr const char* kCounterLabel = "当前密码错误计数器：";
 constexpr unsigned kWarning = port::mb::kOk | port::mb::kIconExclamation;
-
-// A signed decimal integer with optional blanks around it, as the data
-// exchange of an integer field reads it.
-std::optional<int> parseInteger(const std::string& text) {
-  const char* begin = text.c_str();
-  char* end = nullptr;
-  errno = 0;
-  const long value = std::strtol(begin, &end, 10);
-  if (end == begin || errno == ERANGE || value < INT_MIN || value > INT_MAX) return std::nullopt;
-  for (const char* p = end; *p; ++p)
-    if (*p != ' ' && *p != '\t') return std::nullopt;
-  // strtol skipped the leading blanks; a text of blanks only has no digits.
-  bool digit = false;
-  for (const char* p = begin; p != end; ++p) digit = digit || (*p >= '0' && *p <= '9');
-  if (!digit) return std::nullopt;
-  return static_cast<int>(value);
-}
 
 }  // namespace
 
@@ -45,9 +26,9 @@ const char* secretCodeCaption(int mode) {
 
 bool CSecretCodeDlg::exchangeFromControls(port::DialogControls& c) {
   m_password = c.text(kPasswordEdit);
-  const auto set = parseInteger(c.text(kSetEdit));
+  const auto set = ddx::parseInt(c.text(kSetEdit));
   if (!set) {
-    c.messageBox("Please enter an integer.", kAppTitle, kWarning);
+    c.messageBox(ddx::kNotAnInteger, kAppTitle, kWarning);
     c.setFocus(kSetEdit);
     c.selectAll(kSetEdit);
     return false;
