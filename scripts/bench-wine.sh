@@ -4,15 +4,13 @@
 # window program, and a full repaint of the memory view against the bare
 # background block transfer. Runs in a fresh copy of the program folder
 # with the default simulated card (an SLE4442).
-#   scripts/bench-wine.sh [runs]     (default 7)
+#   scripts/bench-wine.sh [runs] [startup|repaint]     (default: 7 runs, both)
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
 . "$ROOT/scripts/wine-env.sh"
-if [ ! -f build/win64/CMakeCache.txt ]; then
-  cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
+cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/win64 -j "${JOBS:-$(nproc)}" --target Demo pelox bench_window bench_reference
 BIN="$ROOT/build/win64/bin"
 work="$ROOT/build/bench-wine"
@@ -21,4 +19,4 @@ cp -r "$BIN"/. "$work"/
 trap wine_stop_all EXIT
 xvfb_start
 wine_prepare
-(cd "$work" && timeout 900 $WINE bench_window.exe "${1:-7}")
+(cd "$work" && timeout 900 ${BENCH_WRAP:-} $WINE bench_window.exe "${1:-7}" ${2:-})

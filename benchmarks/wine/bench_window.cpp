@@ -12,8 +12,9 @@
 //     screen, transferred once), against one bare block transfer of the
 //     background picture onto the same window. Batches alternate; medians.
 //
-//   bench_window.exe [runs]     (run in a folder holding Demo.exe, pelox.dll,
-//                                pelox-sim.ini and bench_reference.exe)
+//   bench_window.exe [runs] [startup|repaint]
+//     in a folder holding Demo.exe, pelox.dll, pelox-sim.ini and
+//     bench_reference.exe; both parts unless one is named.
 #include <windows.h>
 
 #include <algorithm>
@@ -139,7 +140,13 @@ bool repaint(int batches) {
     std::printf("the SLE4442 was not detected (card type %d)\n", st.cardType);
     return false;
   }
-  PostMessageW(app.view(), WM_COMMAND, 32778, 0);  // Read
+  HWND view = app.view();
+  const auto fullRepaint = [&] { RedrawWindow(view, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); };
+  constexpr int kPerBatch = 50;
+  perCall(10, fullRepaint);
+  const double blank = perCall(kPerBatch, fullRepaint);  // for comparison: the grid without data
+
+  PostMessageW(view, WM_COMMAND, 32778, 0);  // Read
   for (int i = 0; i < 100 && st.viewState != 2; ++i) e2e::pump(50);
   e2e::pump(300);
   if (st.viewState != 2) {
@@ -147,23 +154,41 @@ bool repaint(int batches) {
     return false;
   }
 
-  HWND view = app.view();
   RECT client{};
   GetClientRect(view, &client);
   HBITMAP background = LoadBitmapW(instance, MAKEINTRESOURCEW(win32::ViewWindow::kBackgroundBitmap));
   HDC screen = GetDC(view);
   HDC picture = CreateCompatibleDC(screen);
   HGDIOBJ old = SelectObject(picture, background);
-  const auto fullRepaint = [&] { RedrawWindow(view, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); };
   const auto bareBlit = [&] { BitBlt(screen, 0, 0, client.right, client.bottom, picture, 0, 0, SRCCOPY); };
 
-  constexpr int kPerBatch = 50;
-  perCall(10, fullRepaint);
+  // The parts of a repaint without the view's drawing: the paint message
+  // (an empty paint of the view), and the off-screen frame (buffer,
+  // background, one transfer) that the view's paint wraps its drawing in.
+  const auto emptyPaint = [&] {
+    InvalidateRect(view, nullptr, FALSE);
+    PAINTSTRUCT ps;
+    BeginPaint(view, &ps);
+    EndPaint(view, &ps);
+  };
+  const auto frameOnly = [&] {
+    HDC buffer = CreateCompatibleDC(screen);
+    HBITMAP bits = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ before = SelectObject(buffer, bits);
+    FillRect(buffer, &client, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
+    BitBlt(buffer, 0, 0, client.right, client.bottom, picture, 0, 0, SRCCOPY);
+    BitBlt(screen, 0, 0, client.right, client.bottom, buffer, 0, 0, SRCCOPY);
+    SelectObject(buffer, before);
+    DeleteObject(bits);
+    DeleteDC(buffer);
+  };
   perCall(10, bareBlit);
-  std::vector<double> full, bare;
+  std::vector<double> full, bare, empty, frame;
   for (int b = 0; b < batches; ++b) {
     full.push_back(perCall(kPerBatch, fullRepaint));
     bare.push_back(perCall(kPerBatch, bareBlit));
+    empty.push_back(perCall(kPerBatch, emptyPaint));
+    frame.push_back(perCall(kPerBatch, frameOnly));
   }
   SelectObject(picture, old);
   DeleteDC(picture);
@@ -174,6 +199,9 @@ bool repaint(int batches) {
   std::snprintf(what, sizeof what, "full repaint (%ldx%ld, page 1 of %d)", client.right, client.bottom, st.pageCount);
   report(what, full);
   report("background block transfer alone", bare);
+  std::printf("  %-44s %8.3f ms\n", "  of which: the paint message", median(empty));
+  std::printf("  %-44s %8.3f ms\n", "  of which: the off-screen frame", median(frame));
+  std::printf("  %-44s %8.3f ms\n", "full repaint before the read (blank grid)", blank);
   ratio("ratio", median(full) / median(bare), 3.0);
   DestroyWindow(app.frame());
   e2e::pump(100);
@@ -185,6 +213,7 @@ bool repaint(int batches) {
 int wmain(int argc, wchar_t** argv) {
   const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 7;
   std::setvbuf(stdout, nullptr, _IONBF, 0);
-  const bool ok = startUp(runs) && repaint(runs);
+  const std::wstring only = argc > 2 ? argv[2] : L"";
+  const bool ok = (only == L"repaint" || startUp(runs)) && (only == L"startup" || repaint(runs));
   return ok ? 0 : 1;
 }

@@ -2,7 +2,9 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <exception>
+#include <iterator>
 
 #include "platform/win32/text.h"
 
@@ -26,6 +28,7 @@ void fill(HDC dc, const RECT& r, COLORREF colour) {
 }  // namespace
 
 void DcSurface::drawBackground() {
+  boxes_.clear();  // covered by the background anyway
   const RECT all{0, 0, area_.cx, area_.cy};
   if (background_ == nullptr) {
     fill(dc_, all, kPanelGrey);
@@ -43,14 +46,80 @@ void DcSurface::drawBackground() {
   if (area_.cy > info.bmHeight) fill(dc_, RECT{0, info.bmHeight, area_.cx, area_.cy}, kPanelGrey);
 }
 
+DcSurface::~DcSurface() {
+  fillBoxes();
+  if (ownFont_ != nullptr) SelectObject(dc_, ownFont_);
+}
+
+void DcSurface::fillBoxes() {
+  if (boxes_.empty()) return;
+  // One region of all boxes: a header the size of two rectangles, then the
+  // rectangles.
+  static_assert(sizeof(RGNDATAHEADER) == 2 * sizeof(RECT));
+  std::vector<RECT> data(2 + boxes_.size());
+  auto* region = reinterpret_cast<RGNDATA*>(data.data());
+  region->rdh.dwSize = sizeof(RGNDATAHEADER);
+  region->rdh.iType = RDH_RECTANGLES;
+  region->rdh.nCount = static_cast<DWORD>(boxes_.size());
+  region->rdh.nRgnSize = static_cast<DWORD>(boxes_.size() * sizeof(RECT));
+  RECT bound = boxes_.front();
+  for (const RECT& b : boxes_) UnionRect(&bound, &bound, &b);
+  region->rdh.rcBound = bound;
+  std::copy(boxes_.begin(), boxes_.end(), data.begin() + 2);
+  HBRUSH brush = CreateSolidBrush(boxColour_);
+  HRGN rgn = ExtCreateRegion(nullptr, static_cast<DWORD>(data.size() * sizeof(RECT)), region);
+  if (rgn != nullptr) {
+    FillRgn(dc_, rgn, brush);
+    DeleteObject(rgn);
+  } else {
+    for (const RECT& b : boxes_) FillRect(dc_, &b, brush);
+  }
+  DeleteObject(brush);
+  boxes_.clear();
+}
+
 void DcSurface::drawText(int x, int y, std::string_view utf8, port::Colour text, port::Colour back, port::Font font) {
+  if (HFONT f = fontFor(font); f != font_) {
+    HGDIOBJ before = SelectObject(dc_, f);
+    if (ownFont_ == nullptr) {
+      ownFont_ = before;
+      SetBkMode(dc_, OPAQUE);
+    }
+    font_ = f;
+  }
+  if (text != text_) {
+    SetTextColor(dc_, text);
+    text_ = text;
+  }
+  if (back != back_) {
+    SetBkColor(dc_, back);
+    back_ = back;
+  }
+  if (text == back) {
+    auto it = std::find_if(extents_.begin(), extents_.end(),
+                           [&](const Extent& e) { return e.font == font_ && e.text == utf8; });
+    if (it == extents_.end()) {
+      const std::wstring w = wide(utf8);
+      SIZE size{};
+      GetTextExtentPoint32W(dc_, w.c_str(), static_cast<int>(w.size()), &size);
+      it = extents_.insert(extents_.end(), Extent{font_, std::string(utf8), size});
+    }
+    if (!boxes_.empty() && boxColour_ != back) fillBoxes();
+    boxes_.push_back(RECT{x, y, x + it->size.cx, y + it->size.cy});
+    boxColour_ = back;
+    return;
+  }
+  fillBoxes();
+  // The grid's texts are a few ASCII characters: no conversion needed.
+  wchar_t ascii[16];
+  if (utf8.size() <= std::size(ascii) &&
+      std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    std::copy(utf8.begin(), utf8.end(), ascii);
+    TextOutW(dc_, x, y, ascii, static_cast<int>(utf8.size()));
+    return;
+  }
   const std::wstring w = wide(utf8);
-  HGDIOBJ old = SelectObject(dc_, fontFor(font));
-  SetBkMode(dc_, OPAQUE);
-  SetTextColor(dc_, text);
-  SetBkColor(dc_, back);
   TextOutW(dc_, x, y, w.c_str(), static_cast<int>(w.size()));
-  SelectObject(dc_, old);
 }
 
 ViewWindow::ViewWindow(Context& ctx) : ctx_(ctx) {
@@ -189,8 +258,10 @@ void ViewWindow::paint() {
   // Everything is drawn off screen, then copied in one block: no flicker.
   OffscreenBuffer buffer(paint.dc, size);
   fill(buffer.dc, RECT{0, 0, size.cx, size.cy}, kPanelGrey);
-  DcSurface offscreen(buffer.dc, background_, size);
-  events_->onPaint(offscreen);
+  {
+    DcSurface offscreen(buffer.dc, background_, size);
+    events_->onPaint(offscreen);
+  }
   BitBlt(paint.dc, 0, 0, size.cx, size.cy, buffer.dc, 0, 0, SRCCOPY);
 }
 
@@ -201,8 +272,10 @@ void ViewWindow::ImmediateSurface::withDc(const std::function<void(DcSurface&)>&
   // Hide the caret while drawing so its inverted block is not drawn over.
   const bool hidden = HideCaret(w_.hwnd_) != 0;
   HDC dc = GetDC(w_.hwnd_);
-  DcSurface s(dc, w_.background_, w_.clientSize());
-  draw(s);
+  {
+    DcSurface s(dc, w_.background_, w_.clientSize());
+    draw(s);
+  }
   ReleaseDC(w_.hwnd_, dc);
   if (hidden) ShowCaret(w_.hwnd_);
 }

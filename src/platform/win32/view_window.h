@@ -4,6 +4,8 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "app/view_events.h"
 #include "platform/ports.h"
@@ -12,10 +14,20 @@
 namespace win32 {
 
 // Drawing on a device context: the window's (immediate drawing) or the
-// memory DC of a paint.
+// memory DC of a paint. The font and colours stay selected from one text to
+// the next and are changed only when a text asks for others (selecting a
+// font is the costly part of a text under Wine); the DC gets its own font
+// back when the surface ends, so end it before releasing the DC. A text in
+// its own background colour (the grids' blanks, the erasing texts) shows as
+// a filled box of the text's extent: such boxes are collected and filled
+// together, before anything else is drawn over them (each GDI call costs a
+// few microseconds under Wine; a page has 512 blanks).
 class DcSurface : public port::Surface {
  public:
   DcSurface(HDC dc, HBITMAP background, SIZE area) : dc_(dc), background_(background), area_(area) {}
+  ~DcSurface() override;
+  DcSurface(const DcSurface&) = delete;
+  DcSurface& operator=(const DcSurface&) = delete;
   void drawBackground() override;
   void drawText(int x, int y, std::string_view utf8, port::Colour text, port::Colour back, port::Font font) override;
 
@@ -23,6 +35,20 @@ class DcSurface : public port::Surface {
   HDC dc_;
   HBITMAP background_;
   SIZE area_;
+  HGDIOBJ ownFont_ = nullptr;  // the DC's font before the first text
+  HFONT font_ = nullptr;
+  COLORREF text_ = CLR_INVALID;
+  COLORREF back_ = CLR_INVALID;
+  // Extents of the texts drawn as filled boxes, measured once per surface.
+  struct Extent {
+    HFONT font;
+    std::string text;
+    SIZE size;
+  };
+  std::vector<Extent> extents_;
+  std::vector<RECT> boxes_;  // waiting to be filled in boxColour_
+  COLORREF boxColour_ = 0;
+  void fillBoxes();
 };
 
 class ViewWindow : public port::ViewWindow {
