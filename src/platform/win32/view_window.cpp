@@ -78,15 +78,39 @@ void DcSurface::fillBoxes() {
   boxes_.clear();
 }
 
-void DcSurface::drawText(int x, int y, std::string_view utf8, port::Colour text, port::Colour back, port::Font font) {
-  if (HFONT f = fontFor(font); f != font_) {
-    HGDIOBJ before = SelectObject(dc_, f);
-    if (ownFont_ == nullptr) {
-      ownFont_ = before;
-      SetBkMode(dc_, OPAQUE);
-    }
-    font_ = f;
+SIZE TextExtents::of(HDC dc, HFONT font, std::string_view utf8, const std::function<void()>& selectFont) {
+  for (const Entry& e : entries_) {
+    if (e.font == font && e.text == utf8) return e.size;
   }
+  selectFont();
+  const std::wstring w = wide(utf8);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &size);
+  if (entries_.size() < kMaxEntries) entries_.push_back(Entry{font, std::string(utf8), size});
+  return size;
+}
+
+void DcSurface::selectFont(HFONT font) {
+  if (font == font_) return;
+  HGDIOBJ before = SelectObject(dc_, font);
+  if (ownFont_ == nullptr) {
+    ownFont_ = before;
+    SetBkMode(dc_, OPAQUE);
+  }
+  font_ = font;
+}
+
+void DcSurface::drawText(int x, int y, std::string_view utf8, port::Colour text, port::Colour back, port::Font font) {
+  const HFONT f = fontFor(font);
+  if (text == back) {
+    const SIZE size = extents_.of(dc_, f, utf8, [&] { selectFont(f); });
+    if (!boxes_.empty() && boxColour_ != back) fillBoxes();
+    boxes_.push_back(RECT{x, y, x + size.cx, y + size.cy});
+    boxColour_ = back;
+    return;
+  }
+  fillBoxes();
+  selectFont(f);
   if (text != text_) {
     SetTextColor(dc_, text);
     text_ = text;
@@ -95,21 +119,6 @@ void DcSurface::drawText(int x, int y, std::string_view utf8, port::Colour text,
     SetBkColor(dc_, back);
     back_ = back;
   }
-  if (text == back) {
-    auto it = std::find_if(extents_.begin(), extents_.end(),
-                           [&](const Extent& e) { return e.font == font_ && e.text == utf8; });
-    if (it == extents_.end()) {
-      const std::wstring w = wide(utf8);
-      SIZE size{};
-      GetTextExtentPoint32W(dc_, w.c_str(), static_cast<int>(w.size()), &size);
-      it = extents_.insert(extents_.end(), Extent{font_, std::string(utf8), size});
-    }
-    if (!boxes_.empty() && boxColour_ != back) fillBoxes();
-    boxes_.push_back(RECT{x, y, x + it->size.cx, y + it->size.cy});
-    boxColour_ = back;
-    return;
-  }
-  fillBoxes();
   // The grid's texts are a few ASCII characters: no conversion needed.
   wchar_t ascii[16];
   if (utf8.size() <= std::size(ascii) &&
@@ -129,6 +138,7 @@ ViewWindow::ViewWindow(Context& ctx) : ctx_(ctx) {
 
 ViewWindow::~ViewWindow() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+  offscreen_.release();
   if (background_ != nullptr) DeleteObject(background_);
 }
 
@@ -221,24 +231,6 @@ SIZE ViewWindow::clientSize() const {
 
 namespace {
 
-// A memory DC with a bitmap of the client area's size, released in any case.
-struct OffscreenBuffer {
-  HDC dc = nullptr;
-  HBITMAP bitmap = nullptr;
-  HGDIOBJ old = nullptr;
-  OffscreenBuffer(HDC screen, SIZE size)
-      : dc(CreateCompatibleDC(screen)), bitmap(CreateCompatibleBitmap(screen, size.cx, size.cy)) {
-    old = SelectObject(dc, bitmap);
-  }
-  ~OffscreenBuffer() {
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-  }
-  OffscreenBuffer(const OffscreenBuffer&) = delete;
-  OffscreenBuffer& operator=(const OffscreenBuffer&) = delete;
-};
-
 struct PaintScope {
   HWND hwnd;
   PAINTSTRUCT ps{};
@@ -255,14 +247,40 @@ void ViewWindow::paint() {
   PaintScope paint(hwnd_);
   const SIZE size = clientSize();
   if (size.cx <= 0 || size.cy <= 0) return;
-  // Everything is drawn off screen, then copied in one block: no flicker.
-  OffscreenBuffer buffer(paint.dc, size);
-  fill(buffer.dc, RECT{0, 0, size.cx, size.cy}, kPanelGrey);
-  {
-    DcSurface offscreen(buffer.dc, background_, size);
-    events_->onPaint(offscreen);
+  if (!offscreen_.fits(paint.dc, size)) {
+    // No memory for the buffer: drawn straight onto the window.
+    DcSurface direct(paint.dc, background_, size, extents_);
+    events_->onPaint(direct);
+    return;
   }
-  BitBlt(paint.dc, 0, 0, size.cx, size.cy, buffer.dc, 0, 0, SRCCOPY);
+  // Everything is drawn off screen, then copied in one block: no flicker.
+  fill(offscreen_.dc, RECT{0, 0, size.cx, size.cy}, kPanelGrey);
+  {
+    DcSurface surface(offscreen_.dc, background_, size, extents_);
+    events_->onPaint(surface);
+  }
+  BitBlt(paint.dc, 0, 0, size.cx, size.cy, offscreen_.dc, 0, 0, SRCCOPY);
+}
+
+bool ViewWindow::Offscreen::fits(HDC screen, SIZE wanted) {
+  if (dc != nullptr && size.cx == wanted.cx && size.cy == wanted.cy) return true;
+  release();
+  dc = CreateCompatibleDC(screen);
+  bitmap = dc != nullptr ? CreateCompatibleBitmap(screen, wanted.cx, wanted.cy) : nullptr;
+  if (bitmap == nullptr) {
+    release();
+    return false;
+  }
+  old = SelectObject(dc, bitmap);
+  size = wanted;
+  return true;
+}
+
+void ViewWindow::Offscreen::release() {
+  if (dc != nullptr && old != nullptr) SelectObject(dc, old);
+  if (bitmap != nullptr) DeleteObject(bitmap);
+  if (dc != nullptr) DeleteDC(dc);
+  *this = Offscreen{};
 }
 
 port::Surface& ViewWindow::surface() { return immediate_; }
@@ -273,7 +291,7 @@ void ViewWindow::ImmediateSurface::withDc(const std::function<void(DcSurface&)>&
   const bool hidden = HideCaret(w_.hwnd_) != 0;
   HDC dc = GetDC(w_.hwnd_);
   {
-    DcSurface s(dc, w_.background_, w_.clientSize());
+    DcSurface s(dc, w_.background_, w_.clientSize(), w_.extents_);
     draw(s);
   }
   ReleaseDC(w_.hwnd_, dc);

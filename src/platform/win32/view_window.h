@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/view_events.h"
@@ -12,6 +13,25 @@
 #include "platform/win32/context.h"
 
 namespace win32 {
+
+// The extents of texts drawn as filled boxes (see DcSurface), measured once
+// per font and text for the life of the window: a box then needs no font
+// selected.
+class TextExtents {
+ public:
+  // The extent of `utf8` in `font`, measured on `dc` (with `font` selected)
+  // the first time.
+  SIZE of(HDC dc, HFONT font, std::string_view utf8, const std::function<void()>& selectFont);
+
+ private:
+  struct Entry {
+    HFONT font;
+    std::string text;
+    SIZE size;
+  };
+  static constexpr std::size_t kMaxEntries = 64;  // the program's erasing texts are fewer
+  std::vector<Entry> entries_;
+};
 
 // Drawing on a device context: the window's (immediate drawing) or the
 // memory DC of a paint. The font and colours stay selected from one text to
@@ -24,7 +44,8 @@ namespace win32 {
 // few microseconds under Wine; a page has 512 blanks).
 class DcSurface : public port::Surface {
  public:
-  DcSurface(HDC dc, HBITMAP background, SIZE area) : dc_(dc), background_(background), area_(area) {}
+  DcSurface(HDC dc, HBITMAP background, SIZE area, TextExtents& extents)
+      : dc_(dc), background_(background), area_(area), extents_(extents) {}
   ~DcSurface() override;
   DcSurface(const DcSurface&) = delete;
   DcSurface& operator=(const DcSurface&) = delete;
@@ -32,23 +53,19 @@ class DcSurface : public port::Surface {
   void drawText(int x, int y, std::string_view utf8, port::Colour text, port::Colour back, port::Font font) override;
 
  private:
+  void selectFont(HFONT font);
+  void fillBoxes();
+
   HDC dc_;
   HBITMAP background_;
   SIZE area_;
+  TextExtents& extents_;
   HGDIOBJ ownFont_ = nullptr;  // the DC's font before the first text
   HFONT font_ = nullptr;
   COLORREF text_ = CLR_INVALID;
   COLORREF back_ = CLR_INVALID;
-  // Extents of the texts drawn as filled boxes, measured once per surface.
-  struct Extent {
-    HFONT font;
-    std::string text;
-    SIZE size;
-  };
-  std::vector<Extent> extents_;
   std::vector<RECT> boxes_;  // waiting to be filled in boxColour_
   COLORREF boxColour_ = 0;
-  void fillBoxes();
 };
 
 class ViewWindow : public port::ViewWindow {
@@ -97,7 +114,18 @@ class ViewWindow : public port::ViewWindow {
   HWND hwnd_ = nullptr;
   ViewEvents* events_ = nullptr;
   HBITMAP background_ = nullptr;
+  TextExtents extents_;
   ImmediateSurface immediate_{*this};
+  // The paint's off-screen buffer, kept from one paint to the next and made
+  // again when the size changes (making it is most of a paint's fixed cost).
+  struct Offscreen {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ old = nullptr;
+    SIZE size{};
+    bool fits(HDC screen, SIZE wanted);  // false when it cannot be made
+    void release();
+  } offscreen_;
 };
 
 }  // namespace win32
