@@ -16,6 +16,13 @@ BIN="$ROOT/build/win64/bin"
 work="$ROOT/build/bench-wine"
 rm -rf "$work"; mkdir -p "$work"
 cp -r "$BIN"/. "$work"/
+# A bare Xvfb has no X resources: Xlib then looks for resource files again
+# at every query, and Wine queries at every font selection. A desktop
+# session has resources; an (empty) resource file gives the same here.
+if [ -z "${XENVIRONMENT:-}" ]; then
+  printf '! no resources\n' >"$work/Xresources"
+  export XENVIRONMENT="$work/Xresources"
+fi
 trap wine_stop_all EXIT
 xvfb_start
 wine_prepare
