@@ -287,8 +287,10 @@ port::Surface& ViewWindow::surface() { return immediate_; }
 
 void ViewWindow::ImmediateSurface::withDc(const std::function<void(DcSurface&)>& draw) {
   if (w_.hwnd_ == nullptr) return;
-  // Hide the caret while drawing so its inverted block is not drawn over.
-  const bool hidden = HideCaret(w_.hwnd_) != 0;
+  // Hide a shown caret while drawing so its inverted block is not drawn
+  // over. (Hiding and showing it costs far more than the drawing under
+  // Wine, so a caret known to be hidden is left alone.)
+  const bool hidden = w_.caretHides_ == 0 && HideCaret(w_.hwnd_) != 0;
   HDC dc = GetDC(w_.hwnd_);
   {
     DcSurface s(dc, w_.background_, w_.clientSize(), w_.extents_);
@@ -307,9 +309,17 @@ void ViewWindow::ImmediateSurface::drawText(int x, int y, std::string_view utf8,
   withDc([&](DcSurface& s) { s.drawText(x, y, utf8, text, back, font); });
 }
 
-void ViewWindow::createCaret(int width, int height) { CreateCaret(hwnd_, nullptr, width, height); }
-void ViewWindow::showCaret() { ShowCaret(hwnd_); }
-void ViewWindow::hideCaret() { HideCaret(hwnd_); }
+void ViewWindow::createCaret(int width, int height) {
+  if (CreateCaret(hwnd_, nullptr, width, height)) caretHides_ = 1;  // a new caret is hidden
+}
+
+void ViewWindow::showCaret() {
+  if (ShowCaret(hwnd_) && caretHides_ > 0) --caretHides_;
+}
+
+void ViewWindow::hideCaret() {
+  if (HideCaret(hwnd_)) ++caretHides_;
+}
 void ViewWindow::setCaretPos(port::Point p) { SetCaretPos(p.x, p.y); }
 
 port::Point ViewWindow::caretPos() {

@@ -115,6 +115,9 @@ class ViewWindow : public port::ViewWindow {
   ViewEvents* events_ = nullptr;
   HBITMAP background_ = nullptr;
   TextExtents extents_;
+  // How often the caret was hidden by this window's own successful calls
+  // (1 for a new caret, and while there is none): 0 means it is shown.
+  int caretHides_ = 1;
   ImmediateSurface immediate_{*this};
   // The paint's off-screen buffer, kept from one paint to the next and made
   // again when the size changes (making it is most of a paint's fixed cost).
