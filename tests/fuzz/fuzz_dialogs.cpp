@@ -103,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fake::FakeUi ui;
   AppState st;
   CDemoDoc doc;
-  CDemoView view{st, doc, drv, ui.window, ui.shell, ui.menu, ui.dialogs};
+  CDemoView view{st, doc, drv, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files};
   if (!view.hasCommand(command)) return 0;
   st.port = 100;
   st.readerHandle = drv.IC_InitComm(100);
