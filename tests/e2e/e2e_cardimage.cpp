@@ -68,13 +68,27 @@ HWND waitDialog(e2e::Program& demo, int timeoutMs = 30000) {
   return nullptr;
 }
 
-// The file name field of a common file dialog: the edit of the file name
-// combo box (cmb13) or the plain edit (edt1).
-HWND fileNameEdit(HWND dialog) {
-  if (HWND combo = GetDlgItem(dialog, cmb13)) {
-    if (HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr)) return edit;
+// The file name field of a common file dialog: the edit inside the file
+// name combo box (cmb13, a ComboBoxEx with a combo box with an edit), or
+// the plain edit (edt1) of older dialogs.
+BOOL CALLBACK findNameEdit(HWND w, LPARAM lp) {
+  if (e2e::className(w) == "Edit" && GetDlgCtrlID(w) == cmb13) {
+    *reinterpret_cast<HWND*>(lp) = w;
+    return FALSE;
   }
-  return GetDlgItem(dialog, edt1);
+  return TRUE;
+}
+
+HWND fileNameEdit(HWND dialog) {
+  HWND edit = nullptr;
+  EnumChildWindows(dialog, findNameEdit, reinterpret_cast<LPARAM>(&edit));
+  return edit != nullptr ? edit : GetDlgItem(dialog, edt1);
+}
+
+BOOL CALLBACK listChild(HWND w, LPARAM) {
+  e2e::step("   child [" + e2e::className(w) + "] id " + std::to_string(GetDlgCtrlID(w)) + " \"" + e2e::text(w) + "\"" +
+            (IsWindowVisible(w) ? "" : " hidden"));
+  return TRUE;
 }
 
 // Types a full path into the file dialog and presses its OK button; false
@@ -84,7 +98,13 @@ bool chooseFile(e2e::Program& demo, const std::wstring& path, const std::string&
   if (!E2E_CHECK(dialog != nullptr)) return false;
   demo.settle(1500);
   HWND edit = fileNameEdit(dialog);
-  if (!E2E_CHECK(edit != nullptr)) return false;
+  if (!E2E_CHECK(edit != nullptr)) {
+    e2e::step("dialog \"" + e2e::text(dialog) + "\"");
+    EnumChildWindows(dialog, listChild, 0);
+    e2e::press(dialog, IDCANCEL);
+    demo.waitGone(dialog);
+    return false;
+  }
   SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
   E2E_EQ(e2e::text(edit), win32::narrow(path));
   e2e::screenshot(dialog, shot);
