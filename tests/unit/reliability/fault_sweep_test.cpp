@@ -12,9 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <tuple>
 #include <iostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "reliability/fault_rig.h"
@@ -64,18 +64,20 @@ int readNumber(const char* card) {
 }
 
 void read(Rig& r, const char* card) {
-  if (int n = readNumber(card); n >= 0) r.ui.dialogs.scripts.push_back(fake::typeAndOk(CZoneSelectDlg::kPageEdit, std::to_string(n)));
+  if (int n = readNumber(card); n >= 0)
+    r.ui.dialogs.scripts.push_back(fake::typeAndOk(CZoneSelectDlg::kPageEdit, std::to_string(n)));
   r.command(kRead);
   r.ui.dialogs.scripts.clear();
 }
 
-const char* const kDetectable[] = {"cpu-t0",  "cpu-t1",     "ssf1101",    "at45d041", "at88sc153", "at88sc1608",
-                                   "sle4404", "sle4442",    "sle4428",    "24c16",    "24c08",     "24c04",
-                                   "24c02",   "24c01a",     "24c64",      "at88sc1604b", "at88sc1604", "at88sc102"};
+const char* const kDetectable[] = {"cpu-t0",  "cpu-t1",  "ssf1101", "at45d041",    "at88sc153",  "at88sc1608",
+                                   "sle4404", "sle4442", "sle4428", "24c16",       "24c08",      "24c04",
+                                   "24c02",   "24c01a",  "24c64",   "at88sc1604b", "at88sc1604", "at88sc102"};
 
 std::vector<Op> detectionOps() {
   std::vector<Op> ops;
-  for (const char* card : kDetectable) ops.push_back({std::string("detect ") + card, card, [](Rig&) {}, detect, {}, true});
+  for (const char* card : kDetectable)
+    ops.push_back({std::string("detect ") + card, card, [](Rig&) {}, detect, {}, true});
   return ops;
 }
 
@@ -133,7 +135,8 @@ Op memoryCommand(const char* card, int id, const std::string& text, const std::s
 
 // A crypto-memory command: set and password typed into the secret code
 // dialog; the security code presented first for the fuse and change commands.
-Op cryptoCommand(const char* card, int id, const std::string& set, const std::string& password, bool securityFirst) {
+Op cryptoCommand(const char* card, int id, const std::string& set, const std::string& password,
+                 bool securityFirst) {
   auto enter = [](Rig& r, int command, const std::string& s, const std::string& pw) {
     r.ui.dialogs.scripts.push_back([s, pw](fake::FakeControls& c) {
       if (!s.empty()) c.type(CSecretCodeDlg::kSetEdit, s);
@@ -174,18 +177,21 @@ Op mutualAuthentication(const char* card) {
 
 std::vector<Op> securityOps() {
   std::vector<Op> ops;
-  for (auto [card, code, next] : {std::tuple{"sle4442", "FFFFFF", "123456"}, std::tuple{"sle4428", "FFFF", "1234"}}) {
+  for (auto [card, code, next] :
+       {std::tuple{"sle4442", "FFFFFF", "123456"}, std::tuple{"sle4428", "FFFF", "1234"}}) {
     ops.push_back(memoryCommand(card, kVerifyUser, code, ""));
     ops.push_back(memoryCommand(card, 32797, next, code));
   }
-  for (auto [id, text] : {std::pair{kVerifyUser, "F0F0"}, std::pair{32781, "FFFFFFFFFFFF"}, std::pair{32788, "FFFFFFFF"},
-                          std::pair{32797, "1234"}, std::pair{32824, "112233445566"}, std::pair{32825, "11223344"},
-                          std::pair{32783, ""}}) {
+  for (auto [id, text] :
+       {std::pair{kVerifyUser, "F0F0"}, std::pair{32781, "FFFFFFFFFFFF"}, std::pair{32788, "FFFFFFFF"},
+        std::pair{32797, "1234"}, std::pair{32824, "112233445566"}, std::pair{32825, "11223344"},
+        std::pair{32783, ""}}) {
     ops.push_back(memoryCommand("at88sc102", id, text, id == kVerifyUser ? "" : "F0F0"));
   }
   for (const char* card : {"at88sc1604", "at88sc1604b"}) {
     ops.push_back(memoryCommand(card, kVerifyUser, "FFFF", ""));
-    for (int id : {32801, 32802, 32803, 32804, 32781, 32788, 32798, 32799}) ops.push_back(memoryCommand(card, id, "FFFF", "FFFF"));
+    for (int id : {32801, 32802, 32803, 32804, 32781, 32788, 32798, 32799})
+      ops.push_back(memoryCommand(card, id, "FFFF", "FFFF"));
     for (int id = 32820; id <= 32827; ++id) ops.push_back(memoryCommand(card, id, "1234", "FFFF"));
     ops.push_back(memoryCommand(card, 32797, "1234", "FFFF"));
     ops.push_back(memoryCommand(card, 32783, "", "FFFF"));
@@ -249,7 +255,8 @@ Result runOnce(const Op& op, const sim::Faults& faults, const Result* clean, std
   out.image = r.image();
   if (!clean) {
     for (const Edit& e : op.edits) {
-      if (cardByte(op.card, e.address) != e.value) out.signature += " NOT-ON-CARD@" + std::to_string(e.address);
+      if (cardByte(op.card, e.address) != e.value)
+        out.signature += " NOT-ON-CARD@" + std::to_string(e.address);
     }
   }
   for (const std::string& b : r.ui.log.boxes()) out.asked = out.asked || b == kNotWritten;
@@ -268,8 +275,10 @@ struct Tally {
 };
 
 // Why a faulted run is wrong, or "" when it is fine.
-std::string judge(const Op& op, Fault kind, long n, const Result& clean, const std::string& before, const Result& got) {
-  if (got.signature.find("LOST-EDIT") != std::string::npos) return "an edit vanished without the question: " + got.signature;
+std::string judge(const Op& op, Fault kind, long n, const Result& clean, const std::string& before,
+                  const Result& got) {
+  if (got.signature.find("LOST-EDIT") != std::string::npos)
+    return "an edit vanished without the question: " + got.signature;
   const bool cardLeft = kind != Fault::Pull;
   if (op.detection && cardLeft && got.card != before) {
     bool wroteBefore = false;
@@ -296,7 +305,8 @@ void sweep(const std::vector<Op>& ops, Tally& tally) {
       ASSERT_EQ(clean.rowsLeft, 0) << op.name << ": the clean write left rows";
       ASSERT_EQ(clean.signature.find("NOT-ON-CARD"), std::string::npos) << op.name << ": " << clean.signature;
     }
-    if (std::getenv("FAULT_SWEEP_VERBOSE")) std::cout << op.name << ": " << clean.calls.size() << " calls, " << clean.signature << "\n";
+    if (std::getenv("FAULT_SWEEP_VERBOSE"))
+      std::cout << op.name << ": " << clean.calls.size() << " calls, " << clean.signature << "\n";
     ++tally.runs;
     int shown = 0;
     for (long n = 1; n <= static_cast<long>(clean.calls.size()); ++n) {
@@ -313,8 +323,8 @@ void sweep(const std::vector<Op>& ops, Tally& tally) {
         ++tally.problems;
         if (++shown <= 4) {
           ADD_FAILURE() << op.name << ", " << faultName(kind) << " at call " << n << " ("
-                        << clean.calls[static_cast<std::size_t>(n - 1)] << "): " << why << "\n  clean: " << clean.signature
-                        << "\n  got:   " << got.signature;
+                        << clean.calls[static_cast<std::size_t>(n - 1)] << "): " << why
+                        << "\n  clean: " << clean.signature << "\n  got:   " << got.signature;
         }
       }
     }
@@ -322,19 +332,20 @@ void sweep(const std::vector<Op>& ops, Tally& tally) {
 }
 
 void report(const char* what, const Tally& t, std::chrono::steady_clock::time_point start) {
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
   std::cout << "[ sweep    ] " << what << ": " << t.runs << " runs, " << t.faults << " faults, " << t.problems
             << " problems, " << ms << " ms\n";
   ::testing::Test::RecordProperty("runs", static_cast<int>(t.runs));
   ::testing::Test::RecordProperty("faults", static_cast<int>(t.faults));
 }
 
-#define SWEEP_TEST(Name, opsFn)                      \
-  TEST(FaultSweep, Name) {                           \
+#define SWEEP_TEST(Name, opsFn)                          \
+  TEST(FaultSweep, Name) {                               \
     const auto start = std::chrono::steady_clock::now(); \
-    Tally t;                                         \
-    sweep(opsFn(), t);                               \
-    report(#Name, t, start);                         \
+    Tally t;                                             \
+    sweep(opsFn(), t);                                   \
+    report(#Name, t, start);                             \
   }
 
 SWEEP_TEST(Detection, detectionOps)
