@@ -44,7 +44,7 @@ DriverTable recordingTable() {
 
 Rig::Rig(const char* card) {
   sim::TestReader::reset(card, 100);
-  view = std::make_unique<CDemoView>(st, doc, table, ui.window, ui.shell, ui.menu, ui.dialogs);
+  view = std::make_unique<CDemoView>(st, doc, table, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files);
   ui.window.paintNow = [this] { view->onPaint(ui.window.surface()); };
   view->onCreate();
 }
