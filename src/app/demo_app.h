@@ -31,6 +31,7 @@ class CDemoApp {
     port::Shell& shell;
     port::MenuBar& menu;
     port::DialogRunner& dialogs;
+    port::FileDialogs& files;
   };
 
   explicit CDemoApp(port::DialogRunner& dialogs);

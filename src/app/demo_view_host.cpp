@@ -7,7 +7,7 @@ namespace {
 class DemoViewHost : public ViewEvents {
  public:
   DemoViewHost(CDemoApp& app, const CDemoApp::Ports& p)
-      : view_(app.state, app.doc, app.driver, p.window, p.shell, p.menu, p.dialogs) {}
+      : view_(app.state, app.doc, app.driver, p.window, p.shell, p.menu, p.dialogs, p.files) {}
   void onCreate() override { view_.onCreate(); }
   void onDestroy() override { view_.onDestroy(); }
   void onPaint(port::Surface& offscreen) override { view_.onPaint(offscreen); }

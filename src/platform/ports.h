@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace port {
 
@@ -127,6 +128,39 @@ class MenuBar {
   virtual void install(MenuRef menu) = 0;
   // Invalidate the main window with its frame and update it at once.
   virtual void redrawFrame() = 0;
+};
+
+// The common Open and Save dialogs and the files behind them. Paths are
+// UTF-8.
+class FileDialogs {
+ public:
+  virtual ~FileDialogs() = default;
+
+  // One filter of a dialog: "卡片映像文件 (*.bin)" and its pattern "*.bin";
+  // `extension` ("bin") is added to a name typed without one.
+  struct Filter {
+    std::string_view description;
+    std::string_view pattern;
+    std::string_view extension;
+  };
+  // The Save dialog, which asks before it replaces a file: the chosen path,
+  // or "" when the operator cancelled.
+  virtual std::string askSavePath(const Filter& filter, std::string_view defaultName) = 0;
+  // The Open dialog for an existing file: the path, or "" when cancelled.
+  virtual std::string askOpenPath(const Filter& filter) = 0;
+
+  enum class ReadStatus { Ok, TooLarge, Failed };
+  struct FileContent {
+    ReadStatus status = ReadStatus::Failed;
+    std::uint64_t size = 0;             // the file's size (Ok and TooLarge)
+    std::vector<std::uint8_t> bytes;    // the whole file (Ok only)
+  };
+  // Reads a whole file of at most `limit` bytes; a larger file is not read.
+  virtual FileContent readFile(std::string_view path, std::size_t limit) = 0;
+  // Replaces the file with `bytes` as a whole: written beside it under
+  // another name first and then renamed over it, so a failure (false)
+  // leaves the old file as it was and no partial file.
+  virtual bool writeFile(std::string_view path, const std::vector<std::uint8_t>& bytes) = 0;
 };
 
 }  // namespace port

@@ -5,11 +5,14 @@
 namespace security {
 
 bool counterCheck(ViewContext& ctx, const std::function<short()>& readCounter, const char* exhaustedText) {
-  if (readCounter() < 0) {
+  // One reading decides both: a second call could answer differently (a
+  // failing reader gives a negative value) and would pass as a good counter.
+  const short counter = readCounter();
+  if (counter < 0) {
     errorBox(ctx, text::kNotReady);
     return false;
   }
-  if (readCounter() == 0) {
+  if (counter == 0) {
     errorBox(ctx, exhaustedText);
     return false;
   }

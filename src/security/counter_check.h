@@ -1,6 +1,6 @@
 // The counter check that opens most memory-card password commands: the
-// card's error counter is read twice, a negative first reading means the
-// reader is not ready, a zero second reading that the code is used up.
+// card's error counter is read once; a negative reading means the reader is
+// not ready, zero that the code is used up.
 #pragma once
 
 #include <functional>

@@ -36,6 +36,18 @@ struct AppState {
   std::array<std::array<std::uint8_t, 512>, 4> pages4428Saved{};
 };
 
+// Whether the last read found an SLE4442 or SLE4428 byte write-protected on
+// the card: it can never be written again.
+inline bool protectedOnCard(const AppState& st, int address) {
+  if (st.cardType == 17 && address >= 0 && address < 32) {
+    return st.protect4442Saved[static_cast<std::size_t>(address)] == 0;
+  }
+  if (st.cardType == 5 && address >= 0 && address < 1024) {
+    return st.pages4428Saved[static_cast<std::size_t>(address / 256)][static_cast<std::size_t>(256 + address % 256)] == 0;
+  }
+  return false;
+}
+
 // The view's fixed drawing points.
 namespace layout {
 inline constexpr port::Point hexOrigin{33, 32};

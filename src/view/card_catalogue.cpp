@@ -1,5 +1,6 @@
 #include "view/card_catalogue.h"
 
+#include <cstring>
 #include <initializer_list>
 
 #include "view/app_state.h"
@@ -188,4 +189,23 @@ int byteCountFor(int code, int zoneIndex, int current) {
   if (code == 208) return zoneIndex < 8 ? 256 : 128;
   const CardType* t = cardType(code);
   return t != nullptr && t->byteCount >= 0 ? t->byteCount : current;
+}
+
+namespace {
+// Zones holding codes, keys, seeds and counters.
+constexpr std::array<const char*, 11> kCodeZones = {
+    "用户密码", "一区密码", "二区密码", "三区密码", "四区密码", "错误计数",
+    "擦除密码", "擦除计数", "密码验证", "加密种子", "密码区域",
+};
+}  // namespace
+
+bool holdsCodeOrCounter(CardCatalogue& catalogue, int cardType, int zoneIndex, int address) {
+  if (cardType == 5 && address >= 1021) return true;  // SLE4428 error counter and PSC
+  catalogue.build1608Map(zoneIndex);
+  const ZoneEntry* zone = CardCatalogue::zoneOf(catalogue.findDescriptor(cardType), address);
+  if (zone == nullptr) return false;
+  for (const char* name : kCodeZones) {
+    if (std::strcmp(zone->name, name) == 0) return true;
+  }
+  return false;
 }

@@ -50,5 +50,10 @@ int driverTypeFor(int code);
 std::string captionFor(int code, int cpuProtocol);
 // Byte count of a card type, or `current` for the codes that keep it.
 int byteCountFor(int code, int zoneIndex, int current);
+// Whether a card address of the image shown holds a code, key, seed or
+// counter (and the SLE4428's last three bytes): bytes that read as 00 until
+// a code is presented or change by themselves, and that only their own
+// commands should change. Rebuilds the AT88SC1608 map for `zoneIndex`.
+bool holdsCodeOrCounter(CardCatalogue& catalogue, int cardType, int zoneIndex, int address);
 // Pages of 256 bytes, the last one partial.
 inline int pageCountFor(int byteCount) { return byteCount / 256 + (byteCount % 256 != 0 ? 1 : 0); }

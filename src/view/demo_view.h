@@ -26,7 +26,7 @@ class CDemoView {
   using MouseHandler = std::function<void(port::Point p)>;
 
   CDemoView(AppState& st, CDemoDoc& doc, DriverTable& drv, port::ViewWindow& window, port::Shell& shell,
-            port::MenuBar& menu, port::DialogRunner& dialogs);
+            port::MenuBar& menu, port::DialogRunner& dialogs, port::FileDialogs& files);
   ~CDemoView();
   CDemoView(const CDemoView&) = delete;
   CDemoView& operator=(const CDemoView&) = delete;

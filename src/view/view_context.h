@@ -18,6 +18,7 @@ struct ViewContext {
   port::Shell& shell;
   port::MenuBar& menu;
   port::DialogRunner& dialogs;
+  port::FileDialogs& files;
   CardCatalogue& catalogue;
   ViewPainter& painter;
 };

@@ -2,6 +2,7 @@
 #include "consoles/consoles_module.h"
 #include "reader/reader_module.h"
 #include "security/security_module.h"
+#include "view/card_image_module.h"
 #include "view/demo_view.h"
 #include "view/memview_module.h"
 
@@ -9,6 +10,7 @@ void installViewModules(CDemoView& view) {
   // Each module adds one line here: installXxx(view);
   installReaderModule(view);
   installMemoryViewModule(view);
+  installCardImageModule(view);
   installSecurityModule(view);
   installConsolesModule(view);
 }

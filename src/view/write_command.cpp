@@ -99,25 +99,30 @@ void CardWriter::writeEditedRows() {
       if (a < 0 || a >= st.byteCount) continue;
       const int length = st.byteCount - a < 16 ? st.byteCount - a : 16;
       bool wholeImage = false;
-      bool ok = true;
-      bool beeped = false;
-      if (st.cardType == 161) {
+      RowOutcome outcome = RowOutcome::Written;
+      if (st.cardType == 161 || st.cardType == 163) {
         wholeImage = true;
-        ok = drv.IC_DirectWrite(h, toShort(st.zoneIndex), 0, 264, image.data()) == 0;
-      } else if (st.cardType == 163) {
-        wholeImage = true;
-        ok = drv.IC_Write_1101(h, toShort(st.blockIndex), 0, 1024, image.data()) == 0;
+        const bool ok = st.cardType == 161
+                            ? drv.IC_DirectWrite(h, toShort(st.zoneIndex), 0, 264, image.data()) == 0
+                            : drv.IC_Write_1101(h, toShort(st.blockIndex), 0, 1024, image.data()) == 0;
+        outcome = !ok ? RowOutcome::Refused : imageKept(image.data()) ? RowOutcome::Written : RowOutcome::NotKept;
       } else {
-        ok = writeRow(a, length, beeped);
+        outcome = writeRow(a, length);
       }
-      if (ok && wholeImage) {
+      if (outcome == RowOutcome::Written && wholeImage) {
         beep(4);
         break;
       }
-      if (ok) continue;
+      if (outcome == RowOutcome::Written) continue;
       // A failed row is always reported by the question below; a later
       // successful row does not hide it.
       failed = true;
+      // A write that the card answered but did not keep is only reported:
+      // the question below offers the re-read.
+      if (outcome == RowOutcome::NotKept) {
+        if (wholeImage) break;
+        continue;
+      }
       const bool rereads = wholeImage || st.cardType == 17 || st.cardType == 33 || st.cardType == 64;
       if (rereads) {
         if (!rereadAfterFailure()) return;

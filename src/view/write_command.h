@@ -1,14 +1,23 @@
 // Writing the edited card image back to the card: the Write command (edit
 // mode), F5/Enter, protection marks (Space), Escape and the error counter
-// page of the SLE4442 and SLE4428.
+// page of the SLE4442 and SLE4428. What is written is read back: a card
+// can answer a write and not keep it.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "view/editor.h"
 #include "view/view_context.h"
 
 namespace memview {
+
+// One run of bytes of a row that a row write sends: offset and length.
+struct RowRun {
+  int offset = 0;
+  int length = 0;
+  friend bool operator==(const RowRun&, const RowRun&) = default;
+};
 
 class CardWriter {
  public:
@@ -26,8 +35,18 @@ class CardWriter {
   void showErrorCounterPage();
 
  private:
-  // Writes one edited row; false when the card refused it.
-  bool writeRow(int rowAddress, int length, bool& beeped);
+  enum class RowOutcome {
+    Written,   // written and read back unchanged
+    Refused,   // the card refused the write
+    NotKept,   // the card answered, but does not hold the data
+  };
+  // Writes one edited row and reads it back.
+  RowOutcome writeRow(int rowAddress, int length);
+  // Whether the card holds the runs of `row` at `rowAddress`, read back
+  // with the card type's read call. Code and counter bytes are not compared.
+  bool rowKept(int rowAddress, const std::vector<RowRun>& runs, const std::uint8_t* row);
+  // Whether the AT45D041 page or the SSF1101 block holds `image`.
+  bool imageKept(const std::uint8_t* image);
   // A failed write re-reads the card; false when nothing could be read
   // (the command ends with "没有插入卡！").
   bool rereadAfterFailure();
@@ -38,13 +57,6 @@ class CardWriter {
 
   ViewContext& ctx_;
   MemoryEditor& editor_;
-};
-
-// One run of bytes of a row that a row write sends: offset and length.
-struct RowRun {
-  int offset = 0;
-  int length = 0;
-  friend bool operator==(const RowRun&, const RowRun&) = default;
 };
 
 // The runs of a row of `length` bytes at `rowAddress` that a write sends:

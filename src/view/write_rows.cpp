@@ -2,7 +2,6 @@
 // operator did not type.
 #include <array>
 #include <cstdint>
-#include <cstring>
 
 #include "app/demo_doc.h"
 #include "view/app_state.h"
@@ -13,34 +12,16 @@ namespace memview {
 
 namespace {
 
-// Zones holding codes, keys, seeds and counters: writing back what was read
-// there (a code reads 00 or ff until verified) would change them.
-constexpr std::array<const char*, 11> kGuardedZones = {
-    "用户密码", "一区密码", "二区密码", "三区密码", "四区密码", "错误计数",
-    "擦除密码", "擦除计数", "密码验证", "加密种子", "密码区域",
-};
-
-bool isGuardedZone(const ZoneEntry* zone) {
-  if (zone == nullptr) return false;
-  for (const char* name : kGuardedZones) {
-    if (std::strcmp(zone->name, name) == 0) return true;
-  }
-  return false;
-}
-
 short toShort(int v) { return static_cast<short>(v); }
 
 }  // namespace
 
 std::vector<RowRun> rowRuns(ViewContext& ctx, int rowAddress, int length) {
   const AppState& st = ctx.st;
-  ctx.catalogue.build1608Map(st.zoneIndex);
-  const CardDescriptor& d = ctx.catalogue.findDescriptor(st.cardType);
   std::vector<RowRun> runs;
   for (int i = 0; i < length; ++i) {
     const int a = rowAddress + i;
-    const bool guarded = isGuardedZone(CardCatalogue::zoneOf(d, a)) || (st.cardType == 5 && a >= 1021);
-    if (guarded && !ctx.doc.isEdited(a)) continue;
+    if (holdsCodeOrCounter(ctx.catalogue, st.cardType, st.zoneIndex, a) && !ctx.doc.isEdited(a)) continue;
     if (!runs.empty() && runs.back().offset + runs.back().length == i) {
       ++runs.back().length;
     } else {
@@ -50,7 +31,7 @@ std::vector<RowRun> rowRuns(ViewContext& ctx, int rowAddress, int length) {
   return runs;
 }
 
-bool CardWriter::writeRow(int rowAddress, int length, bool& beeped) {
+CardWriter::RowOutcome CardWriter::writeRow(int rowAddress, int length) {
   const AppState& st = ctx_.st;
   DriverTable& drv = ctx_.drv;
   const int h = st.readerHandle;
@@ -78,10 +59,10 @@ bool CardWriter::writeRow(int rowAddress, int length, bool& beeped) {
 
   const std::vector<RowRun> runs = rowRuns(ctx_, rowAddress, length);
   for (const RowRun& run : runs) {
-    if (!writeRun(run)) return false;
+    if (!writeRun(run)) return RowOutcome::Refused;
   }
-  beeped = !runs.empty();
-  if (!beeped) return true;
+  if (runs.empty()) return RowOutcome::Written;
+  if (!rowKept(rowAddress, runs, row.data())) return RowOutcome::NotKept;
   switch (st.cardType) {
     case 209:
       beep(rowAddress / 64 >= 3 ? 2 : 3);
@@ -93,7 +74,7 @@ bool CardWriter::writeRow(int rowAddress, int length, bool& beeped) {
       beep(1);
       break;
   }
-  return true;
+  return RowOutcome::Written;
 }
 
 }  // namespace memview

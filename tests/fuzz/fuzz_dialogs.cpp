@@ -33,15 +33,19 @@ struct CardCase {
   int code;
 };
 constexpr CardCase kCards[] = {
-    {"sle4442", 17},  {"sle4428", 5},    {"at88sc102", 33}, {"at88sc1604", 160}, {"at88sc1604b", 162}, {"at88sc1608", 208},
-    {"at88sc153", 209}, {"at45d041", 161}, {"ssf1101", 163}, {"cpu-t0", 12},     {"24c16", 68},
+    {"sle4442", 17},      {"sle4428", 5},      {"at88sc102", 33},  {"at88sc1604", 160},
+    {"at88sc1604b", 162}, {"at88sc1608", 208}, {"at88sc153", 209}, {"at45d041", 161},
+    {"ssf1101", 163},     {"cpu-t0", 12},      {"24c16", 68},
 };
 
 // Commands that open dialogs with text fields: passwords and codes, fuses,
-// mutual authentication, the read (zone and page numbers), the consoles.
+// mutual authentication, the read (zone and page numbers), the consoles
+// (the CPU card's APDU text, template 127; the reader's device data and
+// addresses, template 146).
 constexpr int kCommands[] = {
-    32800, 32797, 32801, 32802, 32803, 32804, 32781, 32788, 32798, 32799, 32820, 32821, 32822, 32823, 32824,
-    32825, 32826, 32827, 32783, 32834, 32835, 32836, 32837, 32838, 32839, 32832, 32833, 32840, 32778,
+    32800, 32797, 32801, 32802, 32803, 32804, 32781, 32788, 32798, 32799, 32820,
+    32821, 32822, 32823, 32824, 32825, 32826, 32827, 32783, 32834, 32835, 32836,
+    32837, 32838, 32839, 32832, 32833, 32840, 32778, 32815, 32841,
 };
 
 struct DialogShape {
@@ -103,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fake::FakeUi ui;
   AppState st;
   CDemoDoc doc;
-  CDemoView view{st, doc, drv, ui.window, ui.shell, ui.menu, ui.dialogs};
+  CDemoView view{st, doc, drv, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files};
   if (!view.hasCommand(command)) return 0;
   st.port = 100;
   st.readerHandle = drv.IC_InitComm(100);

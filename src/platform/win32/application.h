@@ -7,6 +7,7 @@
 #include "app/demo_app.h"
 #include "platform/win32/context.h"
 #include "platform/win32/dialog_runner.h"
+#include "platform/win32/file_dialogs.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/menu_bar.h"
 #include "platform/win32/shell.h"
@@ -40,6 +41,7 @@ class Application {
   Shell shell_{ctx_};
   MenuBar menu_{ctx_};
   DialogRunner dialogs_{ctx_};
+  FileDialogs files_{ctx_};
   ViewWindow viewWindow_{ctx_};
   CDemoApp app_{dialogs_};
   MainWindow main_;

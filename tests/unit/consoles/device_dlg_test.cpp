@@ -196,7 +196,7 @@ struct DeviceCommand : ::testing::Test {
     st.readerHandle = kHandle;
     st.port = 0;
     st.cardType = 17;
-    view = std::make_unique<CDemoView>(st, doc, drv.table, ui.window, ui.shell, ui.menu, ui.dialogs);
+    view = std::make_unique<CDemoView>(st, doc, drv.table, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files);
     if (!view->hasCommand(kCmdDeviceDialog)) installConsolesModule(*view);
   }
 };
@@ -244,7 +244,7 @@ TEST(CpuCardCommand, OpensTheConsoleOnTheReaderHandle) {
   CDemoDoc doc;
   st.readerHandle = kHandle;
   st.cardType = 12;
-  CDemoView view(st, doc, drv.table, ui.window, ui.shell, ui.menu, ui.dialogs);
+  CDemoView view(st, doc, drv.table, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files);
   if (!view.hasCommand(kCmdCpuCardConsole)) installConsolesModule(view);
   ui.dialogs.scripts.push_back([](fake::FakeControls& c) { c.click(1008); });
   view.onCommand(kCmdCpuCardConsole);

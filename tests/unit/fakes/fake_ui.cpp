@@ -472,4 +472,35 @@ FakeDialogRunner::Script cancel() {
   return [](FakeControls& c) { c.click(port::mb::kIdCancel); };
 }
 
+std::string FakeFileDialogs::next() {
+  if (answers.empty()) return "";
+  std::string path = answers.front();
+  answers.pop_front();
+  return path;
+}
+
+std::string FakeFileDialogs::askSavePath(const Filter& filter, std::string_view defaultName) {
+  asked.push_back("save|" + std::string(filter.pattern) + "|" + std::string(filter.extension) + "|" +
+                  std::string(defaultName));
+  return next();
+}
+
+std::string FakeFileDialogs::askOpenPath(const Filter& filter) {
+  asked.push_back("open|" + std::string(filter.pattern) + "|" + std::string(filter.extension));
+  return next();
+}
+
+port::FileDialogs::FileContent FakeFileDialogs::readFile(std::string_view path, std::size_t limit) {
+  const auto it = files.find(std::string(path));
+  if (it == files.end() || failing.count(std::string(path)) != 0) return {};
+  if (it->second.size() > limit) return {ReadStatus::TooLarge, it->second.size(), {}};
+  return {ReadStatus::Ok, it->second.size(), it->second};
+}
+
+bool FakeFileDialogs::writeFile(std::string_view path, const std::vector<std::uint8_t>& bytes) {
+  if (failing.count(std::string(path)) != 0) return false;
+  files[std::string(path)] = bytes;
+  return true;
+}
+
 }  // namespace fake

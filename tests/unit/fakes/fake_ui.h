@@ -231,6 +231,26 @@ class FakeDialogRunner : public port::DialogRunner {
 FakeDialogRunner::Script typeAndOk(int editId, std::string text);
 FakeDialogRunner::Script cancel();
 
+// The file dialogs on files held in memory: the paths the next dialogs
+// answer ("" or none left cancels), the files by path, and paths that fail.
+class FakeFileDialogs : public port::FileDialogs {
+ public:
+  std::string askSavePath(const Filter& filter, std::string_view defaultName) override;
+  std::string askOpenPath(const Filter& filter) override;
+  FileContent readFile(std::string_view path, std::size_t limit) override;
+  bool writeFile(std::string_view path, const std::vector<std::uint8_t>& bytes) override;
+
+  std::deque<std::string> answers;
+  std::map<std::string, std::vector<std::uint8_t>> files;
+  std::set<std::string> failing;  // reads and writes of these paths fail
+  // What the dialogs were opened with: "save|<pattern>|<extension>|<default name>"
+  // or "open|<pattern>|<extension>".
+  std::vector<std::string> asked;
+
+ private:
+  std::string next();
+};
+
 // All fakes together, wired to one log.
 struct FakeUi {
   EventLog log;
@@ -238,6 +258,7 @@ struct FakeUi {
   FakeShell shell{log};
   FakeMenuBar menu{log};
   FakeDialogRunner dialogs{shell, log};
+  FakeFileDialogs files;
 };
 
 }  // namespace fake

@@ -146,6 +146,30 @@ TEST(SimRoundTrip, EveryWritableCardKeepsWhatWasTyped) {
   }
 }
 
+// A card that answers writes and keeps nothing is caught by the read-back.
+TEST(SimRoundTrip, DroppedWritesAreCaught) {
+  for (const SimCard& c : writableCards()) {
+    SCOPED_TRACE(c.sim);
+    SimView s(c);
+    MemView& v = s.v;
+    s.read();
+    ASSERT_EQ(v.st.viewState, 2) << v.ui.log.dump();
+    sim::Faults drop;
+    drop.dropWrites = true;
+    sim::TestReader::setFaults(drop);
+    v.edit();
+    v.key(kDown);
+    v.type("a1");
+    v.ui.shell.answers = {port::mb::kIdYes};
+    v.ui.log.clear();
+    v.key(kF5);
+    EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{"操作提示|写入没有成功，要重新读卡吗？"});
+    EXPECT_EQ(v.doc.byteAt(16), s.cardBytes()[16]) << "Yes shows the card's own byte again";
+    EXPECT_NE(v.doc.byteAt(16), 0xA1);
+    sim::TestReader::setFaults({});
+  }
+}
+
 TEST(SimRoundTrip, Sle4442ProtectionIsWrittenAndThenHolds) {
   SimView s({"sle4442", 17, {0xFF, 0xFF, 0xFF}, -1});
   MemView& v = s.v;
@@ -205,6 +229,45 @@ TEST(SimRoundTrip, Sle4428ProtectionOnSeveralPages) {
   v.key(kF5);
   EXPECT_EQ(v.ui.log.boxes().back(), "操作提示|写入没有成功，要重新读卡吗？");
   EXPECT_EQ(sim::TestReader::memory()[300], 0xFF);
+}
+
+// Save the card, change it, open the saved file and write it with F5: the
+// card holds the saved bytes again; its codes stay as they are now.
+TEST(SimRoundTrip, SavedImageRestoresTheCard) {
+  const std::vector<SimCard> cards = {
+      {"sle4442", 17, {0xFF, 0xFF, 0xFF}, -1},
+      {"sle4428", 5, {0xFF, 0xFF}, -1},
+      {"at88sc102", 33, {0xF0, 0xF0}, -1},
+      {"at88sc1608", 208, {}, -1, 3},
+      {"at45d041", 161, {}, -1, 1000},
+  };
+  for (const SimCard& c : cards) {
+    SCOPED_TRACE(c.sim);
+    SimView s(c);
+    MemView& v = s.v;
+    s.read();
+    v.ui.files.answers = {"backup.bin"};
+    v.view.onCommand(57603);
+    const std::vector<std::uint8_t> saved = v.ui.files.files["backup.bin"];
+    ASSERT_EQ(saved, s.image());
+
+    const std::size_t base = c.cardType == 208 ? 3 * 256 : c.cardType == 161 ? 1000 * 264 : 0;
+    sim::TestReader::setMemory(base + 40, std::vector<std::uint8_t>(8, 0x5A));
+    if (c.cardType == 33) sim::TestReader::setMemory(88, {0x12});  // erase key 1
+    s.read();
+    v.ui.files.answers = {"backup.bin"};
+    v.ui.log.clear();
+    v.view.onCommand(57601);
+    EXPECT_EQ(v.rows(), std::vector<int>{32});
+    EXPECT_EQ(v.st.editActive, 1);
+    EXPECT_EQ(sim::TestReader::memory()[base + 40], 0x5A) << "nothing is written before F5";
+    v.key(kF5);
+    EXPECT_EQ(v.ui.log.boxes().size(), 1u) << "only the summary of the opened file" << v.ui.log.dump();
+    s.read();
+    std::vector<std::uint8_t> expected = saved;
+    if (c.cardType == 33) expected[88] = 0x12;
+    EXPECT_EQ(s.image(), expected);
+  }
 }
 
 TEST(SimRoundTrip, NoCardIsReported) {

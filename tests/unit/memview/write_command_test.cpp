@@ -2,6 +2,9 @@
 // code-zone split, failures, the re-read question and protection marks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,10 +26,66 @@ std::vector<std::string> writes(const fake::ScriptedDriver& d) {
   return out;
 }
 
+std::vector<std::string> reads(const fake::ScriptedDriver& d) {
+  std::vector<std::string> out;
+  for (const auto& c : d.calls) {
+    if (c.name.find("Read") != std::string::npos) out.push_back(sig(c));
+  }
+  return out;
+}
+
+// The last data a write call sent.
+const std::vector<std::uint8_t>& lastWritten(const fake::ScriptedDriver& d) {
+  for (auto it = d.calls.rbegin(); it != d.calls.rend(); ++it) {
+    if (it->name.find("Write") != std::string::npos) return it->data.at(0);
+  }
+  static const std::vector<std::uint8_t> none;
+  return none;
+}
+
+// A scripted card that keeps what is written (or, with `keep` false, answers
+// every write and keeps nothing): the read calls answer with the bytes
+// written before, FF elsewhere. Addresses are those of the card image.
+// `secret` addresses always read as 00, as codes do before they are presented.
+void keepWrites(fake::ScriptedDriver& d, MemView& m, bool keep = true, std::vector<int> secret = {}) {
+  auto card = std::make_shared<std::map<int, std::uint8_t>>();
+  auto zone = std::make_shared<int>(0);
+  d.onCall("IC_SetUserZone", [zone](const fake::DriverCall& c, const std::vector<void*>&) {
+    *zone = static_cast<int>(c.ints.at(1));
+  });
+  // Card address of a call's address 0 for the zone calls of the AT88SC153.
+  auto base = [zone, &m](const std::string& name) {
+    if (m.st.cardType != 209) return 0;
+    return name.find("ConfigZone") != std::string::npos ? 192 : 64 * *zone;
+  };
+  // The address and the length are a call's last two scalar arguments.
+  auto onWrite = [card, base, keep](const fake::DriverCall& c, const std::vector<void*>&) {
+    if (c.result != 0 || !keep) return;
+    const int from = base(c.name) + static_cast<int>(c.ints.at(c.ints.size() - 2));
+    for (std::size_t i = 0; i < c.data.at(0).size(); ++i) (*card)[from + static_cast<int>(i)] = c.data.at(0)[i];
+  };
+  auto onRead = [card, base, secret](const fake::DriverCall& c, const std::vector<void*>& out) {
+    const int from = base(c.name) + static_cast<int>(c.ints.at(c.ints.size() - 2));
+    auto* bytes = static_cast<std::uint8_t*>(out.at(0));
+    for (int i = 0; i < static_cast<int>(c.ints.back()); ++i) {
+      const auto it = card->find(from + i);
+      bytes[i] = it != card->end() ? it->second : 0xFF;
+      if (std::find(secret.begin(), secret.end(), from + i) != secret.end()) bytes[i] = 0x00;
+    }
+  };
+  for (const char* name : {"IC_Write", "IC_WriteUserZone", "IC_WriteConfigZone", "IC_DirectWrite", "IC_Write_1101"}) {
+    d.onCall(name, onWrite);
+  }
+  for (const char* name : {"IC_Read", "IC_ReadUserZone", "IC_ReadConfigZone", "IC_DirectRead", "IC_Read_1101"}) {
+    d.onCall(name, onRead);
+  }
+}
+
 class WriteTest : public ::testing::Test {
  protected:
   fake::ScriptedDriver drv;
   MemView v{drv.table};
+  void SetUp() override { keepWrites(drv, v); }
 
   // Types two hex digits at a card address on its page.
   void typeAt(int address, const std::string& digits) {
@@ -42,25 +101,27 @@ struct RowCase {
   int zoneIndex;
   int address;
   std::vector<std::string> calls;
-  int beeps;  // beeps of the row, then one for the command
+  std::string readBack;  // the call that reads the written data back
+  int beeps;             // beeps of the row, then one for the command
 };
 
 TEST_F(WriteTest, EachCardTypeWritesItsWay) {
   const std::vector<RowCase> cases = {
-      {"24C16", 68, 0, 0x123, {"IC_Write(7,288,16)"}, 1},
-      {"1604A last row", 160, 0, 2003, {"IC_Write(7,2000,7)"}, 2},
-      {"1604B last row", 162, 0, 2035, {"IC_Write(7,2032,8)"}, 1},
-      {"4404 last row", 8, 0, 50, {"IC_Write(7,48,4)"}, 1},
-      {"1608 user zone", 208, 2, 40, {"IC_WriteUserZone(7,32,16)"}, 1},
-      {"1608 configuration", 208, 8, 20, {"IC_WriteConfigZone(7,16,16)"}, 1},
-      {"153 user zone 1", 209, 0, 70, {"IC_SetUserZone(7,1)", "IC_WriteUserZone(7,0,16)"}, 3},
-      {"153 configuration", 209, 0, 195, {"IC_WriteConfigZone(7,0,16)"}, 2},
-      {"45D041 whole page", 161, 9, 100, {"IC_DirectWrite(7,9,0,264)"}, 4},
-      {"SSF1101 whole block", 163, 0, 1000, {"IC_Write_1101(7,0,0,1024)"}, 4},
+      {"24C16", 68, 0, 0x123, {"IC_Write(7,288,16)"}, "IC_Read(7,288,16)", 1},
+      {"1604A last row", 160, 0, 2003, {"IC_Write(7,2000,7)"}, "IC_Read(7,2000,7)", 2},
+      {"1604B last row", 162, 0, 2035, {"IC_Write(7,2032,8)"}, "IC_Read(7,2032,8)", 1},
+      {"4404 last row", 8, 0, 50, {"IC_Write(7,48,4)"}, "IC_Read(7,48,4)", 1},
+      {"1608 user zone", 208, 2, 40, {"IC_WriteUserZone(7,32,16)"}, "IC_ReadUserZone(7,32,16)", 1},
+      {"1608 configuration", 208, 8, 20, {"IC_WriteConfigZone(7,16,16)"}, "IC_ReadConfigZone(7,16,16)", 1},
+      {"153 user zone 1", 209, 0, 70, {"IC_SetUserZone(7,1)", "IC_WriteUserZone(7,0,16)"}, "IC_ReadUserZone(7,0,16)", 3},
+      {"153 configuration", 209, 0, 195, {"IC_WriteConfigZone(7,0,16)"}, "IC_ReadConfigZone(7,0,16)", 2},
+      {"45D041 whole page", 161, 9, 100, {"IC_DirectWrite(7,9,0,264)"}, "IC_DirectRead(7,9,0,264)", 4},
+      {"SSF1101 whole block", 163, 0, 1000, {"IC_Write_1101(7,0,0,1024)"}, "IC_Read_1101(7,0,0,1024)", 4},
   };
   for (const RowCase& c : cases) {
     fake::ScriptedDriver d;
     MemView m(d.table);
+    keepWrites(d, m);
     m.st.zoneIndex = c.zoneIndex;
     m.load(c.cardType);
     m.edit();
@@ -71,17 +132,72 @@ TEST_F(WriteTest, EachCardTypeWritesItsWay) {
     m.ui.log.clear();
     m.key(kF5);
     EXPECT_EQ(writes(d), c.calls) << c.name;
+    EXPECT_EQ(reads(d), std::vector<std::string>{c.readBack}) << c.name;
     EXPECT_EQ(m.ui.log.beeps(0), c.beeps + 1) << c.name;
     EXPECT_TRUE(m.ui.log.boxes().empty()) << c.name << m.ui.log.dump();
     EXPECT_EQ(m.doc.editedRowCount, 0) << c.name;
     EXPECT_EQ(m.st.editActive, 1) << c.name << ": edit mode stays on";
-    const auto& last = d.calls.back();
-    if (c.cardType != 161 && c.cardType != 163) {
-      EXPECT_EQ(last.data.at(0).at(static_cast<std::size_t>(c.address % 16)), 0x12) << c.name;
-    } else {
-      EXPECT_EQ(last.data.at(0).at(static_cast<std::size_t>(c.address)), 0x12) << c.name;
-    }
+    const std::size_t at = static_cast<std::size_t>(c.cardType == 161 || c.cardType == 163 ? c.address : c.address % 16);
+    EXPECT_EQ(lastWritten(d).at(at), 0x12) << c.name;
   }
+}
+
+TEST_F(WriteTest, WriteThatIsNotKeptIsAskedAbout) {
+  struct Case {
+    int cardType;
+    std::vector<std::string> calls;
+  };
+  // Every row is still written: only a refused write re-reads at once.
+  const std::vector<Case> cases = {
+      {65, {"IC_Write(7,0,16)", "IC_Write(7,32,16)"}},
+      {17, {"IC_Write(7,0,16)", "IC_Write(7,32,16)"}},
+      {161, {"IC_DirectWrite(7,0,0,264)"}},
+  };
+  for (const Case& c : cases) {
+    fake::ScriptedDriver d;
+    MemView m(d.table);
+    keepWrites(d, m, false);
+    m.load(c.cardType);
+    m.st.protect4442.fill(1);
+    m.st.protect4442Saved.fill(1);
+    m.edit();
+    m.caretTo({false, 0, 1, false});
+    m.type("11");
+    m.caretTo({false, 2, 1, false});
+    m.type("22");
+    m.ui.shell.answers = {port::mb::kIdNo};
+    m.ui.log.clear();
+    m.key(kF5);
+    EXPECT_EQ(writes(d), c.calls) << c.cardType;
+    EXPECT_EQ(m.ui.log.boxes(), std::vector<std::string>{"操作提示|写入没有成功，要重新读卡吗？"}) << c.cardType;
+    EXPECT_EQ(m.ui.log.beeps(0), 1) << c.cardType << ": no row counts as written";
+    EXPECT_EQ(d.count("IC_Status"), 0) << c.cardType << ": No leaves the image as typed";
+    EXPECT_EQ(m.doc.byteAt(1), 0x11) << c.cardType;
+  }
+}
+
+TEST_F(WriteTest, ReadBackComparesAllButCodes) {
+  fake::ScriptedDriver d;
+  MemView m(d.table);
+  keepWrites(d, m, true, {10, 11, 12, 13});  // AT88SC102 user code and counter read 00
+  m.load(33);
+  m.edit();
+  m.caretTo({false, 0, 11, false});
+  m.type("aa");
+  m.type("bb");  // byte 12, the counter
+  m.caretTo({false, 0, 14, false});
+  m.type("41");
+  m.key(kF5);
+  EXPECT_TRUE(m.ui.log.boxes().empty()) << m.ui.log.dump();
+  EXPECT_EQ(reads(d), (std::vector<std::string>{"IC_Read(7,0,10)", "IC_Read(7,11,2)", "IC_Read(7,14,2)"}));
+
+  // A read-back that the card refuses cannot confirm the write.
+  m.caretTo({false, 0, 14, false});
+  m.type("42");
+  d.results("IC_Read", {-1});
+  m.ui.shell.answers = {port::mb::kIdNo};
+  m.key(kF5);
+  EXPECT_EQ(m.ui.log.boxes(), std::vector<std::string>{"操作提示|写入没有成功，要重新读卡吗？"});
 }
 
 TEST_F(WriteTest, WholePageIsWrittenOnceForManyRows) {
@@ -92,7 +208,8 @@ TEST_F(WriteTest, WholePageIsWrittenOnceForManyRows) {
   typeAt(260, "33");
   v.key(kF5);
   EXPECT_EQ(writes(drv), std::vector<std::string>{"IC_DirectWrite(7,0,0,264)"});
-  EXPECT_EQ(drv.calls.back().data.at(0).at(260), 0x33);
+  EXPECT_EQ(reads(drv), std::vector<std::string>{"IC_DirectRead(7,0,0,264)"}) << "read back once";
+  EXPECT_EQ(lastWritten(drv).at(260), 0x33);
 }
 
 TEST_F(WriteTest, CodeZonesAreWrittenOnlyWhereTyped) {

@@ -87,7 +87,7 @@ TEST_F(ScriptedView, FindMenuItemNeedsTheExactCaptionAndSkipsSeparators) {
 TEST_F(ScriptedView, MissingCardTypePopupOnUsbIsReportedAndKeepsTheEdit) {
   OnePopupBar bar({"卡型选择", "帮 助(&H)"});
   ViewContext& v = view.context();
-  ViewContext ctx{v.st, v.doc, v.drv, v.window, v.shell, bar, v.dialogs, v.catalogue, v.painter};
+  ViewContext ctx{v.st, v.doc, v.drv, v.window, v.shell, bar, v.dialogs, v.files, v.catalogue, v.painter};
   st.port = 100;
   st.editActive = 1;
   st.viewState = 2;

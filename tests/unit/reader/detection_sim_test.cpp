@@ -40,7 +40,7 @@ struct SimView {
   explicit SimView(std::string_view card, int port = 100) {
     sim::TestReader::reset(card, port);
     sim::fillDriverTable(table);
-    view = std::make_unique<CDemoView>(st, doc, table, ui.window, ui.shell, ui.menu, ui.dialogs);
+    view = std::make_unique<CDemoView>(st, doc, table, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files);
     view->onCreate();
   }
   ~SimView() { view->onDestroy(); }

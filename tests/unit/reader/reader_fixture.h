@@ -20,7 +20,7 @@ struct ScriptedView : ::testing::Test {
   fake::ScriptedDriver drv;
   AppState st;
   CDemoDoc doc;
-  CDemoView view{st, doc, drv.table, ui.window, ui.shell, ui.menu, ui.dialogs};
+  CDemoView view{st, doc, drv.table, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files};
 
   // A reader open on `port` with handle 7.
   void connected(int port = 0) {

@@ -20,7 +20,7 @@ class SimSecurity : public ::testing::Test {
     st.readerHandle = table.IC_InitComm(100);
     ASSERT_GT(st.readerHandle, 0);
     st.cardType = cardType;
-    view = std::make_unique<CDemoView>(st, doc, table, ui.window, ui.shell, ui.menu, ui.dialogs);
+    view = std::make_unique<CDemoView>(st, doc, table, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files);
   }
   // Runs a memory-card command with a typed code; returns what was seen.
   std::string present(int command, const std::string& code) {

@@ -15,7 +15,7 @@ class View : public ::testing::Test {
   fake::ScriptedDriver drv;
   AppState st;
   CDemoDoc doc;
-  CDemoView view{st, doc, drv.table, ui.window, ui.shell, ui.menu, ui.dialogs};
+  CDemoView view{st, doc, drv.table, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files};
   fake::ScreenModel offscreen;
   fake::FakeSurface surface{offscreen, ui.log};
 

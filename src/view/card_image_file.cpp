@@ -1,0 +1,139 @@
+#include "view/card_image_file.h"
+
+#include "app/demo_doc.h"
+#include "view/app_state.h"
+#include "view/card_catalogue.h"
+#include "view/view_painter.h"
+
+namespace cardimage {
+
+namespace {
+
+constexpr const char* kInfoCaption = "提示信息";
+constexpr const char* kErrorCaption = "出错警告";
+constexpr port::FileDialogs::Filter kFilter{"卡片映像文件 (*.bin)", "*.bin", "bin"};
+
+void tell(ViewContext& ctx, const std::string& text) {
+  ctx.shell.messageBox(text, kInfoCaption, port::mb::kIconInformation);
+}
+
+void warn(ViewContext& ctx, const std::string& text, const char* caption) {
+  ctx.shell.messageBox(text, caption, port::mb::kIconExclamation);
+}
+
+}  // namespace
+
+bool hasCardImage(const AppState& st) {
+  // viewState 2 is set only by a successful read and left by anything that
+  // changes the card type; a failed read (another zone, no card) clears it.
+  return st.viewState == 2 && st.gridShown == 1 && st.cardType > 0 && st.cardType != 12 && st.cardType != 13 &&
+         st.byteCount > 0 && st.byteCount <= CDemoDoc::kCells;
+}
+
+std::string defaultFileName(const AppState& st) {
+  std::string name = captionFor(st.cardType, st.cpuProtocol);
+  switch (st.cardType) {
+    case 208:
+      name += st.zoneIndex >= 8 ? "_config" : "_zone" + std::to_string(st.zoneIndex);
+      break;
+    case 161:
+      name += "_page" + std::to_string(st.zoneIndex);
+      break;
+    case 163:
+      name += "_block" + std::to_string(st.blockIndex);
+      break;
+    default:
+      break;
+  }
+  return name + ".bin";
+}
+
+std::string partName(const AppState& st) {
+  std::string name = captionFor(st.cardType, st.cpuProtocol);
+  switch (st.cardType) {
+    case 208:
+      return name + (st.zoneIndex >= 8 ? " 配置区" : " 第" + std::to_string(st.zoneIndex) + "区");
+    case 161:
+      return name + " 第" + std::to_string(st.zoneIndex) + "页";
+    case 163:
+      return name + " 第" + std::to_string(st.blockIndex) + "块";
+    default:
+      return name;
+  }
+}
+
+LoadResult loadIntoImage(ViewContext& ctx, const std::vector<std::uint8_t>& bytes) {
+  const AppState& st = ctx.st;
+  CDemoDoc& doc = ctx.doc;
+  LoadResult r;
+  for (int a = 0; a < st.byteCount && a < static_cast<int>(bytes.size()); ++a) {
+    const std::uint8_t value = bytes[static_cast<std::size_t>(a)];
+    if (value == doc.byteAt(a)) continue;
+    // Codes read as 00 and counters count: a file's copy of them says
+    // nothing about the card. A protected byte can never be written.
+    if (holdsCodeOrCounter(ctx.catalogue, st.cardType, st.zoneIndex, a) || protectedOnCard(st, a)) {
+      ++r.skipped;
+      continue;
+    }
+    doc.setByte(a, value);
+    doc.markEdited(a);
+    doc.recordRow(a - a % 16);
+    ++r.changed;
+  }
+  return r;
+}
+
+void saveCardImage(ViewContext& ctx) {
+  const AppState& st = ctx.st;
+  if (!hasCardImage(st)) {
+    tell(ctx, "请先读卡，再保存卡片映像。");
+    return;
+  }
+  const std::string path = ctx.files.askSavePath(kFilter, defaultFileName(st));
+  if (path.empty()) return;
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.byteCount));
+  for (int a = 0; a < st.byteCount; ++a) bytes[static_cast<std::size_t>(a)] = ctx.doc.byteAt(a);
+  if (!ctx.files.writeFile(path, bytes)) {
+    warn(ctx, "保存文件失败，原有文件没有改变：\n" + path, kErrorCaption);
+    return;
+  }
+  tell(ctx, "已保存" + partName(st) + "的卡片映像（" + std::to_string(st.byteCount) + " 字节）：\n" + path);
+}
+
+bool openCardImage(ViewContext& ctx, LoadResult& result) {
+  const AppState& st = ctx.st;
+  if (!hasCardImage(st)) {
+    tell(ctx, "请先读卡，再打开卡片映像文件。");
+    return false;
+  }
+  const std::string path = ctx.files.askOpenPath(kFilter);
+  if (path.empty()) return false;
+  const auto expected = static_cast<std::size_t>(st.byteCount);
+  const port::FileDialogs::FileContent file = ctx.files.readFile(path, expected);
+  if (file.status == port::FileDialogs::ReadStatus::Failed) {
+    warn(ctx, "无法读取文件：\n" + path, kErrorCaption);
+    return false;
+  }
+  if (file.status == port::FileDialogs::ReadStatus::TooLarge || file.bytes.size() != expected) {
+    warn(ctx,
+         "文件大小为 " + std::to_string(file.size) + " 字节，与" + partName(st) + "的 " +
+             std::to_string(st.byteCount) + " 字节不符，文件没有打开。",
+         kInfoCaption);
+    return false;
+  }
+  result = loadIntoImage(ctx, file.bytes);
+  ctx.painter.drawGrid();
+  return true;
+}
+
+void reportLoad(ViewContext& ctx, const LoadResult& result) {
+  std::string text = result.changed > 0 ? "已打开文件：" + std::to_string(result.changed) +
+                                              " 个字节与卡片不同，已标为修改。\n按 F5 写入卡片。"
+                                        : std::string("文件内容与卡片相同，没有要写入的字节。");
+  if (result.skipped > 0) {
+    text += "\n另有 " + std::to_string(result.skipped) + " 个密码、计数或写保护字节不同，保持卡片原样，不会写入。";
+  }
+  tell(ctx, text);
+}
+
+}  // namespace cardimage

@@ -1,0 +1,146 @@
+// Card image files with a scripted driver: what Ctrl+S saves, what Ctrl+O
+// refuses, and which bytes of an opened file become edits.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fakes/scripted_driver.h"
+#include "memview_fixture.h"
+
+namespace memview_test {
+namespace {
+
+constexpr int kOpen = 57601;
+constexpr int kSave = 57603;
+
+std::vector<std::uint8_t> counting(int n) {
+  std::vector<std::uint8_t> bytes;
+  for (int i = 0; i < n; ++i) bytes.push_back(static_cast<std::uint8_t>(i));
+  return bytes;
+}
+
+class CardImageTest : public ::testing::Test {
+ protected:
+  fake::ScriptedDriver drv;
+  MemView v{drv.table};
+
+  void open(const std::vector<std::uint8_t>& file) {
+    v.ui.files.files["C:\\card.bin"] = file;
+    v.ui.files.answers = {"C:\\card.bin"};
+    v.ui.log.clear();
+    v.view.onCommand(kOpen);
+  }
+};
+
+TEST_F(CardImageTest, SaveWritesTheImageOfTheZoneShown) {
+  v.st.zoneIndex = 8;
+  v.load(208, counting(128));  // AT88SC1608 configuration zone
+  v.ui.files.answers = {"D:\\backup\\cfg.bin"};
+  v.view.onCommand(kSave);
+  EXPECT_EQ(v.ui.files.asked, std::vector<std::string>{"save|*.bin|bin|1608_config.bin"});
+  EXPECT_EQ(v.ui.files.files["D:\\backup\\cfg.bin"], counting(128));
+  EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{"提示信息|已保存1608 配置区的卡片映像（128 字节）：\nD:\\backup\\cfg.bin"});
+  EXPECT_TRUE(drv.calls.empty()) << "saving does not touch the card";
+
+  v.ui.log.clear();
+  v.ui.files.failing = {"D:\\backup\\cfg.bin"};
+  v.ui.files.answers = {"D:\\backup\\cfg.bin"};
+  v.view.onCommand(kSave);
+  EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{"出错警告|保存文件失败，原有文件没有改变：\nD:\\backup\\cfg.bin"});
+
+  v.ui.log.clear();
+  v.view.onCommand(kSave);  // cancelled
+  EXPECT_TRUE(v.ui.log.boxes().empty());
+}
+
+TEST_F(CardImageTest, NothingToSaveOrOpenBeforeARead) {
+  v.st.cardType = 17;
+  v.st.byteCount = 256;
+  v.view.onCommand(kSave);
+  v.view.onCommand(kOpen);
+  EXPECT_EQ(v.ui.log.boxes(), (std::vector<std::string>{"提示信息|请先读卡，再保存卡片映像。",
+                                                        "提示信息|请先读卡，再打开卡片映像文件。"}));
+  EXPECT_TRUE(v.ui.files.asked.empty());
+  v.load(17);
+  v.st.viewState = 4;  // the last read failed: the image is not the card's
+  v.view.onCommand(kSave);
+  EXPECT_TRUE(v.ui.files.asked.empty());
+}
+
+TEST_F(CardImageTest, FileOfAnotherSizeIsRefusedAndChangesNothing) {
+  struct Case {
+    int cardType, zoneIndex, fileSize;
+    std::string box;
+  };
+  const std::vector<Case> cases = {
+      {17, 0, 255, "提示信息|文件大小为 255 字节，与4442的 256 字节不符，文件没有打开。"},
+      {17, 0, 257, "提示信息|文件大小为 257 字节，与4442的 256 字节不符，文件没有打开。"},
+      {208, 8, 256, "提示信息|文件大小为 256 字节，与1608 配置区的 128 字节不符，文件没有打开。"},
+      {161, 7, 256, "提示信息|文件大小为 256 字节，与45D041 第7页的 264 字节不符，文件没有打开。"},
+      {65, 0, 0, "提示信息|文件大小为 0 字节，与24C02的 256 字节不符，文件没有打开。"},
+  };
+  for (const Case& c : cases) {
+    fake::ScriptedDriver d;
+    MemView m(d.table);
+    m.st.zoneIndex = c.zoneIndex;
+    m.load(c.cardType);
+    m.ui.files.files["a.bin"] = std::vector<std::uint8_t>(static_cast<std::size_t>(c.fileSize), 0x11);
+    m.ui.files.answers = {"a.bin"};
+    m.view.onCommand(kOpen);
+    EXPECT_EQ(m.ui.log.boxes(), std::vector<std::string>{c.box});
+    EXPECT_EQ(m.ui.log.of(fake::Event::Kind::MessageBox).at(0).style, port::mb::kIconExclamation);
+    EXPECT_EQ(m.hex(0), "ff") << c.box;
+    EXPECT_EQ(m.doc.editedRowCount, 0) << c.box;
+    EXPECT_EQ(m.st.editActive, 0) << c.box;
+  }
+  v.load(17);
+  v.ui.files.answers = {"missing.bin"};
+  v.view.onCommand(kOpen);
+  EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{"出错警告|无法读取文件：\nmissing.bin"});
+}
+
+TEST_F(CardImageTest, OnlyDifferingBytesOutsideCodesBecomeEdits) {
+  // AT88SC102: user code 10-11 and its counter 12-13, erase key 86-91.
+  v.load(33, std::vector<std::uint8_t>(178, 0xFF));
+  std::vector<std::uint8_t> file(178, 0xFF);
+  file[3] = 0x33;              // issuer zone
+  file[11] = 0x00;             // a code, as read before it was presented
+  file[12] = 0x0F;             // the counter
+  file[40] = file[41] = 0x40;  // application zone 1
+  file[88] = 0x12;             // erase key 1
+  file[177] = 0x77;            // test zone, the last byte
+  open(file);
+  EXPECT_EQ(v.rows(), (std::vector<int>{0, 32, 176}));
+  for (int a : {3, 40, 41, 177}) EXPECT_TRUE(v.doc.isEdited(a)) << a;
+  for (int a : {11, 12, 88}) {
+    EXPECT_FALSE(v.doc.isEdited(a)) << a;
+    EXPECT_EQ(v.doc.byteAt(a), 0xFF) << a << ": the card's byte stays in the image";
+  }
+  EXPECT_EQ(v.hexCell(40)->text, "40") << "the grid shows the file";
+  EXPECT_EQ(v.st.editActive, 1) << "edit mode, as the Write command starts it";
+  EXPECT_EQ(v.status(1), "F5 : 写数据");
+  EXPECT_EQ(v.ui.log.boxes(),
+            std::vector<std::string>{"提示信息|已打开文件：4 个字节与卡片不同，已标为修改。\n按 F5 写入卡片。\n"
+                                     "另有 3 个密码、计数或写保护字节不同，保持卡片原样，不会写入。"});
+  EXPECT_TRUE(drv.calls.empty()) << "nothing reaches the card before F5";
+}
+
+TEST_F(CardImageTest, WriteProtectedBytesAreLeftAsTheCardHoldsThem) {
+  v.load(17, std::vector<std::uint8_t>(256, 0x00));
+  v.st.protect4442.fill(1);
+  v.st.protect4442Saved.fill(1);
+  v.st.protect4442Saved[2] = v.st.protect4442[2] = 0;
+  open(std::vector<std::uint8_t>(256, 0x00));
+  EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{"提示信息|文件内容与卡片相同，没有要写入的字节。"});
+  EXPECT_EQ(v.doc.editedRowCount, 0);
+  std::vector<std::uint8_t> file(256, 0x00);
+  file[2] = file[3] = 0x99;
+  open(file);
+  EXPECT_EQ(v.doc.byteAt(2), 0x00);
+  EXPECT_EQ(v.doc.byteAt(3), 0x99);
+  EXPECT_EQ(v.rows(), std::vector<int>{0});
+}
+
+}  // namespace
+}  // namespace memview_test

@@ -1,0 +1,103 @@
+#include "reliability/fault_rig.h"
+
+#include <cstdio>
+
+#include "sim/sim_api.h"
+#include "view/editor_caret.h"
+#include "view/view_painter.h"
+
+namespace reliability {
+
+namespace {
+
+DriverTable& simTable() {
+  static DriverTable table = [] {
+    DriverTable t;
+    sim::fillDriverTable(t);
+    return t;
+  }();
+  return table;
+}
+
+#define PELOX_FN(ret, name, params, args, bytes) \
+  ret PELOX_API rec_##name params {              \
+    calls().push_back(#name);                    \
+    return simTable().name args;                 \
+  }
+#include "reader/driver_functions.h"
+#undef PELOX_FN
+
+}  // namespace
+
+std::vector<const char*>& calls() {
+  static std::vector<const char*> names;
+  return names;
+}
+
+DriverTable recordingTable() {
+  DriverTable t;
+#define PELOX_FN(ret, name, params, args, bytes) t.name = rec_##name;
+#include "reader/driver_functions.h"
+#undef PELOX_FN
+  return t;
+}
+
+Rig::Rig(const char* card) {
+  sim::TestReader::reset(card, 100);
+  view = std::make_unique<CDemoView>(st, doc, table, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files);
+  ui.window.paintNow = [this] { view->onPaint(ui.window.surface()); };
+  view->onCreate();
+}
+
+Rig::~Rig() {
+  sim::TestReader::setFaults({});
+  view->onDestroy();
+}
+
+void Rig::type(const std::string& chars) {
+  for (char c : chars) view->onChar(static_cast<unsigned char>(c));
+}
+
+namespace {
+void caretTo(Rig& r, int address) {
+  r.st.currentPage = address / 256;
+  r.view->painter().drawGrid();
+  r.st.caretInAscii = 0;
+  r.ui.window.setCaretPos(memview::pointOf(r.st, {false, (address % 256) / 16, address % 16, false}));
+}
+}  // namespace
+
+void Rig::typeAt(int address, std::uint8_t value) {
+  caretTo(*this, address);
+  char hex[3];
+  std::snprintf(hex, sizeof hex, "%02x", value);
+  type(hex);
+}
+
+void Rig::markAt(int address) {
+  caretTo(*this, address);
+  key(port::vk::kSpace);
+}
+
+void Rig::dialogCommand(int id, int editId, const std::string& text) {
+  ui.dialogs.scripts.push_back(fake::typeAndOk(editId, text));
+  command(id);
+  ui.dialogs.scripts.clear();
+}
+
+std::string Rig::signature() const {
+  std::string s;
+  for (const std::string& box : ui.log.boxes()) s += "box(" + box + ") ";
+  for (port::Point p : {layout::statusLine1Pos, layout::statusLine2Pos, layout::statusLine3Pos}) {
+    s += "[" + ui.window.screen.visibleText(p.x, p.y) + "]";
+  }
+  return s;
+}
+
+std::vector<std::uint8_t> Rig::image() const {
+  std::vector<std::uint8_t> bytes;
+  for (int i = 0; i < st.byteCount && i < CDemoDoc::kCells; ++i) bytes.push_back(doc.byteAt(i));
+  return bytes;
+}
+
+}  // namespace reliability
