@@ -90,6 +90,14 @@ class NullDialogs : public port::DialogRunner {
   int runModal(port::Dialog&) override { return port::mb::kIdCancel; }
 };
 
+class NullFiles : public port::FileDialogs {
+ public:
+  std::string askSavePath(const Filter&, std::string_view) override { return {}; }
+  std::string askOpenPath(const Filter&) override { return {}; }
+  FileContent readFile(std::string_view, std::size_t) override { return {}; }
+  bool writeFile(std::string_view, const std::vector<std::uint8_t>&) override { return false; }
+};
+
 // A 24C64 that answers at once: the card's 8 KB are copied, nothing else.
 std::array<unsigned char, 8192> g_card;
 short PELOX_API instantRead(int, short address, short length, unsigned char* out) {
@@ -111,12 +119,13 @@ void Read24C64AndShow(benchmark::State& state) {
   NullShell shell;
   NullMenu menu;
   NullDialogs dialogs;
+  NullFiles files;
   ViewPainter painter(st, doc, catalogue, window);
   DriverTable drv;
   drv.IC_Read = instantRead;
   drv.IC_Status = ok1;
   drv.IC_InitType = ok2;
-  ViewContext ctx{st, doc, drv, window, shell, menu, dialogs, catalogue, painter};
+  ViewContext ctx{st, doc, drv, window, shell, menu, dialogs, files, catalogue, painter};
   for (auto _ : state) {
     if (readCore(ctx, st.port, st.cardType) != 0) state.SkipWithError("read failed");
     for (int page = 0; page < st.pageCount; ++page) {
