@@ -163,40 +163,57 @@ class ProbeChain {
     const auto putBack = [&](short address, short length, const std::uint8_t* bytes) {
       restore([&] { return d_.IC_Write24(h_, address, length, bytes); });
     };
+    // The probe never writes what it could not save first, and a failed
+    // read never passes for an answer. A chip smaller than a step does not
+    // answer at its high address (read and write are tried twice there, so
+    // that one bad transfer is not taken for a smaller chip); any other
+    // failed read stops the probe.
+    const auto giveUp = [&] {
+      putBack(0, 1, &first);
+      return unknown(Step::Stop);
+    };
     for (const SizeStep& s : kSizeSteps) {
       Bytes2 saveHigh{};
       Bytes2 saveLow{};
-      const bool highSaved = d_.IC_Read(h_, s.high, 2, saveHigh.data()) == 0;
-      const bool lowSaved = d_.IC_Read(h_, s.low, 2, saveLow.data()) == 0;
-      if (d_.IC_Write24(h_, s.high, 2, kAliasA.data()) != 0) {
+      const bool highSaved = d_.IC_Read(h_, s.high, 2, saveHigh.data()) == 0 ||
+                             d_.IC_Read(h_, s.high, 2, saveHigh.data()) == 0;
+      if (!highSaved) {
         putBack(0, 1, &first);
-        if (lowSaved) putBack(s.low, 2, saveLow.data());
-        if (highSaved) putBack(s.high, 2, saveHigh.data());
+        continue;
+      }
+      if (d_.IC_Read(h_, s.low, 2, saveLow.data()) != 0) return giveUp();
+      if (d_.IC_Write24(h_, s.high, 2, kAliasA.data()) != 0 && d_.IC_Write24(h_, s.high, 2, kAliasA.data()) != 0) {
+        putBack(0, 1, &first);
+        putBack(s.low, 2, saveLow.data());
+        putBack(s.high, 2, saveHigh.data());
         continue;
       }
       d_.IC_Write24(h_, s.low, 2, kAliasB.data());
       Bytes2 back{};
-      d_.IC_Read(h_, s.high, 2, back.data());
-      if (highSaved) putBack(s.high, 2, saveHigh.data());
+      const bool answered = d_.IC_Read(h_, s.high, 2, back.data()) == 0;
+      putBack(s.high, 2, saveHigh.data());
       putBack(0, 1, &first);
-      if (lowSaved) putBack(s.low, 2, saveLow.data());
+      putBack(s.low, 2, saveLow.data());
+      if (!answered) return unknown(Step::Stop);
       if (back == kAliasA) return found(s.cardType);
     }
     // 24C01A or 24C02: does address 128 land on address 0? The marker goes
     // back to address 0 first, so the answer never depends on what byte 0
     // held before.
-    d_.IC_Write24(h_, 0, 1, &kI2cMarker);
     Bytes2 save128{};
-    const bool saved128 = d_.IC_Read(h_, 128, 2, save128.data()) == 0;
+    if (d_.IC_Write24(h_, 0, 1, &kI2cMarker) != 0 || d_.IC_Read(h_, 128, 2, save128.data()) != 0) {
+      return giveUp();
+    }
     if (d_.IC_Write24(h_, 128, 2, kUpperWp.data()) != 0) {
       putBack(0, 1, &first);
       return Step::Stop;
     }
     std::uint8_t back = 0;
-    d_.IC_Read(h_, 0, 1, &back);
-    const bool aliases = back == 0x57;
-    if (saved128) putBack(aliases ? 0 : 128, 2, save128.data());
+    const bool answered = d_.IC_Read(h_, 0, 1, &back) == 0;
+    const bool aliases = answered && back == 0x57;
+    putBack(aliases ? 0 : 128, 2, save128.data());
     putBack(0, 1, &first);
+    if (!answered) return unknown(Step::Stop);
     return found(aliases ? 64 : 65);
   }
 

@@ -26,3 +26,9 @@ const char* DriverTable::firstMissing() const {
 }
 
 bool DriverTable::complete() const { return firstMissing() == nullptr; }
+
+int passwordCodeLength(std::string_view function, long long zone) {
+  if (function.ends_with("AZPass_102")) return zone == 1 ? 6 : 4;
+  if (!function.starts_with("IC_CheckPass_") && !function.starts_with("IC_ChangePass_")) return -1;
+  return function.ends_with("SLE4442") ? 3 : 2;
+}

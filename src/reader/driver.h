@@ -5,6 +5,8 @@
 // without touching the handlers.
 #pragma once
 
+#include <string_view>
+
 // The calling convention of the driver's exports. On 32-bit Windows this is
 // stdcall (the vendor's DLL); on x86_64 and native builds there is one
 // convention and the macro is empty.
@@ -55,3 +57,9 @@ extern const DriverFunctionInfo kDriverFunctions[pelox::kFunctionCount];
 
 // Slot i of the table as an untyped pointer (for the loader and checks).
 void** driverSlot(DriverTable& table, int i);
+
+// Length in bytes of the code a memory-card password call passes without a
+// length argument (SLE4442 3 bytes, AT88SC102 application zone 1 6 bytes and
+// its other zones 4, the others 2); -1 for any other function. `zone` is the
+// call's zone argument where it has one.
+int passwordCodeLength(std::string_view function, long long zone = 0);

@@ -20,13 +20,6 @@ bool isSecret(std::string_view fn) {
          fn == "IC_ChangeAZPass_102" || fn.ends_with("Password_Hex");
 }
 
-// Length in bytes of a code buffer passed without a length argument.
-int codeLength(std::string_view fn, long long zone) {
-  if (fn.ends_with("SLE4442")) return 3;
-  if (fn.ends_with("AZPass_102")) return zone == 1 ? 6 : 4;
-  return 2;
-}
-
 std::string hex(const unsigned char* p, long long n) {
   if (p == nullptr) return "null";
   if (n < 0) n = 0;
@@ -121,8 +114,7 @@ class Call {
   // Number of bytes of the buffer argument i.
   long long lengthOf(std::size_t i) const {
     const std::string_view n = name_;
-    if (n.starts_with("IC_CheckPass") || n.starts_with("IC_ChangePass") || n.ends_with("AZPass_102"))
-      return codeLength(n, scalar(1));
+    if (const int code = passwordCodeLength(n, scalar(1)); code >= 0) return code;
     if (n == "hex2asc" || n == "asc2hex") return scalar(2);
     if (n == "IC_ReadVer") return 20;
     if (n == "IC_CpuReset") return i == 1 ? 1 : byteAt(1);

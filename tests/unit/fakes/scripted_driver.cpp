@@ -10,19 +10,6 @@ namespace {
 
 ScriptedDriver* g_active = nullptr;
 
-// Code lengths of the password calls, which carry no length argument.
-int passwordLength(const std::string& name, const std::vector<long long>& ints) {
-  if (name == "IC_CheckPass_SLE4442" || name == "IC_ChangePass_SLE4442") return 3;
-  if (name == "IC_CheckPass_SLE4428" || name == "IC_ChangePass_SLE4428") return 2;
-  if (name == "IC_CheckPass_102" || name == "IC_ChangePass_102") return 2;
-  if (name == "IC_CheckPass_1604" || name == "IC_ChangePass_1604") return 2;
-  if (name == "IC_CheckPass_1604B" || name == "IC_ChangePass_1604B") return 2;
-  if (name == "IC_CheckAZPass_102" || name == "IC_ChangeAZPass_102") {
-    return ints.size() >= 2 && ints[1] == 1 ? 6 : 4;
-  }
-  return -1;
-}
-
 // One output pointer of a call, with what it points to.
 struct Output {
   void* p;
@@ -38,7 +25,7 @@ class Recorder {
   template <typename... A>
   int operator()(A... args) {
     (take(args), ...);
-    const int passLen = passwordLength(call_.name, call_.ints);
+    const int passLen = passwordCodeLength(call_.name, call_.ints.size() >= 2 ? call_.ints[1] : 0);
     const int len = passLen >= 0 ? passLen : lastShort_;
     for (const unsigned char* in : inputs_) {
       std::vector<std::uint8_t> bytes;

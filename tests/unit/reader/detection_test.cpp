@@ -253,6 +253,9 @@ TEST_F(Detection, EscapeEndsAnEditBeforeTheRun) {
 struct I2cChip {
   std::size_t size = 256;
   Bytes mem;
+  int calls = 0;
+  int failAt = 0;  // this call (reads and writes counted together) fails
+  bool fails() { return ++calls == failAt; }
   int map(int address) const {
     if (size == 128) return address < 256 ? (address & 0x7F) : -1;
     return address >= 0 && static_cast<std::size_t>(address) < size ? address : -1;
@@ -261,6 +264,7 @@ struct I2cChip {
 I2cChip* g_chip = nullptr;
 
 short chipRead(int, short address, short length, unsigned char* out) {
+  if (g_chip->fails()) return -1;
   for (int i = 0; i < length; ++i) {
     const int a = g_chip->map(address + i);
     if (a < 0) return -1;
@@ -269,6 +273,7 @@ short chipRead(int, short address, short length, unsigned char* out) {
   return 0;
 }
 short chipWrite(int, short address, short length, const unsigned char* data) {
+  if (g_chip->fails()) return -1;
   for (int i = 0; i < length; ++i) {
     if (g_chip->map(address + i) < 0) return -1;
   }
@@ -305,5 +310,47 @@ INSTANTIATE_TEST_SUITE_P(Chips, DetectionI2cSizes,
                                            SizeCase{256, 0x11, 65}, SizeCase{128, 0x11, 64},
                                            // byte 0 already holding "W" must not fool the 128 test
                                            SizeCase{256, 0x57, 65}, SizeCase{128, 0x57, 64}));
+
+// One failing read or write anywhere in the probe: the chip is either found
+// with its right size or reported as a failure, and every byte is back.
+struct FailCase {
+  SizeCase chip;
+  int failAt;
+};
+std::vector<FailCase> failCases() {
+  std::vector<FailCase> v;
+  for (const SizeCase& c : {SizeCase{2048, 0x11, 68}, SizeCase{512, 0x11, 66}, SizeCase{256, 0x57, 65},
+                            SizeCase{128, 0x11, 64}}) {
+    for (int failAt = 1; failAt < 40; ++failAt) v.push_back({c, failAt});
+  }
+  return v;
+}
+
+class DetectionI2cFaults : public Detection, public ::testing::WithParamInterface<FailCase> {};
+
+TEST_P(DetectionI2cFaults, FindsTheRightSizeOrFailsAndLeavesEveryByte) {
+  const FailCase& f = GetParam();
+  I2cChip chip;
+  chip.size = f.chip.size;
+  chip.failAt = f.failAt;
+  for (std::size_t i = 0; i < chip.size; ++i) chip.mem.push_back(static_cast<std::uint8_t>(i * 5 + 1));
+  chip.mem[0] = f.chip.byte0;
+  const Bytes before = chip.mem;
+  g_chip = &chip;
+  unknownCard();
+  drv.table.IC_Read = &chipRead;
+  drv.table.IC_Write24 = &chipWrite;
+  detect();
+  g_chip = nullptr;
+  if (st.cardType != -1) {
+    EXPECT_EQ(st.cardType, f.chip.cardType) << context();
+    EXPECT_EQ(line(2), "检测成功");
+  } else {
+    EXPECT_EQ(line(1), "检测失败");
+  }
+  EXPECT_EQ(chip.mem, before) << context();
+}
+
+INSTANTIATE_TEST_SUITE_P(AnyCall, DetectionI2cFaults, ::testing::ValuesIn(failCases()));
 
 }  // namespace
