@@ -103,14 +103,7 @@ void Exchange::text(int id, std::string& value, int maxChars) {
 }
 
 void Exchange::integer(int id, int& value) {
-  if (failed_) return;
-  if (!saving()) {
-    c_.setText(id, std::to_string(value));
-    return;
-  }
-  const auto v = parseInt(c_.text(id));
-  if (!v) return fail(id, kNotAnInteger);
-  value = *v;
+  integerRange(id, value, INT_MIN, INT_MAX);
 }
 
 void Exchange::integerRange(int id, int& value, int minimum, int maximum) {

@@ -28,6 +28,8 @@ constexpr std::uint8_t kI2cMarker = 0x63;  // "c"
 constexpr Bytes2 kAliasA{0x66, 0x77};
 constexpr Bytes2 kAliasB{0x88, 0x99};
 
+constexpr const char* kPleaseWait = "请稍候....";
+
 // The I2C size steps: two addresses 256 bytes apart that a smaller chip
 // cannot tell apart (or cannot address at all), and the type they prove.
 struct SizeStep {
@@ -277,7 +279,7 @@ void showOutcome(ViewContext& ctx) {
     }
     st.detectResult = 100;
     p.eraseStatus(1, "正在自检");
-    p.eraseStatus(2, "请稍候...");
+    p.eraseStatus(2, kPleaseWait);  // all of it: a shorter erase would leave a dot
     p.showStatus(2, ready ? "检测成功" : "检测失败");
     return;
   }
@@ -314,7 +316,7 @@ int DetectCardType(ViewContext& ctx) {
   p.text(layout::pageNumberPos, "00", colour::panelGrey, colour::panelGrey);
   p.text(layout::pageTotalPos, "00", colour::panelGrey, colour::panelGrey);
   p.showStatus(1, "正在自检");
-  p.showStatus(2, "请稍候....");
+  p.showStatus(2, kPleaseWait);
 
   const short status = ctx.drv.IC_Status(st.readerHandle);
   if (status < 0) {

@@ -65,6 +65,22 @@ void MemoryEditor::storeEdited(int address, unsigned char value) {
   ctx_.painter.drawCell(address, ctx_.painter.byteColour(address));
 }
 
+bool MemoryEditor::nextCell(Stop& s) {
+  if (s.col < 15) {
+    ++s.col;
+  } else if (s.row < 15) {
+    s.col = 0;
+    ++s.row;
+  } else if (hasNextPage()) {
+    goToPage(ctx_.st.currentPage + 1);
+    s.col = 0;
+    s.row = 0;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 void MemoryEditor::typeHexDigit(unsigned character) {
   if (!isHexDigit(character)) return;
   const char digit = static_cast<char>(character >= 'A' && character <= 'F' ? character - 'A' + 'a' : character);
@@ -81,18 +97,7 @@ void MemoryEditor::typeHexDigit(unsigned character) {
     s.low = true;
   } else if (!isLastByte(a)) {
     s.low = false;
-    if (s.col < 15) {
-      ++s.col;
-    } else if (s.row < 15) {
-      s.col = 0;
-      ++s.row;
-    } else if (hasNextPage()) {
-      goToPage(ctx_.st.currentPage + 1);
-      s.col = 0;
-      s.row = 0;
-    } else {
-      s.low = true;
-    }
+    if (!nextCell(s)) s.low = true;
   }
   moveTo(s);
   showCaret();
@@ -105,18 +110,7 @@ void MemoryEditor::typeCharacter(unsigned character) {
   if (a < 0 || a >= ctx_.st.byteCount || a >= CDemoDoc::kCells) return;
   hideCaret();
   storeEdited(a, static_cast<unsigned char>(character));
-  if (!isLastByte(a)) {
-    if (s.col < 15) {
-      ++s.col;
-    } else if (s.row < 15) {
-      s.col = 0;
-      ++s.row;
-    } else if (hasNextPage()) {
-      goToPage(ctx_.st.currentPage + 1);
-      s.col = 0;
-      s.row = 0;
-    }
-  }
+  if (!isLastByte(a)) nextCell(s);
   moveTo(s);
   showCaret();
 }

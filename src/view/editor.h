@@ -34,6 +34,9 @@ class MemoryEditor {
   Stop caret();
   // Moves the caret to a stop on the current page.
   void moveTo(const Stop& s);
+  // The stop one cell on (the next page's first at a page's end); false
+  // when there is none.
+  bool nextCell(Stop& s);
 
  private:
   // Changes the page shown: drawGrid and drawCaretInfo.

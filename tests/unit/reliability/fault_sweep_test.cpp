@@ -348,8 +348,7 @@ void report(const char* what, const Tally& t, std::chrono::steady_clock::time_po
     report(#Name, t, start);                             \
   }
 
-// Off until the I2C probe keeps the card unchanged when a save read fails.
-SWEEP_TEST(DISABLED_Detection, detectionOps)
+SWEEP_TEST(Detection, detectionOps)
 SWEEP_TEST(Read, readOps)
 SWEEP_TEST(WriteEditedRows, writeOps)
 SWEEP_TEST(PasswordAndFuseCommands, securityOps)
