@@ -152,8 +152,8 @@ class FileDialogs {
   enum class ReadStatus { Ok, TooLarge, Failed };
   struct FileContent {
     ReadStatus status = ReadStatus::Failed;
-    std::uint64_t size = 0;             // the file's size (Ok and TooLarge)
-    std::vector<std::uint8_t> bytes;    // the whole file (Ok only)
+    std::uint64_t size = 0;           // the file's size (Ok and TooLarge)
+    std::vector<std::uint8_t> bytes;  // the whole file (Ok only)
   };
   // Reads a whole file of at most `limit` bytes; a larger file is not read.
   virtual FileContent readFile(std::string_view path, std::size_t limit) = 0;

@@ -43,7 +43,8 @@ inline bool protectedOnCard(const AppState& st, int address) {
     return st.protect4442Saved[static_cast<std::size_t>(address)] == 0;
   }
   if (st.cardType == 5 && address >= 0 && address < 1024) {
-    return st.pages4428Saved[static_cast<std::size_t>(address / 256)][static_cast<std::size_t>(256 + address % 256)] == 0;
+    return st.pages4428Saved[static_cast<std::size_t>(address / 256)]
+                            [static_cast<std::size_t>(256 + address % 256)] == 0;
   }
   return false;
 }

@@ -26,8 +26,8 @@ void warn(ViewContext& ctx, const std::string& text, const char* caption) {
 bool hasCardImage(const AppState& st) {
   // viewState 2 is set only by a successful read and left by anything that
   // changes the card type; a failed read (another zone, no card) clears it.
-  return st.viewState == 2 && st.gridShown == 1 && st.cardType > 0 && st.cardType != 12 && st.cardType != 13 &&
-         st.byteCount > 0 && st.byteCount <= CDemoDoc::kCells;
+  return st.viewState == 2 && st.gridShown == 1 && st.cardType > 0 && st.cardType != 12 &&
+         st.cardType != 13 && st.byteCount > 0 && st.byteCount <= CDemoDoc::kCells;
 }
 
 std::string defaultFileName(const AppState& st) {
@@ -131,7 +131,8 @@ void reportLoad(ViewContext& ctx, const LoadResult& result) {
                                               " 个字节与卡片不同，已标为修改。\n按 F5 写入卡片。"
                                         : std::string("文件内容与卡片相同，没有要写入的字节。");
   if (result.skipped > 0) {
-    text += "\n另有 " + std::to_string(result.skipped) + " 个密码、计数或写保护字节不同，保持卡片原样，不会写入。";
+    text += "\n另有 " + std::to_string(result.skipped) +
+            " 个密码、计数或写保护字节不同，保持卡片原样，不会写入。";
   }
   tell(ctx, text);
 }

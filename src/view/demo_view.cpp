@@ -6,8 +6,9 @@ namespace {
 constexpr int kAutoDetectCommand = 32790;
 }  // namespace
 
-CDemoView::CDemoView(AppState& st, CDemoDoc& doc, DriverTable& drv, port::ViewWindow& window, port::Shell& shell,
-                     port::MenuBar& menu, port::DialogRunner& dialogs, port::FileDialogs& files)
+CDemoView::CDemoView(AppState& st, CDemoDoc& doc, DriverTable& drv, port::ViewWindow& window,
+                     port::Shell& shell, port::MenuBar& menu, port::DialogRunner& dialogs,
+                     port::FileDialogs& files)
     : catalogue_(),
       painter_(st, doc, catalogue_, window),
       ctx_{st, doc, drv, window, shell, menu, dialogs, files, catalogue_, painter_} {

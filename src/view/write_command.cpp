@@ -105,7 +105,9 @@ void CardWriter::writeEditedRows() {
         const bool ok = st.cardType == 161
                             ? drv.IC_DirectWrite(h, toShort(st.zoneIndex), 0, 264, image.data()) == 0
                             : drv.IC_Write_1101(h, toShort(st.blockIndex), 0, 1024, image.data()) == 0;
-        outcome = !ok ? RowOutcome::Refused : imageKept(image.data()) ? RowOutcome::Written : RowOutcome::NotKept;
+        outcome = !ok                       ? RowOutcome::Refused
+                  : imageKept(image.data()) ? RowOutcome::Written
+                                            : RowOutcome::NotKept;
       } else {
         outcome = writeRow(a, length);
       }

@@ -36,9 +36,9 @@ class CardWriter {
 
  private:
   enum class RowOutcome {
-    Written,   // written and read back unchanged
-    Refused,   // the card refused the write
-    NotKept,   // the card answered, but does not hold the data
+    Written,  // written and read back unchanged
+    Refused,  // the card refused the write
+    NotKept,  // the card answered, but does not hold the data
   };
   // Writes one edited row and reads it back.
   RowOutcome writeRow(int rowAddress, int length);

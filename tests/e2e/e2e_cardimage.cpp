@@ -2,8 +2,8 @@
 // 24C02, save it through the common Save dialog, change the card, open the
 // saved file through the Open dialog, write it back with F5 and find the
 // saved bytes in the card's state file; a file of the wrong size is refused.
-#include <windows.h>
 #include <dlgs.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -86,8 +86,8 @@ HWND fileNameEdit(HWND dialog) {
 }
 
 BOOL CALLBACK listChild(HWND w, LPARAM) {
-  e2e::step("   child [" + e2e::className(w) + "] id " + std::to_string(GetDlgCtrlID(w)) + " \"" + e2e::text(w) + "\"" +
-            (IsWindowVisible(w) ? "" : " hidden"));
+  e2e::step("   child [" + e2e::className(w) + "] id " + std::to_string(GetDlgCtrlID(w)) + " \"" +
+            e2e::text(w) + "\"" + (IsWindowVisible(w) ? "" : " hidden"));
   return TRUE;
 }
 

@@ -12,7 +12,8 @@
 namespace win32 {
 
 Application::Application(HINSTANCE instance)
-    : ctx_{instance}, main_(ctx_, app_, viewWindow_, CDemoApp::Ports{viewWindow_, shell_, menu_, dialogs_, files_}) {}
+    : ctx_{instance},
+      main_(ctx_, app_, viewWindow_, CDemoApp::Ports{viewWindow_, shell_, menu_, dialogs_, files_}) {}
 
 Application::~Application() {
   if (ctx_.frame != nullptr) DestroyWindow(ctx_.frame);

@@ -68,8 +68,8 @@ class FileHandle {
 // of texts, each ending in 0, and a final 0.
 std::wstring filterList(const port::FileDialogs::Filter& filter) {
   std::wstring list;
-  for (std::string_view part : {filter.description, filter.pattern, std::string_view("所有文件 (*.*)"),
-                                std::string_view("*.*")}) {
+  for (std::string_view part :
+       {filter.description, filter.pattern, std::string_view("所有文件 (*.*)"), std::string_view("*.*")}) {
     list += wide(part);
     list.push_back(L'\0');
   }
@@ -145,7 +145,8 @@ bool FileDialogs::writeFile(std::string_view path, const std::vector<std::uint8_
   const std::wstring temp = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
   bool ok = false;
   {
-    FileHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(
+        CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
     std::size_t done = 0;
     ok = true;
@@ -159,7 +160,9 @@ bool FileDialogs::writeFile(std::string_view path, const std::vector<std::uint8_
     ok = file.close() && ok;
   }
   // The old file is replaced only by a complete new one.
-  if (ok) ok = MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  if (ok)
+    ok = MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+         FALSE;
   if (!ok) DeleteFileW(temp.c_str());
   return ok;
 }

@@ -196,7 +196,8 @@ struct DeviceCommand : ::testing::Test {
     st.readerHandle = kHandle;
     st.port = 0;
     st.cardType = 17;
-    view = std::make_unique<CDemoView>(st, doc, drv.table, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files);
+    view =
+        std::make_unique<CDemoView>(st, doc, drv.table, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files);
     if (!view->hasCommand(kCmdDeviceDialog)) installConsolesModule(*view);
   }
 };

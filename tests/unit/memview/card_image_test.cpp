@@ -40,14 +40,16 @@ TEST_F(CardImageTest, SaveWritesTheImageOfTheZoneShown) {
   v.view.onCommand(kSave);
   EXPECT_EQ(v.ui.files.asked, std::vector<std::string>{"save|*.bin|bin|1608_config.bin"});
   EXPECT_EQ(v.ui.files.files["D:\\backup\\cfg.bin"], counting(128));
-  EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{"提示信息|已保存1608 配置区的卡片映像（128 字节）：\nD:\\backup\\cfg.bin"});
+  EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{
+                                  "提示信息|已保存1608 配置区的卡片映像（128 字节）：\nD:\\backup\\cfg.bin"});
   EXPECT_TRUE(drv.calls.empty()) << "saving does not touch the card";
 
   v.ui.log.clear();
   v.ui.files.failing = {"D:\\backup\\cfg.bin"};
   v.ui.files.answers = {"D:\\backup\\cfg.bin"};
   v.view.onCommand(kSave);
-  EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{"出错警告|保存文件失败，原有文件没有改变：\nD:\\backup\\cfg.bin"});
+  EXPECT_EQ(v.ui.log.boxes(),
+            std::vector<std::string>{"出错警告|保存文件失败，原有文件没有改变：\nD:\\backup\\cfg.bin"});
 
   v.ui.log.clear();
   v.view.onCommand(kSave);  // cancelled
@@ -120,9 +122,9 @@ TEST_F(CardImageTest, OnlyDifferingBytesOutsideCodesBecomeEdits) {
   EXPECT_EQ(v.hexCell(40)->text, "40") << "the grid shows the file";
   EXPECT_EQ(v.st.editActive, 1) << "edit mode, as the Write command starts it";
   EXPECT_EQ(v.status(1), "F5 : 写数据");
-  EXPECT_EQ(v.ui.log.boxes(),
-            std::vector<std::string>{"提示信息|已打开文件：4 个字节与卡片不同，已标为修改。\n按 F5 写入卡片。\n"
-                                     "另有 3 个密码、计数或写保护字节不同，保持卡片原样，不会写入。"});
+  EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{
+                                  "提示信息|已打开文件：4 个字节与卡片不同，已标为修改。\n按 F5 写入卡片。\n"
+                                  "另有 3 个密码、计数或写保护字节不同，保持卡片原样，不会写入。"});
   EXPECT_TRUE(drv.calls.empty()) << "nothing reaches the card before F5";
 }
 

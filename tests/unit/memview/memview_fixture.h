@@ -39,7 +39,8 @@ inline constexpr int kReadCommand = 32778;
 inline constexpr int kWriteCommand = 32779;
 
 struct MemView {
-  explicit MemView(DriverTable& drv) : view(st, doc, drv, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files) {
+  explicit MemView(DriverTable& drv)
+      : view(st, doc, drv, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files) {
     st.readerHandle = kHandle;
     st.port = 100;
     st.viewState = 50;

@@ -235,10 +235,8 @@ TEST(SimRoundTrip, Sle4428ProtectionOnSeveralPages) {
 // card holds the saved bytes again; its codes stay as they are now.
 TEST(SimRoundTrip, SavedImageRestoresTheCard) {
   const std::vector<SimCard> cards = {
-      {"sle4442", 17, {0xFF, 0xFF, 0xFF}, -1},
-      {"sle4428", 5, {0xFF, 0xFF}, -1},
-      {"at88sc102", 33, {0xF0, 0xF0}, -1},
-      {"at88sc1608", 208, {}, -1, 3},
+      {"sle4442", 17, {0xFF, 0xFF, 0xFF}, -1}, {"sle4428", 5, {0xFF, 0xFF}, -1},
+      {"at88sc102", 33, {0xF0, 0xF0}, -1},     {"at88sc1608", 208, {}, -1, 3},
       {"at45d041", 161, {}, -1, 1000},
   };
   for (const SimCard& c : cards) {

@@ -62,7 +62,8 @@ void keepWrites(fake::ScriptedDriver& d, MemView& m, bool keep = true, std::vect
   auto onWrite = [card, base, keep](const fake::DriverCall& c, const std::vector<void*>&) {
     if (c.result != 0 || !keep) return;
     const int from = base(c.name) + static_cast<int>(c.ints.at(c.ints.size() - 2));
-    for (std::size_t i = 0; i < c.data.at(0).size(); ++i) (*card)[from + static_cast<int>(i)] = c.data.at(0)[i];
+    for (std::size_t i = 0; i < c.data.at(0).size(); ++i)
+      (*card)[from + static_cast<int>(i)] = c.data.at(0)[i];
   };
   auto onRead = [card, base, secret](const fake::DriverCall& c, const std::vector<void*>& out) {
     const int from = base(c.name) + static_cast<int>(c.ints.at(c.ints.size() - 2));
@@ -73,10 +74,12 @@ void keepWrites(fake::ScriptedDriver& d, MemView& m, bool keep = true, std::vect
       if (std::find(secret.begin(), secret.end(), from + i) != secret.end()) bytes[i] = 0x00;
     }
   };
-  for (const char* name : {"IC_Write", "IC_WriteUserZone", "IC_WriteConfigZone", "IC_DirectWrite", "IC_Write_1101"}) {
+  for (const char* name :
+       {"IC_Write", "IC_WriteUserZone", "IC_WriteConfigZone", "IC_DirectWrite", "IC_Write_1101"}) {
     d.onCall(name, onWrite);
   }
-  for (const char* name : {"IC_Read", "IC_ReadUserZone", "IC_ReadConfigZone", "IC_DirectRead", "IC_Read_1101"}) {
+  for (const char* name :
+       {"IC_Read", "IC_ReadUserZone", "IC_ReadConfigZone", "IC_DirectRead", "IC_Read_1101"}) {
     d.onCall(name, onRead);
   }
 }
@@ -113,7 +116,13 @@ TEST_F(WriteTest, EachCardTypeWritesItsWay) {
       {"4404 last row", 8, 0, 50, {"IC_Write(7,48,4)"}, "IC_Read(7,48,4)", 1},
       {"1608 user zone", 208, 2, 40, {"IC_WriteUserZone(7,32,16)"}, "IC_ReadUserZone(7,32,16)", 1},
       {"1608 configuration", 208, 8, 20, {"IC_WriteConfigZone(7,16,16)"}, "IC_ReadConfigZone(7,16,16)", 1},
-      {"153 user zone 1", 209, 0, 70, {"IC_SetUserZone(7,1)", "IC_WriteUserZone(7,0,16)"}, "IC_ReadUserZone(7,0,16)", 3},
+      {"153 user zone 1",
+       209,
+       0,
+       70,
+       {"IC_SetUserZone(7,1)", "IC_WriteUserZone(7,0,16)"},
+       "IC_ReadUserZone(7,0,16)",
+       3},
       {"153 configuration", 209, 0, 195, {"IC_WriteConfigZone(7,0,16)"}, "IC_ReadConfigZone(7,0,16)", 2},
       {"45D041 whole page", 161, 9, 100, {"IC_DirectWrite(7,9,0,264)"}, "IC_DirectRead(7,9,0,264)", 4},
       {"SSF1101 whole block", 163, 0, 1000, {"IC_Write_1101(7,0,0,1024)"}, "IC_Read_1101(7,0,0,1024)", 4},
@@ -137,7 +146,8 @@ TEST_F(WriteTest, EachCardTypeWritesItsWay) {
     EXPECT_TRUE(m.ui.log.boxes().empty()) << c.name << m.ui.log.dump();
     EXPECT_EQ(m.doc.editedRowCount, 0) << c.name;
     EXPECT_EQ(m.st.editActive, 1) << c.name << ": edit mode stays on";
-    const std::size_t at = static_cast<std::size_t>(c.cardType == 161 || c.cardType == 163 ? c.address : c.address % 16);
+    const std::size_t at =
+        static_cast<std::size_t>(c.cardType == 161 || c.cardType == 163 ? c.address : c.address % 16);
     EXPECT_EQ(lastWritten(d).at(at), 0x12) << c.name;
   }
 }
@@ -169,7 +179,8 @@ TEST_F(WriteTest, WriteThatIsNotKeptIsAskedAbout) {
     m.ui.log.clear();
     m.key(kF5);
     EXPECT_EQ(writes(d), c.calls) << c.cardType;
-    EXPECT_EQ(m.ui.log.boxes(), std::vector<std::string>{"操作提示|写入没有成功，要重新读卡吗？"}) << c.cardType;
+    EXPECT_EQ(m.ui.log.boxes(), std::vector<std::string>{"操作提示|写入没有成功，要重新读卡吗？"})
+        << c.cardType;
     EXPECT_EQ(m.ui.log.beeps(0), 1) << c.cardType << ": no row counts as written";
     EXPECT_EQ(d.count("IC_Status"), 0) << c.cardType << ": No leaves the image as typed";
     EXPECT_EQ(m.doc.byteAt(1), 0x11) << c.cardType;

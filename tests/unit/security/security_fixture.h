@@ -73,7 +73,8 @@ class SecurityTest : public ::testing::Test {
     for (const char* counter : {"IC_ReadCount_SLE4442", "IC_ReadCount_SLE4428", "IC_ReadCount_102", "IC_ReadCount_1604",
                                 "IC_ReadCount_1604B", "IC_ReadRPasswordCount", "IC_ReadWPasswordCount", "IC_ReadAuthCount"})
       drv.setDefault(counter, 3);
-    view = std::make_unique<CDemoView>(st, doc, drv.table, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files);
+    view =
+        std::make_unique<CDemoView>(st, doc, drv.table, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files);
   }
 
   void run(int cardType, int command) {
