@@ -8,7 +8,7 @@ scripts/deps.sh
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DDEMO_SANITIZE=OFF -DDEMO_BENCH=ON >/dev/null
 cmake --build build/bench --target core_bench -j "${JOBS:-$(nproc)}"
 echo "== core and simulator (native)"
-build/bench/benchmarks/core_bench --benchmark_counters_tabular=true "$@"
+build/bench/benchmarks/core_bench "$@"
 if [ -x scripts/bench-wine.sh ]; then
   echo "== the real program under Wine"
   scripts/bench-wine.sh

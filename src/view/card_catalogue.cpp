@@ -164,7 +164,10 @@ const ZoneEntry* CardCatalogue::zoneOf(const CardDescriptor& d, int address) {
 }
 
 void CardCatalogue::build1608Map(int zoneIndex) {
-  slots_[14] = zoneIndex == 8 ? map1608Config() : dataMap(208, 256);
+  const bool config = zoneIndex == 8;
+  if (config == slot14HoldsConfig_) return;
+  slots_[14] = config ? map1608Config() : dataMap(208, 256);
+  slot14HoldsConfig_ = config;
 }
 
 int driverTypeFor(int code) {

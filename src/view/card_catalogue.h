@@ -31,7 +31,8 @@ class CardCatalogue {
   // First zone, in the descriptor's order, with first <= address <= last.
   static const ZoneEntry* zoneOf(const CardDescriptor& d, int address);
   // Rewrites slot 14 for the AT88SC1608: the configuration zone map for
-  // zone index 8, the single user-zone map otherwise.
+  // zone index 8, the single user-zone map otherwise. Cheap when the slot
+  // already holds that map (the painter asks once per byte drawn).
   void build1608Map(int zoneIndex);
 
   const CardDescriptor& slot(int i) const { return slots_[static_cast<std::size_t>(i)]; }
@@ -39,6 +40,7 @@ class CardCatalogue {
 
  private:
   std::array<CardDescriptor, kSlotCount> slots_{};
+  bool slot14HoldsConfig_ = false;
 };
 
 // Driver type passed to IC_InitType for a card type code.

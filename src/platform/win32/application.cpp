@@ -1,7 +1,9 @@
 #include "platform/win32/application.h"
 
 #include "platform/win32/driver_loader.h"
+#include "platform/win32/ready_signal.h"
 #include "platform/win32/text.h"
+#include "reader/detection.h"
 #include "reader/driver_fallback.h"
 #include "reader/driver_trace.h"
 
@@ -39,12 +41,18 @@ bool Application::start(int show, bool loadReaderDriver) {
 }
 
 int Application::run() {
+  // Start-up measurements: ready once the card type detection that follows
+  // the first paint has run and everything it changed is painted.
+  ReadySignal ready;
   MSG m{};
-  while (GetMessageW(&m, nullptr, 0, 0) > 0) {
+  for (;;) {
+    ready.onIdle();
+    if (GetMessageW(&m, nullptr, 0, 0) <= 0) break;
     if (accelerators_ != nullptr && ctx_.frame != nullptr && TranslateAcceleratorW(ctx_.frame, accelerators_, &m))
       continue;
     TranslateMessage(&m);
     DispatchMessageW(&m);
+    if (m.message == WM_COMMAND && m.hwnd == ctx_.view && LOWORD(m.wParam) == kAutoDetectCommand) ready.arm();
   }
   return static_cast<int>(m.wParam);
 }

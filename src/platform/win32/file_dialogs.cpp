@@ -11,6 +11,39 @@ namespace win32 {
 
 namespace {
 
+// The common dialogs' DLL, loaded when a file dialog is first opened rather
+// than with the program (it brings several more DLLs with it, which would
+// all be loaded at every start).
+struct CommonDialogs {
+  using Run = BOOL(WINAPI*)(LPOPENFILENAMEW);
+  using Error = DWORD(WINAPI*)();
+  Run open = nullptr;
+  Run save = nullptr;
+  Error error = nullptr;
+
+  static const CommonDialogs& get() {
+    static const CommonDialogs dialogs = [] {
+      CommonDialogs d;
+      if (HMODULE dll = LoadLibraryW(L"comdlg32.dll")) {
+        d.open = procedure<Run>(dll, "GetOpenFileNameW");
+        d.save = procedure<Run>(dll, "GetSaveFileNameW");
+        d.error = procedure<Error>(dll, "CommDlgExtendedError");
+      }
+      return d;
+    }();
+    return dialogs;
+  }
+
+  template <typename F>
+  static F procedure(HMODULE dll, const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
+  }
+};
+
+}  // namespace
+
+namespace {
+
 // Closes a file handle when the scope ends.
 class FileHandle {
  public:
@@ -64,10 +97,16 @@ std::string FileDialogs::run(bool save, const Filter& filter, std::string_view d
   ofn.lpstrDefExt = extension.c_str();
   ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
               (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-  const BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+  const CommonDialogs& dialogs = CommonDialogs::get();
+  if (dialogs.open == nullptr || dialogs.save == nullptr || dialogs.error == nullptr) {
+    MessageBoxW(ctx_.frame, wide("文件对话框无法打开（comdlg32.dll 无法加载）。").c_str(), wide("出错警告").c_str(),
+                MB_ICONEXCLAMATION);
+    return "";
+  }
+  const BOOL chosen = save ? dialogs.save(&ofn) : dialogs.open(&ofn);
   if (!chosen) {
     // 0: the operator cancelled; anything else is the dialog's own failure.
-    if (const DWORD e = CommDlgExtendedError(); e != 0) {
+    if (const DWORD e = dialogs.error(); e != 0) {
       const std::string text = "文件对话框无法打开（错误 " + std::to_string(e) + "）。";
       MessageBoxW(ctx_.frame, wide(text).c_str(), wide("出错警告").c_str(), MB_ICONEXCLAMATION);
     }

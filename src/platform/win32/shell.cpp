@@ -41,7 +41,15 @@ bool Shell::startProcess(std::string_view commandLine, int show) {
 }
 
 void Shell::shellExecute(std::string_view file, int show) {
-  ShellExecuteW(nullptr, nullptr, wide(file).c_str(), L"", L"", show);
+  // shell32.dll (and the DLLs it brings) is loaded on the first use rather
+  // than at every start of the program.
+  using Execute = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+  static const Execute execute = [] {
+    HMODULE dll = LoadLibraryW(L"shell32.dll");
+    return dll != nullptr ? reinterpret_cast<Execute>(reinterpret_cast<void*>(GetProcAddress(dll, "ShellExecuteW")))
+                          : nullptr;
+  }();
+  if (execute != nullptr) execute(nullptr, nullptr, wide(file).c_str(), L"", L"", show);
 }
 
 void Shell::helpEngine(std::string_view file, unsigned command) {

@@ -2,7 +2,9 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <exception>
+#include <iterator>
 
 #include "platform/win32/text.h"
 
@@ -26,6 +28,7 @@ void fill(HDC dc, const RECT& r, COLORREF colour) {
 }  // namespace
 
 void DcSurface::drawBackground() {
+  boxes_.clear();  // covered by the background anyway
   const RECT all{0, 0, area_.cx, area_.cy};
   if (background_ == nullptr) {
     fill(dc_, all, kPanelGrey);
@@ -43,14 +46,89 @@ void DcSurface::drawBackground() {
   if (area_.cy > info.bmHeight) fill(dc_, RECT{0, info.bmHeight, area_.cx, area_.cy}, kPanelGrey);
 }
 
-void DcSurface::drawText(int x, int y, std::string_view utf8, port::Colour text, port::Colour back, port::Font font) {
+DcSurface::~DcSurface() {
+  fillBoxes();
+  if (ownFont_ != nullptr) SelectObject(dc_, ownFont_);
+}
+
+void DcSurface::fillBoxes() {
+  if (boxes_.empty()) return;
+  // One region of all boxes: a header the size of two rectangles, then the
+  // rectangles.
+  static_assert(sizeof(RGNDATAHEADER) == 2 * sizeof(RECT));
+  std::vector<RECT> data(2 + boxes_.size());
+  auto* region = reinterpret_cast<RGNDATA*>(data.data());
+  region->rdh.dwSize = sizeof(RGNDATAHEADER);
+  region->rdh.iType = RDH_RECTANGLES;
+  region->rdh.nCount = static_cast<DWORD>(boxes_.size());
+  region->rdh.nRgnSize = static_cast<DWORD>(boxes_.size() * sizeof(RECT));
+  RECT bound = boxes_.front();
+  for (const RECT& b : boxes_) UnionRect(&bound, &bound, &b);
+  region->rdh.rcBound = bound;
+  std::copy(boxes_.begin(), boxes_.end(), data.begin() + 2);
+  HBRUSH brush = CreateSolidBrush(boxColour_);
+  HRGN rgn = ExtCreateRegion(nullptr, static_cast<DWORD>(data.size() * sizeof(RECT)), region);
+  if (rgn != nullptr) {
+    FillRgn(dc_, rgn, brush);
+    DeleteObject(rgn);
+  } else {
+    for (const RECT& b : boxes_) FillRect(dc_, &b, brush);
+  }
+  DeleteObject(brush);
+  boxes_.clear();
+}
+
+SIZE TextExtents::of(HDC dc, HFONT font, std::string_view utf8, const std::function<void()>& selectFont) {
+  for (const Entry& e : entries_) {
+    if (e.font == font && e.text == utf8) return e.size;
+  }
+  selectFont();
   const std::wstring w = wide(utf8);
-  HGDIOBJ old = SelectObject(dc_, fontFor(font));
-  SetBkMode(dc_, OPAQUE);
-  SetTextColor(dc_, text);
-  SetBkColor(dc_, back);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &size);
+  if (entries_.size() < kMaxEntries) entries_.push_back(Entry{font, std::string(utf8), size});
+  return size;
+}
+
+void DcSurface::selectFont(HFONT font) {
+  if (font == font_) return;
+  HGDIOBJ before = SelectObject(dc_, font);
+  if (ownFont_ == nullptr) {
+    ownFont_ = before;
+    SetBkMode(dc_, OPAQUE);
+  }
+  font_ = font;
+}
+
+void DcSurface::drawText(int x, int y, std::string_view utf8, port::Colour text, port::Colour back, port::Font font) {
+  const HFONT f = fontFor(font);
+  if (text == back) {
+    const SIZE size = extents_.of(dc_, f, utf8, [&] { selectFont(f); });
+    if (!boxes_.empty() && boxColour_ != back) fillBoxes();
+    boxes_.push_back(RECT{x, y, x + size.cx, y + size.cy});
+    boxColour_ = back;
+    return;
+  }
+  fillBoxes();
+  selectFont(f);
+  if (text != text_) {
+    SetTextColor(dc_, text);
+    text_ = text;
+  }
+  if (back != back_) {
+    SetBkColor(dc_, back);
+    back_ = back;
+  }
+  // The grid's texts are a few ASCII characters: no conversion needed.
+  wchar_t ascii[16];
+  if (utf8.size() <= std::size(ascii) &&
+      std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    std::copy(utf8.begin(), utf8.end(), ascii);
+    TextOutW(dc_, x, y, ascii, static_cast<int>(utf8.size()));
+    return;
+  }
+  const std::wstring w = wide(utf8);
   TextOutW(dc_, x, y, w.c_str(), static_cast<int>(w.size()));
-  SelectObject(dc_, old);
 }
 
 ViewWindow::ViewWindow(Context& ctx) : ctx_(ctx) {
@@ -60,6 +138,7 @@ ViewWindow::ViewWindow(Context& ctx) : ctx_(ctx) {
 
 ViewWindow::~ViewWindow() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+  offscreen_.release();
   if (background_ != nullptr) DeleteObject(background_);
 }
 
@@ -152,24 +231,6 @@ SIZE ViewWindow::clientSize() const {
 
 namespace {
 
-// A memory DC with a bitmap of the client area's size, released in any case.
-struct OffscreenBuffer {
-  HDC dc = nullptr;
-  HBITMAP bitmap = nullptr;
-  HGDIOBJ old = nullptr;
-  OffscreenBuffer(HDC screen, SIZE size)
-      : dc(CreateCompatibleDC(screen)), bitmap(CreateCompatibleBitmap(screen, size.cx, size.cy)) {
-    old = SelectObject(dc, bitmap);
-  }
-  ~OffscreenBuffer() {
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-  }
-  OffscreenBuffer(const OffscreenBuffer&) = delete;
-  OffscreenBuffer& operator=(const OffscreenBuffer&) = delete;
-};
-
 struct PaintScope {
   HWND hwnd;
   PAINTSTRUCT ps{};
@@ -186,23 +247,55 @@ void ViewWindow::paint() {
   PaintScope paint(hwnd_);
   const SIZE size = clientSize();
   if (size.cx <= 0 || size.cy <= 0) return;
+  if (!offscreen_.fits(paint.dc, size)) {
+    // No memory for the buffer: drawn straight onto the window.
+    DcSurface direct(paint.dc, background_, size, extents_);
+    events_->onPaint(direct);
+    return;
+  }
   // Everything is drawn off screen, then copied in one block: no flicker.
-  OffscreenBuffer buffer(paint.dc, size);
-  fill(buffer.dc, RECT{0, 0, size.cx, size.cy}, kPanelGrey);
-  DcSurface offscreen(buffer.dc, background_, size);
-  events_->onPaint(offscreen);
-  BitBlt(paint.dc, 0, 0, size.cx, size.cy, buffer.dc, 0, 0, SRCCOPY);
+  fill(offscreen_.dc, RECT{0, 0, size.cx, size.cy}, kPanelGrey);
+  {
+    DcSurface surface(offscreen_.dc, background_, size, extents_);
+    events_->onPaint(surface);
+  }
+  BitBlt(paint.dc, 0, 0, size.cx, size.cy, offscreen_.dc, 0, 0, SRCCOPY);
+}
+
+bool ViewWindow::Offscreen::fits(HDC screen, SIZE wanted) {
+  if (dc != nullptr && size.cx == wanted.cx && size.cy == wanted.cy) return true;
+  release();
+  dc = CreateCompatibleDC(screen);
+  bitmap = dc != nullptr ? CreateCompatibleBitmap(screen, wanted.cx, wanted.cy) : nullptr;
+  if (bitmap == nullptr) {
+    release();
+    return false;
+  }
+  old = SelectObject(dc, bitmap);
+  size = wanted;
+  return true;
+}
+
+void ViewWindow::Offscreen::release() {
+  if (dc != nullptr && old != nullptr) SelectObject(dc, old);
+  if (bitmap != nullptr) DeleteObject(bitmap);
+  if (dc != nullptr) DeleteDC(dc);
+  *this = Offscreen{};
 }
 
 port::Surface& ViewWindow::surface() { return immediate_; }
 
 void ViewWindow::ImmediateSurface::withDc(const std::function<void(DcSurface&)>& draw) {
   if (w_.hwnd_ == nullptr) return;
-  // Hide the caret while drawing so its inverted block is not drawn over.
-  const bool hidden = HideCaret(w_.hwnd_) != 0;
+  // Hide a shown caret while drawing so its inverted block is not drawn
+  // over. (Hiding and showing it costs far more than the drawing under
+  // Wine, so a caret known to be hidden is left alone.)
+  const bool hidden = w_.caretHides_ == 0 && HideCaret(w_.hwnd_) != 0;
   HDC dc = GetDC(w_.hwnd_);
-  DcSurface s(dc, w_.background_, w_.clientSize());
-  draw(s);
+  {
+    DcSurface s(dc, w_.background_, w_.clientSize(), w_.extents_);
+    draw(s);
+  }
   ReleaseDC(w_.hwnd_, dc);
   if (hidden) ShowCaret(w_.hwnd_);
 }
@@ -216,9 +309,17 @@ void ViewWindow::ImmediateSurface::drawText(int x, int y, std::string_view utf8,
   withDc([&](DcSurface& s) { s.drawText(x, y, utf8, text, back, font); });
 }
 
-void ViewWindow::createCaret(int width, int height) { CreateCaret(hwnd_, nullptr, width, height); }
-void ViewWindow::showCaret() { ShowCaret(hwnd_); }
-void ViewWindow::hideCaret() { HideCaret(hwnd_); }
+void ViewWindow::createCaret(int width, int height) {
+  if (CreateCaret(hwnd_, nullptr, width, height)) caretHides_ = 1;  // a new caret is hidden
+}
+
+void ViewWindow::showCaret() {
+  if (ShowCaret(hwnd_) && caretHides_ > 0) --caretHides_;
+}
+
+void ViewWindow::hideCaret() {
+  if (HideCaret(hwnd_)) ++caretHides_;
+}
 void ViewWindow::setCaretPos(port::Point p) { SetCaretPos(p.x, p.y); }
 
 port::Point ViewWindow::caretPos() {
