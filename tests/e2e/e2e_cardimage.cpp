@@ -2,8 +2,9 @@
 // 24C02, save it through the common Save dialog, change the card, open the
 // saved file through the Open dialog, write it back with F5 and find the
 // saved bytes in the card's state file; a file of the wrong size is refused.
-#include <dlgs.h>
 #include <windows.h>
+// After <windows.h>, which it needs.
+#include <dlgs.h>
 
 #include <cstdint>
 #include <filesystem>
