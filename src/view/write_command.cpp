@@ -155,7 +155,10 @@ bool CardWriter::writeMarks4428() {
       if (a >= 1021) break;
       if (flag4428(st.pages4428Saved, a) == 0 || flag4428(st.pages4428, a) != 0) continue;
       const std::uint8_t value = ctx_.doc.byteAt(a);
-      if (ctx_.drv.IC_WriteWithProtection(st.readerHandle, toShort(a), 1, &value) != 0) {
+      // The mark counts only when the card reads the byte back as protected.
+      std::array<std::uint8_t, 2> back{0, 1};  // the byte, then its flag (0 = protected)
+      if (ctx_.drv.IC_WriteWithProtection(st.readerHandle, toShort(a), 1, &value) != 0 ||
+          ctx_.drv.IC_ReadWithProtection(st.readerHandle, toShort(a), 1, back.data()) != 0 || back[1] != 0) {
         ctx_.shell.messageBox("写保护没有成功.", kInfoCaption, port::mb::kIconInformation);
         return false;
       }
@@ -172,7 +175,9 @@ bool CardWriter::writeMarks4442() {
     const auto at = static_cast<std::size_t>(i);
     if (st.protect4442Saved[at] == 0 || st.protect4442[at] != 0) continue;
     const std::uint8_t value = ctx_.doc.byteAt(i);
-    if (ctx_.drv.IC_WriteProtection(st.readerHandle, toShort(i), 1, &value) != 0) {
+    std::uint8_t flag = 1;  // 0 = protected
+    if (ctx_.drv.IC_WriteProtection(st.readerHandle, toShort(i), 1, &value) != 0 ||
+        ctx_.drv.IC_ReadProtection(st.readerHandle, toShort(i), 1, &flag) != 0 || flag != 0) {
       ctx_.shell.messageBox("写保护没有成功.", kInfoCaption, port::mb::kIconInformation);
       return false;
     }

@@ -170,6 +170,36 @@ TEST(SimRoundTrip, DroppedWritesAreCaught) {
   }
 }
 
+// A protection mark the card takes and does not keep is not taken for
+// written: the operator is told and the mark stays to be written again.
+TEST(SimRoundTrip, DroppedProtectionMarksAreCaught) {
+  for (const SimCard& c : {SimCard{"sle4442", 17, {0xFF, 0xFF, 0xFF}, -1}, SimCard{"sle4428", 5, {0xFF, 0xFF}, -1}}) {
+    SCOPED_TRACE(c.sim);
+    SimView s(c);
+    MemView& v = s.v;
+    // The flag of byte 5 as marked (or protected) and as last written.
+    const auto flag = [&] { return c.cardType == 17 ? v.st.protect4442[5] : v.st.pages4428[0][256 + 5]; };
+    const auto saved = [&] { return c.cardType == 17 ? v.st.protect4442Saved[5] : v.st.pages4428Saved[0][256 + 5]; };
+    s.read();
+    v.edit();
+    v.caretTo({false, 0, 5, false});
+    v.key(kSpace);
+    sim::Faults drop;
+    drop.dropWrites = true;
+    sim::TestReader::setFaults(drop);
+    v.ui.log.clear();
+    v.key(kF5);
+    EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{"提示信息|写保护没有成功."});
+    EXPECT_EQ(saved(), 1);
+    sim::TestReader::setFaults({});
+    v.ui.log.clear();
+    v.key(kF5);
+    EXPECT_TRUE(v.ui.log.boxes().empty()) << "written on the next F5: " << v.ui.log.dump();
+    s.read();
+    EXPECT_EQ(flag(), 0) << "protected on the card";
+  }
+}
+
 TEST(SimRoundTrip, Sle4442ProtectionIsWrittenAndThenHolds) {
   SimView s({"sle4442", 17, {0xFF, 0xFF, 0xFF}, -1});
   MemView& v = s.v;

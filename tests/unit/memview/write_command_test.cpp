@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,27 @@ void keepWrites(fake::ScriptedDriver& d, MemView& m, bool keep = true, std::vect
        {"IC_Read", "IC_ReadUserZone", "IC_ReadConfigZone", "IC_DirectRead", "IC_Read_1101"}) {
     d.onCall(name, onRead);
   }
+  // SLE4442/4428 protection: a mark kept makes its byte read back protected
+  // (flag 0); the SLE4428 reads the bytes, then their flags.
+  auto marks = std::make_shared<std::set<int>>();
+  auto onMark = [marks, keep, onWrite](const fake::DriverCall& c, const std::vector<void*>& out) {
+    onWrite(c, out);
+    if (c.result != 0 || !keep) return;
+    for (int i = 0; i < static_cast<int>(c.ints.back()); ++i) marks->insert(static_cast<int>(c.ints.at(1)) + i);
+  };
+  d.onCall("IC_WriteProtection", onMark);
+  d.onCall("IC_WriteWithProtection", onMark);
+  auto flags = [marks](const fake::DriverCall& c, std::uint8_t* out) {
+    for (int i = 0; i < static_cast<int>(c.ints.back()); ++i)
+      out[i] = marks->count(static_cast<int>(c.ints.at(1)) + i) != 0 ? 0 : 1;
+  };
+  d.onCall("IC_ReadProtection", [flags](const fake::DriverCall& c, const std::vector<void*>& out) {
+    flags(c, static_cast<std::uint8_t*>(out.at(0)));
+  });
+  d.onCall("IC_ReadWithProtection", [onRead, flags](const fake::DriverCall& c, const std::vector<void*>& out) {
+    onRead(c, out);
+    flags(c, static_cast<std::uint8_t*>(out.at(0)) + c.ints.back());
+  });
 }
 
 class WriteTest : public ::testing::Test {
@@ -349,7 +371,7 @@ TEST_F(WriteTest, EmptyListStillBeepsAndWritesMarks) {
   v.key(kSpace);  // address 36
   v.key(kF5);
   EXPECT_EQ(writes(drv), std::vector<std::string>{"IC_WriteProtection(7,3,1)"});
-  EXPECT_EQ(drv.calls.back().data.at(0), std::vector<std::uint8_t>{0x42});
+  EXPECT_EQ(lastWritten(drv), std::vector<std::uint8_t>{0x42});
   EXPECT_EQ(v.st.protect4442Saved[3], 0);
   EXPECT_EQ(v.ui.log.beeps(0), 2);
   drv.clearCalls();
