@@ -23,30 +23,6 @@ constexpr int kWrite = 32779;
 constexpr int kOpen = 57601;
 constexpr int kSave = 57603;
 
-// The "memory" bytes of a card state file ("bytes memory N", then lines of
-// a hexadecimal offset and the bytes in hexadecimal).
-std::vector<std::uint8_t> stateMemory(const std::string& path) {
-  std::ifstream in(path);
-  std::string line;
-  std::vector<std::uint8_t> out;
-  bool inMemory = false;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.rfind("bytes ", 0) == 0 || line == "end") {
-      inMemory = line.rfind("bytes memory ", 0) == 0;
-      continue;
-    }
-    if (!inMemory) continue;
-    const std::size_t blank = line.find(' ');
-    if (blank == std::string::npos) continue;
-    const std::string hex = line.substr(blank + 1);
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-      out.push_back(static_cast<std::uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
-    }
-  }
-  return out;
-}
-
 std::vector<std::uint8_t> fileBytes(const std::wstring& path) {
   std::ifstream in(std::filesystem::path(path), std::ios::binary);
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -158,7 +134,7 @@ int wmain() {
   demo.command(kRead);
   demo.settle(1500);
   noBox(demo, "after the read");
-  const std::vector<std::uint8_t> original = stateMemory(state);
+  const std::vector<std::uint8_t> original = e2e::stateMemory(state);
   E2E_EQ(original.size(), static_cast<std::size_t>(256));
   demo.command(kSave);
   if (chooseFile(demo, backup, "cardimage_save_dialog")) {
@@ -174,7 +150,7 @@ int wmain() {
   demo.key(VK_F5);
   demo.settle(1500);
   noBox(demo, "after F5");
-  E2E_EQ(static_cast<int>(stateMemory(state).at(0)), 0xA1);
+  E2E_EQ(static_cast<int>(e2e::stateMemory(state).at(0)), 0xA1);
 
   e2e::step("a file of another size is refused");
   demo.command(kOpen);
@@ -186,12 +162,12 @@ int wmain() {
   demo.command(kOpen);
   if (chooseFile(demo, backup, "cardimage_open_backup")) {
     E2E_EQ(answerBox(demo), std::string("已打开文件：3 个字节与卡片不同，已标为修改。\n按 F5 写入卡片。"));
-    E2E_EQ(static_cast<int>(stateMemory(state).at(0)), 0xA1);  // not before F5
+    E2E_EQ(static_cast<int>(e2e::stateMemory(state).at(0)), 0xA1);  // not before F5
     e2e::screenshot(frame, "cardimage_opened");
     demo.key(VK_F5);
     demo.settle(1500);
     noBox(demo, "after F5");
-    E2E_CHECK(stateMemory(state) == original);
+    E2E_CHECK(e2e::stateMemory(state) == original);
   }
 
   demo.close();

@@ -21,30 +21,6 @@ std::string simIni(const std::string& type, const std::string& state) {
   return "[reader]\nport = usb\n[card]\ntype = " + type + "\nstate = " + state + "\n";
 }
 
-// The "memory" bytes of a card state file ("bytes memory N", then lines of
-// a hexadecimal offset and the bytes in hexadecimal).
-std::vector<std::uint8_t> stateMemory(const std::string& path) {
-  std::ifstream in(path);
-  std::string line;
-  std::vector<std::uint8_t> out;
-  bool inMemory = false;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.rfind("bytes ", 0) == 0 || line == "end") {
-      inMemory = line.rfind("bytes memory ", 0) == 0;
-      continue;
-    }
-    if (!inMemory) continue;
-    const std::size_t blank = line.find(' ');
-    if (blank == std::string::npos) continue;
-    const std::string hex = line.substr(blank + 1);
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-      out.push_back(static_cast<std::uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
-    }
-  }
-  return out;
-}
-
 int byteAt(const std::vector<std::uint8_t>& m, std::size_t a) { return a < m.size() ? m[a] : -1; }
 
 void noBox(e2e::Program& demo, const char* when) {
@@ -93,7 +69,7 @@ void readEditWrite24c16() {
   demo.key(VK_F5);
   demo.settle(1500);
   noBox(demo, "after F5");
-  const std::vector<std::uint8_t> m = stateMemory(state);
+  const std::vector<std::uint8_t> m = e2e::stateMemory(state);
   E2E_EQ(m.size(), static_cast<std::size_t>(2048));
   E2E_EQ(byteAt(m, 0), 0xA1);
   E2E_EQ(byteAt(m, 1), 0xB2);

@@ -49,6 +49,28 @@ BOOL CALLBACK collectOwnBoxes(HWND w, LPARAM lp) {
 
 }  // namespace
 
+std::vector<std::uint8_t> stateMemory(const std::string& path) {
+  std::ifstream in(path);
+  std::string line;
+  std::vector<std::uint8_t> out;
+  bool inMemory = false;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.rfind("bytes ", 0) == 0 || line == "end") {
+      inMemory = line.rfind("bytes memory ", 0) == 0;
+      continue;
+    }
+    if (!inMemory) continue;
+    const std::size_t blank = line.find(' ');
+    if (blank == std::string::npos) continue;
+    const std::string hex = line.substr(blank + 1);
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+      out.push_back(static_cast<std::uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+    }
+  }
+  return out;
+}
+
 void step(std::string_view what) { out("-- " + std::string(what)); }
 
 bool check(bool ok, std::string_view what, const char* file, int line) {

@@ -18,6 +18,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -51,6 +52,12 @@ bool checkEqual(const A& actual, const E& expected, const char* expr, const char
 
 #define E2E_CHECK(cond) ::e2e::check(static_cast<bool>(cond), #cond, __FILE__, __LINE__)
 #define E2E_EQ(actual, expected) ::e2e::checkEqual((actual), (expected), #actual, __FILE__, __LINE__)
+
+// ---- the simulator's files -------------------------------------------------
+
+// The "memory" bytes of a card state file ("bytes memory N", then lines of
+// a hexadecimal offset and the bytes in hexadecimal); empty when unreadable.
+std::vector<std::uint8_t> stateMemory(const std::string& path);
 
 // ---- windows ----------------------------------------------------------------
 
