@@ -44,7 +44,9 @@ DriverTable smallDriver() {
 class DriverTraceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    path_ = ::testing::TempDir() + "demo_trace_test.txt";
+    // One file per test: ctest runs the tests in parallel processes.
+    path_ = ::testing::TempDir() + "demo_trace_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
     std::remove(path_.c_str());
   }
   void TearDown() override { std::remove(path_.c_str()); }

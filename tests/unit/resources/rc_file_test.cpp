@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -13,7 +14,9 @@ namespace {
 class RcFileTest : public ::testing::Test {
  protected:
   rc::File parse(const std::string& text, const std::string& header = "") {
-    std::string dir = ::testing::TempDir();
+    // A folder per test: ctest runs the tests in parallel processes.
+    const std::string dir = ::testing::TempDir() + "rc_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::filesystem::create_directories(dir);
     if (!header.empty()) std::ofstream(dir + "/rc_test_ids.h") << header;
     path_ = dir + "/rc_test.rc";
     std::ofstream(path_) << text;
