@@ -101,7 +101,7 @@ short PELOX_API IC_WriteDevice_Hex(int handle, short start, short length, const 
     if (hex == nullptr || !deviceRange(start, length)) return err::kParam;
     auto bytes = fromHex(boundedText(hex, 2 * static_cast<std::size_t>(length)), static_cast<std::size_t>(length));
     if (!bytes) return err::kHex;
-    std::memcpy(r.deviceMemory().data() + start, bytes->data(), bytes->size());
+    if (!bytes->empty()) std::memcpy(r.deviceMemory().data() + start, bytes->data(), bytes->size());
     return err::kOk;
   });
 }
