@@ -110,9 +110,9 @@ short PELOX_API ok2(int, short) { return 0; }
 void Read24C64AndShow(benchmark::State& state) {
   for (std::size_t i = 0; i < g_card.size(); ++i) g_card[i] = static_cast<unsigned char>(i * 7 + 3);
   AppState st;
-  st.port = 100;
+  st.port = ReaderPort::Usb;
   st.readerHandle = 1;
-  st.cardType = 192;
+  st.cardType = CardType::At24c64;
   CDemoDoc doc;
   CardCatalogue catalogue;
   NullWindow window;
@@ -151,7 +151,7 @@ void SimulatorCallRead256(benchmark::State& state) {
   DriverTable t;
   sim::fillDriverTable(t);
   const int h = t.IC_InitComm(100);
-  t.IC_InitType(h, 16);
+  t.IC_InitType(h, codeOf(pelox::DriverType::Sle4442));
   unsigned char buf[256];
   for (auto _ : state) benchmark::DoNotOptimize(t.IC_Read(h, 0, 256, buf));
 }
@@ -162,7 +162,7 @@ void SimulatorCallWriteRow24C16(benchmark::State& state) {
   DriverTable t;
   sim::fillDriverTable(t);
   const int h = t.IC_InitComm(100);
-  t.IC_InitType(h, 64);
+  t.IC_InitType(h, codeOf(pelox::DriverType::I2c));
   unsigned char row[16] = {};
   int i = 0;
   for (auto _ : state) {
@@ -210,7 +210,7 @@ void SimulatorFileWriteRow24C16(benchmark::State& state) {
   DriverTable t;
   sim::fillDriverTable(t);
   const int h = t.IC_InitComm(100);
-  t.IC_InitType(h, 64);
+  t.IC_InitType(h, codeOf(pelox::DriverType::I2c));
   unsigned char row[16] = {};
   int i = 0;
   for (auto _ : state) {

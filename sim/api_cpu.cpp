@@ -11,7 +11,7 @@ short PELOX_API IC_CpuReset(int handle, unsigned char* length, unsigned char* an
     if (length == nullptr || answer == nullptr) return err::kParam;
     auto* cpu = dynamic_cast<CpuCard*>(&card);
     // Only a microprocessor card answers a reset, and only under type 12.
-    if (r.driverType() != 12 || cpu == nullptr) return err::kProtocol;
+    if (r.driverType() != pelox::DriverType::Cpu || cpu == nullptr) return err::kProtocol;
     Bytes atr = cpu->reset();
     *length = static_cast<unsigned char>(atr.size());
     std::memcpy(answer, atr.data(), atr.size());

@@ -49,7 +49,7 @@ short writeI2c(Reader& r, Card& card, short address, short length, const unsigne
 short PELOX_API IC_Read(int handle, short address, short length, unsigned char* out) {
   return readCall("IC_Read", handle, [&](Reader& r, Card& card) -> short {
     if (badBuffer(length, out)) return err::kParam;
-    if (r.driverType() == 253) return identification(r, address, length, out);
+    if (r.driverType() == pelox::DriverType::ReaderIdentification) return identification(r, address, length, out);
     if (card.speaks(r.driverType())) return card.read(address, length, out);
     return foreignRead(card, address, length, out);
   });

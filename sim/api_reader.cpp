@@ -12,10 +12,22 @@ bool deviceRange(short start, short length) {
 }
 
 // Driver types of memory cards: any of them is taken while a card is in.
-bool memoryType(int t) {
+bool memoryType(pelox::DriverType t) {
   switch (t) {
-    case 2: case 4: case 6: case 8: case 12: case 16: case 32: case 64: case 65: case 66: case 160: case 192:
-    case 208: case 209:
+    case pelox::DriverType::Sle4406:
+    case pelox::DriverType::Sle4428:
+    case pelox::DriverType::Gpm103:
+    case pelox::DriverType::Sle4404:
+    case pelox::DriverType::Cpu:
+    case pelox::DriverType::Sle4442:
+    case pelox::DriverType::At88sc102:
+    case pelox::DriverType::I2c:
+    case pelox::DriverType::At45d041:
+    case pelox::DriverType::Ssf1101:
+    case pelox::DriverType::At88sc1604:
+    case pelox::DriverType::I2cTwoByteAddress:
+    case pelox::DriverType::At88sc1608:
+    case pelox::DriverType::At88sc153:
       return true;
     default:
       return false;
@@ -106,15 +118,19 @@ short PELOX_API IC_WriteDevice_Hex(int handle, short start, short length, const 
   });
 }
 
-short PELOX_API IC_InitType(int handle, short driverType) {
+short PELOX_API IC_InitType(int handle, short code) {
   return readerCall("IC_InitType", handle, [&](Reader& r) -> short {
     Card* card = r.card();
-    if (card == nullptr) return err::kNoCard;  // -134, also for the identification type 253
-    if (driverType == 253 || memoryType(driverType) || (driverType == 1 && card->speaks(1))) {
+    if (card == nullptr) return err::kNoCard;  // -134, also for the reader identification type
+    const auto driverType = static_cast<pelox::DriverType>(code);
+    if (driverType == pelox::DriverType::ReaderIdentification || memoryType(driverType) ||
+        (driverType == pelox::DriverType::I2cPageMode && card->speaks(pelox::DriverType::I2cPageMode))) {
       r.setDriverType(driverType);
       return err::kOk;
     }
-    if (driverType >= 13 && driverType <= 15) return err::kNoFunction;  // no SAM fitted
+    if (driverType == pelox::DriverType::Sam || driverType == pelox::DriverType::Sam1 || driverType == pelox::DriverType::Sam2) {
+      return err::kNoFunction;  // no SAM fitted
+    }
     return err::kParam;
   });
 }

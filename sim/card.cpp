@@ -31,8 +31,8 @@ std::unique_ptr<Card> makeCard(std::string_view t) {
   if (t == "at88sc1604b") return std::make_unique<At1604Card>(true);
   if (t == "at88sc1608") return std::make_unique<CryptoCard>(true);
   if (t == "at88sc153") return std::make_unique<CryptoCard>(false);
-  if (t == "at45d041") return std::make_unique<PagedCard>("at45d041", 65, 2048, 264);
-  if (t == "ssf1101") return std::make_unique<PagedCard>("ssf1101", 66, 512, 1024);
+  if (t == "at45d041") return std::make_unique<PagedCard>("at45d041", pelox::DriverType::At45d041, 2048, 264);
+  if (t == "ssf1101") return std::make_unique<PagedCard>("ssf1101", pelox::DriverType::Ssf1101, 512, 1024);
   return nullptr;
 }
 

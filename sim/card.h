@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "reader/card_types.h"
 #include "sim/errors.h"
 
 namespace sim {
@@ -36,7 +37,7 @@ class Card {
   // The INI name of the card type ("sle4442", ...).
   const std::string& typeName() const { return typeName_; }
   // True for the driver types whose commands this card understands.
-  virtual bool speaks(int driverType) const = 0;
+  virtual bool speaks(pelox::DriverType driverType) const = 0;
   // Everything that must survive a power cycle, in a fixed order.
   virtual std::vector<Field> fields() = 0;
   // Power off: unlocked codes and selected zones are forgotten.

@@ -62,7 +62,7 @@ class CodedCard : public Card {
 class At102Card : public CodedCard {
  public:
   At102Card();
-  bool speaks(int driverType) const override { return driverType == 32; }
+  bool speaks(pelox::DriverType driverType) const override { return driverType == pelox::DriverType::At88sc102; }
   void resetCounters() override;
   short checkUser(const std::uint8_t* c) { return check(0, c); }
   short changeUser(const std::uint8_t* c) { return change(0, c); }
@@ -82,7 +82,7 @@ class At1604Card : public CodedCard {
  public:
   explicit At1604Card(bool variantB);
   bool variantB() const { return variantB_; }
-  bool speaks(int driverType) const override { return driverType == 160; }
+  bool speaks(pelox::DriverType driverType) const override { return driverType == pelox::DriverType::At88sc1604; }
   // Index 0 user code, 1..4 zone codes, 11..14 erase codes.
   short checkCode(int index, const std::uint8_t* c) { return check(index, c); }
   short changeCode(int index, const std::uint8_t* c) { return change(index, c); }

@@ -9,7 +9,7 @@ namespace sim {
 class CpuCard : public Card {
  public:
   explicit CpuCard(int protocol);  // 0 = T=0, 1 = T=1
-  bool speaks(int driverType) const override { return driverType == 12; }
+  bool speaks(pelox::DriverType driverType) const override { return driverType == pelox::DriverType::Cpu; }
   std::vector<Field> fields() override { return {{"file_0001", &file1_, nullptr}, {"file_0002", &file2_, nullptr}}; }
   void powerOff() override;
   std::size_t size() const override { return 0; }

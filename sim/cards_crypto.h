@@ -12,7 +12,9 @@ class CryptoCard : public Card {
  public:
   explicit CryptoCard(bool is1608);
   bool is1608() const { return is1608_; }
-  bool speaks(int driverType) const override { return driverType == (is1608_ ? 208 : 209); }
+  bool speaks(pelox::DriverType driverType) const override {
+    return driverType == (is1608_ ? pelox::DriverType::At88sc1608 : pelox::DriverType::At88sc153);
+  }
   std::vector<Field> fields() override;
   void powerOff() override;
   void resetCounters() override;

@@ -22,10 +22,10 @@ short Card::write(int, int, const std::uint8_t*) { return err::kProtocol; }
 I2cCard::I2cCard(std::string name, std::size_t size, std::size_t page)
     : Card(std::move(name)), memory_(size, 0xFF), page_(page) {}
 
-bool I2cCard::speaks(int driverType) const {
-  if (twoAddressBytes()) return driverType == 192;
+bool I2cCard::speaks(pelox::DriverType driverType) const {
+  if (twoAddressBytes()) return driverType == pelox::DriverType::I2cTwoByteAddress;
   // Type 1 is the reader's page operation mode of the 24C16.
-  return driverType == 64 || (driverType == 1 && memory_.size() == 2048);
+  return driverType == pelox::DriverType::I2c || (driverType == pelox::DriverType::I2cPageMode && memory_.size() == 2048);
 }
 
 long I2cCard::cell(long address) const {
@@ -201,8 +201,12 @@ void Sle4404Card::setRawMemory(std::size_t address, const Bytes& bytes) { copyIn
 
 // ---------------------------------------------------------------- AT45D041, SSF1101
 
-PagedCard::PagedCard(std::string name, int driverType, std::size_t pages, std::size_t pageSize)
-    : Card(std::move(name)), driverType_(driverType), pages_(pages), pageSize_(pageSize), memory_(pages * pageSize, 0xFF) {}
+PagedCard::PagedCard(std::string name, pelox::DriverType driverType, std::size_t pages, std::size_t pageSize)
+    : Card(std::move(name)),
+      driverType_(driverType),
+      pages_(pages),
+      pageSize_(pageSize),
+      memory_(pages * pageSize, 0xFF) {}
 
 bool PagedCard::pageRange(int page, int address, int length) const {
   return page >= 0 && static_cast<std::size_t>(page) < pages_ && inRange(address, length, pageSize_);

@@ -9,7 +9,7 @@ namespace sim {
 class I2cCard : public Card {
  public:
   I2cCard(std::string name, std::size_t size, std::size_t page);
-  bool speaks(int driverType) const override;
+  bool speaks(pelox::DriverType driverType) const override;
   std::vector<Field> fields() override { return {{"memory", &memory_, nullptr}}; }
   std::size_t size() const override { return memory_.size(); }
   std::uint8_t look(std::size_t address) const override;
@@ -33,7 +33,9 @@ class SleCard : public Card {
  public:
   explicit SleCard(bool is4428);
   bool is4428() const { return is4428_; }
-  bool speaks(int driverType) const override { return driverType == (is4428_ ? 4 : 16); }
+  bool speaks(pelox::DriverType driverType) const override {
+    return driverType == (is4428_ ? pelox::DriverType::Sle4428 : pelox::DriverType::Sle4442);
+  }
   std::vector<Field> fields() override;
   void powerOff() override { unlocked_ = false; }
   void resetCounters() override;
@@ -70,7 +72,7 @@ class SleCard : public Card {
 class Sle4404Card : public Card {
  public:
   Sle4404Card();
-  bool speaks(int driverType) const override { return driverType == 8; }
+  bool speaks(pelox::DriverType driverType) const override { return driverType == pelox::DriverType::Sle4404; }
   std::vector<Field> fields() override { return {{"memory", &memory_, nullptr}}; }
   std::size_t size() const override { return memory_.size(); }
   std::uint8_t look(std::size_t address) const override { return memory_[address]; }
@@ -86,8 +88,8 @@ class Sle4404Card : public Card {
 // 512 x 1024). Reads and writes stay inside one page.
 class PagedCard : public Card {
  public:
-  PagedCard(std::string name, int driverType, std::size_t pages, std::size_t pageSize);
-  bool speaks(int driverType) const override { return driverType == driverType_; }
+  PagedCard(std::string name, pelox::DriverType driverType, std::size_t pages, std::size_t pageSize);
+  bool speaks(pelox::DriverType driverType) const override { return driverType == driverType_; }
   std::vector<Field> fields() override { return {{"memory", &memory_, nullptr}}; }
   std::size_t size() const override { return memory_.size(); }
   std::uint8_t look(std::size_t address) const override { return memory_[address]; }
@@ -100,7 +102,7 @@ class PagedCard : public Card {
 
  private:
   bool pageRange(int page, int address, int length) const;
-  int driverType_;
+  pelox::DriverType driverType_;
   std::size_t pages_;
   std::size_t pageSize_;
   Bytes memory_;

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "reader/reader_port.h"
 #include "sim/card.h"
 
 namespace sim {
@@ -35,7 +36,7 @@ bool parseLong(const std::string& text, long& value) {
 
 int portFromName(const std::string& name) {
   std::string n = lower(name);
-  if (n == "usb") return 100;
+  if (n == "usb") return codeOf(ReaderPort::Usb);
   if (n.size() == 4 && n.compare(0, 3, "com") == 0 && n[3] >= '1' && n[3] <= '4') return n[3] - '1';
   return -1;
 }

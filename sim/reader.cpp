@@ -121,7 +121,7 @@ void Reader::applyConfig(Config next) {
 void Reader::loadCard() {
   card_ = makeCard(config_.cardType);
   saved_.clear();
-  driverType_ = -1;
+  driverType_ = pelox::DriverType::None;
   if (!card_ || statePath_.empty()) return;
   auto text = readFile(statePath_);
   if (!text) {
@@ -196,7 +196,7 @@ void Reader::pull() {
     persist();
   }
   card_.reset();
-  driverType_ = -1;
+  driverType_ = pelox::DriverType::None;
 }
 
 void Reader::insertFactory(const std::string& type) {
@@ -205,7 +205,7 @@ void Reader::insertFactory(const std::string& type) {
   statePath_.clear();
   cardKey_ = "(in memory)";
   saved_.clear();
-  driverType_ = -1;
+  driverType_ = pelox::DriverType::None;
 }
 
 void Reader::resetInMemory(const std::string& cardType, int port) {

@@ -35,8 +35,8 @@ class Reader {
   void refreshConfig();
 
   Card* card() { return card_.get(); }
-  int driverType() const { return driverType_; }
-  void setDriverType(int t) { driverType_ = t; }
+  pelox::DriverType driverType() const { return driverType_; }
+  void setDriverType(pelox::DriverType t) { driverType_ = t; }
   const Config& config() const { return config_; }
   void setFaults(const Faults& f);
 
@@ -79,7 +79,7 @@ class Reader {
   std::string saved_;
   int handle_ = 0;
   int openPort_ = -1;
-  int driverType_ = -1;
+  pelox::DriverType driverType_ = pelox::DriverType::None;
   std::array<std::uint8_t, 2048> device_{};
   HostAuth host_;
   long calls_ = 0;

@@ -168,7 +168,7 @@ bool repaint(int batches) {
     if (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&m);
       DispatchMessageW(&m);
-      if (detected == 0 && st.detectResult == 100) detected = now();
+      if (detected == 0 && st.detectResult == DetectResult::Unknown) detected = now();
     } else if (detected != 0) {
       break;
     } else {
@@ -180,8 +180,8 @@ bool repaint(int batches) {
   std::printf("  %-44s %8.3f ms\n", "(in-process: then detected)", detected - shown);
   std::printf("  %-44s %8.3f ms\n", "(in-process: then idle, all painted)", idle - detected);
   e2e::pump(300);
-  if (st.cardType != 17) {
-    std::printf("the SLE4442 was not detected (card type %d)\n", st.cardType);
+  if (st.cardType != CardType::Sle4442) {
+    std::printf("the SLE4442 was not detected (card type %d)\n", codeOf(st.cardType));
     return false;
   }
   HWND view = app.view();
@@ -194,10 +194,10 @@ bool repaint(int batches) {
   const double detect = perCall(5, [&] { SendMessageW(view, WM_COMMAND, 32790, 0); });
 
   PostMessageW(view, WM_COMMAND, 32778, 0);  // Read
-  for (int i = 0; i < 100 && st.viewState != 2; ++i) e2e::pump(50);
+  for (int i = 0; i < 100 && st.viewState != ViewState::CardData; ++i) e2e::pump(50);
   e2e::pump(300);
-  if (st.viewState != 2) {
-    std::printf("the card was not read (view state %d)\n", st.viewState);
+  if (st.viewState != ViewState::CardData) {
+    std::printf("the card was not read (view state %d)\n", static_cast<int>(st.viewState));
     return false;
   }
 

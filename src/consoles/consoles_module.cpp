@@ -4,17 +4,13 @@
 #include "consoles/device_dlg.h"
 #include "reader/card_type_menu.h"
 #include "view/app_state.h"
+#include "view/card_catalogue.h"
 #include "view/demo_view.h"
-
-namespace {
-constexpr int k24C16 = 68;
-constexpr short kPageModeDriverType = 1;
-}  // namespace
 
 void runCpuCardConsole(ViewContext& ctx) {
   CCpuCardDlg dlg(ctx.drv);
   dlg.m_reader = ctx.st.readerHandle;
-  dlg.m_slotType = ctx.st.cardType;
+  dlg.m_slotType = driverTypeFor(ctx.st.cardType);
   ctx.dialogs.runModal(dlg);
 }
 
@@ -24,8 +20,8 @@ void runDeviceDialog(ViewContext& ctx) {
   if (ctx.dialogs.runModal(dlg) != port::mb::kIdOk) return;
   // The page operation mode works on a 24C16: select it first, then
   // switch the reader into the mode. The card type stays 24C16 either way.
-  chooseMemoryCardType(ctx, k24C16);
-  if (ctx.drv.IC_InitType(ctx.st.readerHandle, kPageModeDriverType) != 0)
+  chooseMemoryCardType(ctx, CardType::At24c16);
+  if (ctx.drv.IC_InitType(ctx.st.readerHandle, codeOf(pelox::DriverType::I2cPageMode)) != 0)
     ctx.shell.messageBox("页操作模式失败！", "提示信息", port::mb::kOk | port::mb::kIconInformation);
 }
 

@@ -61,7 +61,7 @@ bool CCpuCardDlg::exchange(port::DialogControls& c, bool save) {
 }
 
 bool CCpuCardDlg::onInit(port::DialogControls& c) {
-  m_slotType = 12;
+  m_slotType = pelox::DriverType::Cpu;
   m_slot = 0;
   m_protocol = 0;
   m_timeParam = 92;
@@ -72,7 +72,8 @@ bool CCpuCardDlg::onInit(port::DialogControls& c) {
 void CCpuCardDlg::onCommand(port::DialogControls& c, int id, int code) {
   if (code != port::notify::kClicked) return;
   if (id >= kSlotRadioFirst && id <= kSlotRadioLast) {
-    m_slotType = 12 + (id - kSlotRadioFirst);
+    // The radio buttons stand in the order of the slots' driver types.
+    m_slotType = static_cast<pelox::DriverType>(codeOf(pelox::DriverType::Cpu) + (id - kSlotRadioFirst));
     return;
   }
   switch (id) {
@@ -86,7 +87,7 @@ void CCpuCardDlg::onCommand(port::DialogControls& c, int id, int code) {
 
 void CCpuCardDlg::onReset(port::DialogControls& c) {
   if (!exchange(c, true)) return;
-  if (drv_.IC_InitType(m_reader, static_cast<short>(m_slotType)) != 0) {
+  if (drv_.IC_InitType(m_reader, codeOf(m_slotType)) != 0) {
     plainBox(c, "IC_InitType error");
     return;
   }
@@ -141,6 +142,7 @@ void CCpuCardDlg::onPowerDown(port::DialogControls& c) {
 
 void CCpuCardDlg::onSetParameters(port::DialogControls& c) {
   if (!exchange(c, true)) return;
-  short r = drv_.IC_SetCpuPara(m_reader, static_cast<unsigned char>(m_slotType), m_protocol, m_timeParam);
+  short r =
+      drv_.IC_SetCpuPara(m_reader, static_cast<unsigned char>(codeOf(m_slotType)), m_protocol, m_timeParam);
   plainBox(c, r == 0 ? "设置CPU参数成功" : "设置CPU参数错误");
 }

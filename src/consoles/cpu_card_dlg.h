@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/dialog.h"
+#include "reader/card_types.h"
 #include "reader/driver.h"
 
 class CCpuCardDlg : public port::Dialog {
@@ -34,7 +35,7 @@ class CCpuCardDlg : public port::Dialog {
   void onCommand(port::DialogControls& c, int id, int code) override;
 
   int m_reader = 0;
-  int m_slotType = 12;  // driver type: 12 main slot, 13 SAM, 14 SAM1, 15 SAM2
+  pelox::DriverType m_slotType = pelox::DriverType::Cpu;  // the CPU card slot or one of the SAM slots
   int m_slot = -1;      // index of the checked radio button from 1029
   std::uint8_t m_protocol = 0;
   std::uint8_t m_timeParam = 0;

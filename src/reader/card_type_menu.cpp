@@ -11,33 +11,35 @@ constexpr const char* kDeviceItem = "设备操作";
 constexpr const char* kMenuError = "Error pNewMenu";
 
 // Card types whose manual choice also asks the reader for the card status.
-bool checksStatusAfterSelect(int cardType) { return cardType == 64 || cardType == 17 || cardType == 5; }
+bool checksStatusAfterSelect(CardType cardType) {
+  return cardType == CardType::At24c01a || cardType == CardType::Sle4442 || cardType == CardType::Sle4428;
+}
 
 }  // namespace
 
-int menuResourceFor(int cardType) {
+int menuResourceFor(CardType cardType) {
   switch (cardType) {
-    case 5:
-    case 17:
+    case CardType::Sle4428:
+    case CardType::Sle4442:
       return 138;
-    case 12:
-    case 13:
+    case CardType::Cpu:
+    case CardType::Sam:
       return 135;
-    case 33:
+    case CardType::At88sc102:
       return 139;
-    case 64:
-    case 65:
-    case 66:
-    case 67:
-    case 68:
-    case 161:
-    case 192:
+    case CardType::At24c01a:
+    case CardType::At24c02:
+    case CardType::At24c04:
+    case CardType::At24c08:
+    case CardType::At24c16:
+    case CardType::At45d041:
+    case CardType::At24c64:
       return 137;
-    case 160:
-    case 162:
+    case CardType::At88sc1604:
+    case CardType::At88sc1604b:
       return 141;
-    case 208:
-    case 209:
+    case CardType::At88sc1608:
+    case CardType::At88sc153:
       return 143;
     default:
       return 2;
@@ -55,7 +57,7 @@ int FindMenuItem(port::MenuBar& bar, port::MenuRef menu, std::string_view captio
   return -1;
 }
 
-void SwapMenuForCardType(ViewContext& ctx, int cardType) {
+void SwapMenuForCardType(ViewContext& ctx, CardType cardType) {
   const port::MenuRef bar = ctx.menu.load(menuResourceFor(cardType));
   if (bar == 0) {
     // The old bar stays; the operator is told the new one could not be made.
@@ -63,7 +65,7 @@ void SwapMenuForCardType(ViewContext& ctx, int cardType) {
     return;
   }
   ctx.menu.install(bar);
-  if (ctx.st.port == 100) {
+  if (ctx.st.port == ReaderPort::Usb) {
     // The device operation dialog is only offered on a serial connection.
     const int popupPos = FindMenuItem(ctx.menu, bar, kCardTypePopup);
     const port::MenuRef popup = popupPos >= 0 ? ctx.menu.subMenu(bar, popupPos) : 0;
@@ -76,17 +78,17 @@ void SwapMenuForCardType(ViewContext& ctx, int cardType) {
   }
   ctx.st.editActive = 0;
   ctx.window.hideCaret();
-  ctx.st.viewState = 50;
+  ctx.st.viewState = ViewState::NoCardData;
   ctx.menu.redrawFrame();
 }
 
-void chooseMemoryCardType(ViewContext& ctx, int cardType) {
+void chooseMemoryCardType(ViewContext& ctx, CardType cardType) {
   AppState& st = ctx.st;
   st.cardType = cardType;
   SwapMenuForCardType(ctx, cardType);
   ctx.painter.drawCardCaption(cardType);
   capacityFor(st, ctx.painter, cardType);
-  bool ok = ctx.drv.IC_InitType(st.readerHandle, static_cast<short>(driverTypeFor(cardType))) == 0;
+  bool ok = ctx.drv.IC_InitType(st.readerHandle, codeOf(driverTypeFor(cardType))) == 0;
   if (ok && checksStatusAfterSelect(cardType)) ok = ctx.drv.IC_Status(st.readerHandle) == 0;
   ctx.painter.eraseStatus(1, "正在读数据.");
   ctx.painter.eraseStatus(2, "  请稍等.....");
@@ -94,6 +96,6 @@ void chooseMemoryCardType(ViewContext& ctx, int cardType) {
 }
 
 void chooseCpuCard(ViewContext& ctx) {
-  ctx.st.cardType = 12;
-  SwapMenuForCardType(ctx, 12);
+  ctx.st.cardType = CardType::Cpu;
+  SwapMenuForCardType(ctx, CardType::Cpu);
 }

@@ -4,32 +4,35 @@
 #include <string_view>
 
 #include "platform/ports.h"
+#include "reader/card_types.h"
 #include "view/view_context.h"
 
 // Menu resource of a card type code (2 for codes without a menu of their own).
-int menuResourceFor(int cardType);
+int menuResourceFor(CardType cardType);
 
 // Position of the first item whose caption equals `caption` exactly, or -1.
 int FindMenuItem(port::MenuBar& bar, port::MenuRef menu, std::string_view caption);
 
 // Installs the menu bar of a card type and resets the editing state.
-void SwapMenuForCardType(ViewContext& ctx, int cardType);
+void SwapMenuForCardType(ViewContext& ctx, CardType cardType);
 
 // The manual card-type command of a memory card (24C01A ... 4428): sets
 // cardType, swaps the menu, draws caption and capacity, sets the reader's
 // card type and reports "设卡成功" / "设卡失败".
-void chooseMemoryCardType(ViewContext& ctx, int cardType);
+void chooseMemoryCardType(ViewContext& ctx, CardType cardType);
 
-// The CPU card command: sets cardType 12 and its menu bar; nothing is sent
+// The CPU card command: sets the CPU card type and its menu bar; nothing is sent
 // to the reader.
 void chooseCpuCard(ViewContext& ctx);
 
 // The manual card-type commands: command id and the card type it selects.
 struct CardTypeCommand {
   int commandId;
-  int cardType;
+  CardType cardType;
 };
 inline constexpr CardTypeCommand kMemoryCardTypeCommands[] = {
-    {32771, 64}, {32772, 65}, {32773, 66}, {32805, 67}, {32774, 68}, {32806, 192}, {32791, 17}, {32796, 5},
+    {32771, CardType::At24c01a}, {32772, CardType::At24c02}, {32773, CardType::At24c04},
+    {32805, CardType::At24c08},  {32774, CardType::At24c16}, {32806, CardType::At24c64},
+    {32791, CardType::Sle4442},  {32796, CardType::Sle4428},
 };
 inline constexpr int kCpuCardCommand = 32828;

@@ -13,11 +13,11 @@ namespace {
 bool tryUsb(ViewContext& ctx) {
   AppState& st = ctx.st;
   st.readerHandle = 0;
-  st.readerHandle = ctx.drv.IC_InitComm(readerport::kUsb);
+  st.readerHandle = ctx.drv.IC_InitComm(codeOf(ReaderPort::Usb));
   if (st.readerHandle <= 0) return false;
   const short status = ctx.drv.IC_Status(st.readerHandle);
   if (status == 0 || status == 1) {
-    st.port = readerport::kUsb;
+    st.port = ReaderPort::Usb;
     return true;
   }
   ctx.drv.IC_ExitComm(st.readerHandle);
@@ -29,9 +29,9 @@ bool tryUsb(ViewContext& ctx) {
 void searchSerialPorts(ViewContext& ctx) {
   AppState& st = ctx.st;
   st.readerHandle = 0;
-  for (int p = readerport::kCom1; p <= readerport::kCom4; ++p) {
+  for (ReaderPort p : {ReaderPort::Com1, ReaderPort::Com2, ReaderPort::Com3, ReaderPort::Com4}) {
     ctx.drv.IC_ExitComm(st.readerHandle);
-    const int h = ctx.drv.IC_InitComm(p);
+    const int h = ctx.drv.IC_InitComm(codeOf(p));
     if (h <= 0) continue;
     if (ctx.drv.IC_Status(h) < 0) {
       ctx.drv.IC_ExitComm(h);
@@ -56,17 +56,17 @@ void openReaderOnCreate(ViewContext& ctx) {
   searchSerialPorts(ctx);
 }
 
-void switchPort(ViewContext& ctx, int newPort) {
+void switchPort(ViewContext& ctx, ReaderPort newPort) {
   AppState& st = ctx.st;
-  const int previous = st.port;
+  const ReaderPort previous = st.port;
   if (ctx.drv.IC_ExitComm(st.readerHandle) < 0) return;
   st.port = newPort;
   st.readerHandle = 0;
-  st.readerHandle = ctx.drv.IC_InitComm(newPort);
+  st.readerHandle = ctx.drv.IC_InitComm(codeOf(newPort));
   // A handle of 0 or below is no reader.
   if (st.readerHandle <= 0) {
     st.port = previous;
-    const int h = ctx.drv.IC_InitComm(previous);
+    const int h = ctx.drv.IC_InitComm(codeOf(previous));
     st.readerHandle = h > 0 ? h : 0;
     ctx.shell.beep(0);
   }

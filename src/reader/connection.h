@@ -2,22 +2,17 @@
 // port commands and closing the reader when the view goes away.
 #pragma once
 
+#include "reader/reader_port.h"
 #include "view/view_context.h"
-
-// Port numbers passed to IC_InitComm.
-namespace readerport {
-inline constexpr int kUsb = 100;
-inline constexpr int kCom1 = 0;
-inline constexpr int kCom4 = 3;
-}  // namespace readerport
 
 // Port menu commands and the port each one opens.
 struct PortCommand {
   int commandId;
-  int port;
+  ReaderPort port;
 };
 inline constexpr PortCommand kPortCommands[] = {
-    {32784, 0}, {32785, 1}, {32786, 2}, {32787, 3}, {32831, readerport::kUsb},
+    {32784, ReaderPort::Com1}, {32785, ReaderPort::Com2}, {32786, ReaderPort::Com3},
+    {32787, ReaderPort::Com4}, {32831, ReaderPort::Usb},
 };
 
 // Message shown when the driver reports a version fault on a serial port.
@@ -31,7 +26,7 @@ void openReaderOnCreate(ViewContext& ctx);
 
 // Moves the connection to another port; on failure goes back to the
 // previous one and beeps.
-void switchPort(ViewContext& ctx, int newPort);
+void switchPort(ViewContext& ctx, ReaderPort newPort);
 
 // Closes the reader (the view is being destroyed).
 void closeReaderOnDestroy(ViewContext& ctx);

@@ -35,9 +35,10 @@ constexpr const char* kPleaseWait = "请稍候....";
 struct SizeStep {
   short high;
   short low;
-  int cardType;
+  CardType cardType;
 };
-constexpr SizeStep kSizeSteps[] = {{2046, 1790, 68}, {1022, 766, 67}, {510, 254, 66}};
+constexpr SizeStep kSizeSteps[] = {
+    {2046, 1790, CardType::At24c16}, {1022, 766, CardType::At24c08}, {510, 254, CardType::At24c04}};
 
 enum class Step { Next, Found, Stop };
 
@@ -58,16 +59,16 @@ class ProbeChain {
   }
 
  private:
-  Step found(int cardType) {
+  Step found(CardType cardType) {
     st_.cardType = cardType;
-    st_.detectResult = 0;
+    st_.detectResult = DetectResult::Found;
     return Step::Found;
   }
   Step unknown(Step s) {
-    st_.detectResult = 100;
+    st_.detectResult = DetectResult::Unknown;
     return s;
   }
-  bool initType(short driverType) { return d_.IC_InitType(h_, driverType) == 0; }
+  bool initType(pelox::DriverType driverType) { return d_.IC_InitType(h_, codeOf(driverType)) == 0; }
   // Called for its effect on the reader; the answer is not looked at.
   void touchStatus() { d_.IC_Status(h_); }
 
@@ -78,43 +79,43 @@ class ProbeChain {
   }
 
   Step cpu() {
-    if (!initType(12)) return unknown(Step::Next);
+    if (!initType(pelox::DriverType::Cpu)) return unknown(Step::Next);
     unsigned char length = 0;
     std::array<std::uint8_t, 256> answer{};  // room for any length byte
     if (d_.IC_CpuReset(h_, &length, answer.data()) == 0 && length > 3) {
-      st_.cpuProtocol = d_.IC_CpuGetProtocol(h_);
-      return found(12);
+      st_.cpuProtocol = static_cast<CpuProtocol>(d_.IC_CpuGetProtocol(h_));
+      return found(CardType::Cpu);
     }
     return Step::Next;
   }
 
   Step ssf1101() {
-    if (!initType(66)) return unknown(Step::Next);
+    if (!initType(pelox::DriverType::Ssf1101)) return unknown(Step::Next);
     touchStatus();
     Bytes2 save{};
     if (d_.IC_Read_1101(h_, 0, 0, 2, save.data()) != 0) return unknown(Step::Next);
     if (d_.IC_Write_1101(h_, 0, 0, 2, kLowerWp.data()) != 0) return Step::Next;
     restore([&] { return d_.IC_Write_1101(h_, 0, 0, 2, save.data()); });
-    return found(163);
+    return found(CardType::Ssf1101);
   }
 
   Step at45d041() {
-    if (!initType(65)) return unknown(Step::Next);
+    if (!initType(pelox::DriverType::At45d041)) return unknown(Step::Next);
     touchStatus();
     Bytes2 save{};
     d_.IC_DirectRead(h_, 0, 0, 2, save.data());
     if (d_.IC_DirectRead(h_, 0, 0, 2, save.data()) != 0) return unknown(Step::Next);
     if (d_.IC_DirectWrite(h_, 0, 0, 2, kLowerWp.data()) != 0) return Step::Next;
     restore([&] { return d_.IC_DirectWrite(h_, 0, 0, 2, save.data()); });
-    return found(161);
+    return found(CardType::At45d041);
   }
 
   // CryptoMemory probe: write two patterns into configuration bytes and
   // read the second back. The bytes are saved first and put back after;
   // a card whose bytes cannot be saved is not written.
   template <std::size_t N>
-  Step configZoneProbe(short driverType, short address, const std::array<std::uint8_t, N>& first,
-                       const std::array<std::uint8_t, N>& second, int cardType) {
+  Step configZoneProbe(pelox::DriverType driverType, short address, const std::array<std::uint8_t, N>& first,
+                       const std::array<std::uint8_t, N>& second, CardType cardType) {
     if (!initType(driverType)) return unknown(Step::Next);
     touchStatus();
     const short len = static_cast<short>(N);
@@ -132,13 +133,16 @@ class ProbeChain {
     return passed ? found(cardType) : Step::Next;
   }
   Step at88sc153() {
-    return configZoneProbe<1>(209, 15, std::array<std::uint8_t, 1>{k153First},
-                              std::array<std::uint8_t, 1>{k153Second}, 209);
+    return configZoneProbe<1>(pelox::DriverType::At88sc153, 15, std::array<std::uint8_t, 1>{k153First},
+                              std::array<std::uint8_t, 1>{k153Second}, CardType::At88sc153);
   }
-  Step at1608() { return configZoneProbe<8>(208, 56, k1608First, k1608Second, 208); }
+  Step at1608() {
+    return configZoneProbe<8>(pelox::DriverType::At88sc1608, 56, k1608First, k1608Second, CardType::At88sc1608);
+  }
 
   // Memory cards told apart by the bytes they hold: reads only.
-  Step signatureProbe(short driverType, short address, int cardType, bool (*matches)(const Bytes2&)) {
+  Step signatureProbe(pelox::DriverType driverType, short address, CardType cardType,
+                      bool (*matches)(const Bytes2&)) {
     if (!initType(driverType)) return unknown(Step::Stop);
     touchStatus();
     Bytes2 bytes{};
@@ -146,18 +150,21 @@ class ProbeChain {
     return matches(bytes) ? found(cardType) : Step::Next;
   }
   Step sle4404() {
-    return signatureProbe(8, 0, 8, [](const Bytes2& b) { return b == kSle4404Signature; });
+    return signatureProbe(pelox::DriverType::Sle4404, 0, CardType::Sle4404,
+                          [](const Bytes2& b) { return b == kSle4404Signature; });
   }
   Step sle4442() {
-    return signatureProbe(16, 6, 17, [](const Bytes2& b) { return b[1] == 0x15; });
+    return signatureProbe(pelox::DriverType::Sle4442, 6, CardType::Sle4442,
+                          [](const Bytes2& b) { return b[1] == 0x15; });
   }
   Step sle4428() {
-    return signatureProbe(4, 6, 5, [](const Bytes2& b) { return b[1] == 0x13; });
+    return signatureProbe(pelox::DriverType::Sle4428, 6, CardType::Sle4428,
+                          [](const Bytes2& b) { return b[1] == 0x13; });
   }
 
   // 24C01A to 24C16: the size is found by address aliasing.
   Step i2c() {
-    if (!initType(64)) return unknown(Step::Stop);
+    if (!initType(pelox::DriverType::I2c)) return unknown(Step::Stop);
     touchStatus();
     std::uint8_t first = 0;
     if (d_.IC_Read(h_, 0, 1, &first) != 0) return unknown(Step::Stop);
@@ -216,17 +223,17 @@ class ProbeChain {
     putBack(aliases ? 0 : 128, 2, save128.data());
     putBack(0, 1, &first);
     if (!answered) return unknown(Step::Stop);
-    return found(aliases ? 64 : 65);
+    return found(aliases ? CardType::At24c01a : CardType::At24c02);
   }
 
   Step c24c64() {
-    if (!initType(192)) return unknown(Step::Stop);
+    if (!initType(pelox::DriverType::I2cTwoByteAddress)) return unknown(Step::Stop);
     touchStatus();
     Bytes2 save{};
     if (d_.IC_Read(h_, 6720, 2, save.data()) != 0) return unknown(Step::Stop);
     if (d_.IC_Write64(h_, 6720, 2, kUpperWp.data()) != 0) return Step::Next;
     restore([&] { return d_.IC_Write64(h_, 6720, 2, save.data()); });
-    return found(192);
+    return found(CardType::At24c64);
   }
 
   // Test zones of the 1604 and 102: erased (FF FF) and then rewritten, as
@@ -237,27 +244,27 @@ class ProbeChain {
   }
 
   Step at1604() {
-    if (!initType(160)) return unknown(Step::Stop);
+    if (!initType(pelox::DriverType::At88sc1604)) return unknown(Step::Stop);
     touchStatus();
     Bytes2 head{};
     if (d_.IC_Read(h_, 0, 2, head.data()) != 0) return unknown(Step::Stop);
-    if (head == kAt1604bSignature) return found(162);
+    if (head == kAt1604bSignature) return found(CardType::At88sc1604b);
     Bytes2 save{};
     if (d_.IC_Read(h_, 2005, 2, save.data()) != 0) return Step::Next;
     if (d_.IC_Write(h_, 2005, 2, kUpperWp.data()) != 0) return Step::Next;
     restoreTestZone(2005, save);
-    return found(160);
+    return found(CardType::At88sc1604);
   }
 
   Step at102() {
-    if (!initType(32)) return unknown(Step::Stop);
+    if (!initType(pelox::DriverType::At88sc102)) return unknown(Step::Stop);
     touchStatus();
     Bytes2 save{};
     if (d_.IC_Read(h_, 176, 2, save.data()) != 0) return Step::Stop;
     const bool erased = d_.IC_Write(h_, 176, 2, kErased.data()) == 0;
     const bool passed = d_.IC_Write(h_, 176, 2, kUpperWp.data()) == 0;
     if (erased || passed) restoreTestZone(176, save);
-    return passed ? found(33) : Step::Stop;
+    return passed ? found(CardType::At88sc102) : Step::Stop;
   }
 
   AppState& st_;
@@ -269,28 +276,28 @@ void showOutcome(ViewContext& ctx) {
   AppState& st = ctx.st;
   ViewPainter& p = ctx.painter;
   for (int i = 0; i < 5; ++i) ctx.shell.beep(1);
-  if (st.detectResult == 0) {
+  if (st.detectResult == DetectResult::Found) {
     p.drawCardCaption(st.cardType);
     bool ready = true;
-    if (st.cardType != 12) {
+    if (st.cardType != CardType::Cpu) {
       capacityFor(st, p, st.cardType);
       p.drawPortName(st.port);
-      ready = ctx.drv.IC_InitType(st.readerHandle, static_cast<short>(driverTypeFor(st.cardType))) == 0;
+      ready = ctx.drv.IC_InitType(st.readerHandle, codeOf(driverTypeFor(st.cardType))) == 0;
     }
-    st.detectResult = 100;
+    st.detectResult = DetectResult::Unknown;
     p.eraseStatus(1, "正在自检");
     p.eraseStatus(2, kPleaseWait);  // all of it: a shorter erase would leave a dot
     p.showStatus(2, ready ? "检测成功" : "检测失败");
     return;
   }
   const char* reason = "未知卡型";
-  if (st.detectResult == 1) {
-    st.cardType = -1;
+  if (st.detectResult == DetectResult::NoCard) {
+    st.cardType = CardType::None;
     p.text(layout::cardNamePos, "AT88SC1604", colour::panelGrey, colour::panelGrey);
     p.eraseStatus(1, "正在读数据");
     p.eraseStatus(2, "  请稍等.....");
     reason = "未插入卡";
-  } else if (st.detectResult == 2) {
+  } else if (st.detectResult == DetectResult::ReaderFailed) {
     p.eraseStatus(1, "正在读数据");
     p.text(layout::cardNamePos, "ATSC881604", colour::panelGrey, colour::panelGrey);
     p.eraseStatus(2, "  请稍等.....");
@@ -307,12 +314,12 @@ void showOutcome(ViewContext& ctx) {
 
 }  // namespace
 
-int DetectCardType(ViewContext& ctx) {
+DetectResult DetectCardType(ViewContext& ctx) {
   AppState& st = ctx.st;
   ViewPainter& p = ctx.painter;
   ctx.shell.setWaitCursor(true);
   p.drawBlankGrid();
-  st.cardType = -1;
+  st.cardType = CardType::None;
   p.text(layout::pageNumberPos, "00", colour::panelGrey, colour::panelGrey);
   p.text(layout::pageTotalPos, "00", colour::panelGrey, colour::panelGrey);
   p.showStatus(1, "正在自检");
@@ -321,17 +328,17 @@ int DetectCardType(ViewContext& ctx) {
   const short status = ctx.drv.IC_Status(st.readerHandle);
   if (status < 0) {
     ctx.shell.messageBox("连接错误!", "提示信息", port::mb::kOk | port::mb::kIconInformation);
-    st.detectResult = 2;
+    st.detectResult = DetectResult::ReaderFailed;
     ctx.shell.setWaitCursor(false);
     return st.detectResult;
   }
   if (status == 1) {
-    st.detectResult = 1;
+    st.detectResult = DetectResult::NoCard;
   } else if (status == 0) {
     ProbeChain(ctx).run();
   }
   showOutcome(ctx);
-  if (st.cardType == 161) {
+  if (st.cardType == CardType::At45d041) {
     std::array<std::uint8_t, 2> buffer{};
     ctx.drv.IC_DirectRead(st.readerHandle, 0, 0, 2, buffer.data());
   }
@@ -350,7 +357,7 @@ void autoDetectCardType(CDemoView& view) {
       st.editActive = 0;
     }
   }
-  st.viewState = 50;
+  st.viewState = ViewState::NoCardData;
   DetectCardType(ctx);
   SwapMenuForCardType(ctx, st.cardType);
 }

@@ -2,6 +2,7 @@
 // reader, and the "自动测卡型" command (32790) around it.
 #pragma once
 
+#include "view/app_state.h"
 #include "view/view_context.h"
 
 class CDemoView;
@@ -9,9 +10,9 @@ class CDemoView;
 inline constexpr int kAutoDetectCommand = 32790;
 
 // Runs the probes in order, leaving every card's bytes as it found them;
-// sets cardType (-1 when nothing was identified), detectResult and, for CPU
+// sets cardType (None when nothing was identified), detectResult and, for CPU
 // cards, cpuProtocol; draws the outcome. Returns detectResult.
-int DetectCardType(ViewContext& ctx);
+DetectResult DetectCardType(ViewContext& ctx);
 
 // The command: ends an edit in progress, detects the card and installs the
 // menu bar of the card type found.

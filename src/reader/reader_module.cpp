@@ -12,11 +12,11 @@ void installReaderModule(CDemoView& view) {
   view.destroyHooks.push_back([v] { closeReaderOnDestroy(v->context()); });
 
   for (const PortCommand& pc : kPortCommands) {
-    const int port = pc.port;
+    const ReaderPort port = pc.port;
     view.addCommand(pc.commandId, [v, port](int) { switchPort(v->context(), port); });
   }
   for (const CardTypeCommand& c : kMemoryCardTypeCommands) {
-    const int type = c.cardType;
+    const CardType type = c.cardType;
     view.addCommand(c.commandId, [v, type](int) { chooseMemoryCardType(v->context(), type); });
   }
   view.addCommand(kCpuCardCommand, [v](int) { chooseCpuCard(v->context()); });

@@ -29,7 +29,7 @@ std::size_t utf8SequenceLength(const unsigned char* s, std::size_t i, std::size_
 }
 
 void restoreCardType(ViewContext& ctx) {
-  ctx.drv.IC_InitType(ctx.st.readerHandle, static_cast<short>(driverTypeFor(ctx.st.cardType)));
+  ctx.drv.IC_InitType(ctx.st.readerHandle, codeOf(driverTypeFor(ctx.st.cardType)));
 }
 
 // Closes the reader for good before the program ends.
@@ -74,7 +74,7 @@ void showReaderVersion(ViewContext& ctx) {
 void pushOutCard(ViewContext& ctx) { ctx.drv.IC_Pushout(ctx.st.readerHandle); }
 
 void startFirmwareDownload(ViewContext& ctx) {
-  const short r = ctx.drv.IC_InitType(ctx.st.readerHandle, kReaderIdentificationType);
+  const short r = ctx.drv.IC_InitType(ctx.st.readerHandle, codeOf(pelox::DriverType::ReaderIdentification));
   if (r == kNoCardForIdentification) {
     ctx.shell.messageBox("Insert one Card into the Reader and then retry...", "提示信息", kInfoBox);
     restoreCardType(ctx);

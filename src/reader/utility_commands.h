@@ -12,9 +12,7 @@ inline constexpr int kVersionCommand = 32848;
 inline constexpr int kPushOutCommand = 32792;
 inline constexpr int kFirmwareDownloadCommand = 32814;
 
-// Driver type that addresses the reader itself (identification read).
-inline constexpr short kReaderIdentificationType = 253;
-// IC_InitType(253) answer when no card is inserted.
+// IC_InitType(pelox::DriverType::ReaderIdentification) answer when no card is inserted.
 inline constexpr short kNoCardForIdentification = -134;
 // The download tool, started by its bare file name.
 inline constexpr const char* kDownloadTool = "DownLoad.exe";

@@ -2,6 +2,7 @@
 // picks the pair of the card type in the reader.
 #pragma once
 
+#include "reader/card_types.h"
 #include "reader/driver.h"
 
 namespace security {
@@ -13,8 +14,9 @@ struct At88Calls {
 };
 
 // Card type 162 takes the 1604B calls, every other code the 1604 calls.
-inline At88Calls at88CallsFor(const DriverTable& d, int cardType) {
-  if (cardType == 162) return {d.IC_ReadCount_1604B, d.IC_CheckPass_1604B, d.IC_ChangePass_1604B};
+inline At88Calls at88CallsFor(const DriverTable& d, CardType cardType) {
+  if (cardType == CardType::At88sc1604b)
+    return {d.IC_ReadCount_1604B, d.IC_CheckPass_1604B, d.IC_ChangePass_1604B};
   return {d.IC_ReadCount_1604, d.IC_CheckPass_1604, d.IC_ChangePass_1604};
 }
 

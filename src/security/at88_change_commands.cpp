@@ -14,7 +14,7 @@ namespace {
 // the user code's counter, whatever code it writes.
 bool userCodeCounterCheck(ViewContext& ctx) {
   const int handle = ctx.st.readerHandle;
-  if (ctx.st.cardType == 33)
+  if (ctx.st.cardType == CardType::At88sc102)
     return counterCheck(ctx, [&] { return ctx.drv.IC_ReadCount_102(handle); }, text::kCardLocked);
   const At88Calls calls = at88CallsFor(ctx.drv, ctx.st.cardType);
   return counterCheck(ctx, [&] { return calls.readCount(handle, kUserCodeIndex); }, text::kCardLocked);
@@ -51,7 +51,7 @@ short changeIndex1604(int id) {
 }
 
 void changeUserCodeAt88(ViewContext& ctx) {
-  if (ctx.st.cardType != 33) {
+  if (ctx.st.cardType != CardType::At88sc102) {
     changeCode1604(ctx, kUserCodeIndex);
     return;
   }
@@ -64,9 +64,11 @@ void changeZoneOrEraseCode(ViewContext& ctx, int id) {
   openPasswordCommand(ctx, kChangeBlanking);
   const int k = id - (kChangeCodeFirst - 1);
   switch (ctx.st.cardType) {
-    case 160:
-    case 162: changeCode1604(ctx, changeIndex1604(id)); return;
-    case 33: {
+    case CardType::At88sc1604:
+    case CardType::At88sc1604b:
+      changeCode1604(ctx, changeIndex1604(id));
+      return;
+    case CardType::At88sc102: {
       // The AT88SC102 has erase codes of zones 1 and 2 only (k = 5, 6).
       const int zone = k - 4;
       if (zone != 1 && zone != 2) break;

@@ -116,8 +116,8 @@ void verifyZoneCode(ViewContext& ctx, int id) {
   openPasswordCommand(ctx, kVerifyBlanking);
   const int zone = id - (kVerifyZoneCodeFirst - 1);
   switch (ctx.st.cardType) {
-    case 160:
-    case 162: {
+    case CardType::At88sc1604:
+    case CardType::At88sc1604b: {
       const auto code = askCode(ctx, 4);
       if (!code) return;
       const At88Calls calls = at88CallsFor(ctx.drv, ctx.st.cardType);
@@ -125,8 +125,9 @@ void verifyZoneCode(ViewContext& ctx, int id) {
       reportCheck(ctx, calls.checkPass(ctx.st.readerHandle, zoneCodeIndex(zone), bytes.data()), text::kWrongPassword);
       break;
     }
-    case 8:
-    case 34: break;
+    case CardType::Sle4404:
+    case CardType::At88sc103:
+      break;
     default: errorBox(ctx, text::kNoFunction); break;
   }
 }
@@ -135,16 +136,18 @@ void verifyEraseCode(ViewContext& ctx, const ReadCardCommand& readCard, int id) 
   openPasswordCommand(ctx, kEraseBlanking);
   const int zone = eraseZoneOf(id);
   switch (ctx.st.cardType) {
-    case 160:
-    case 162: verifyEraseCode1604(ctx, zone); return;
-    case 33:
+    case CardType::At88sc1604:
+    case CardType::At88sc1604b:
+      verifyEraseCode1604(ctx, zone);
+      return;
+    case CardType::At88sc102:
       if (zone == 1 || zone == 2) {
         verifyEraseCode102(ctx, readCard, zone);
         return;
       }
       break;
-    case 8:
-    case 34:
+    case CardType::Sle4404:
+    case CardType::At88sc103:
       if (zone != 4) return;
       break;
     default: break;

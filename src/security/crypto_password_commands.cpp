@@ -7,8 +7,6 @@ namespace security {
 
 namespace {
 
-constexpr int kAt88sc153 = 209;
-
 using PasswordCall = short (*)(const DriverTable&, int handle, short set, const char* hex);
 
 struct CryptoCommand {
@@ -53,7 +51,7 @@ const CryptoCommand* findCommand(int id) {
 void runCryptoPasswordCommand(ViewContext& ctx, RememberedSet& remembered, int id) {
   const CryptoCommand* command = findCommand(id);
   if (!command) return;
-  const bool is153 = ctx.st.cardType == kAt88sc153;
+  const bool is153 = ctx.st.cardType == CardType::At88sc153;
 
   CSecretCodeDlg dlg(ctx.drv);
   dlg.m_reader = ctx.st.readerHandle;

@@ -10,9 +10,15 @@ void blowPersonalisationFuse(ViewContext& ctx) {
   blankStatus(ctx, kEraseBlanking);
   pelox::IC_Fuse_102_fn fuse = nullptr;
   switch (ctx.st.cardType) {
-    case 33: fuse = ctx.drv.IC_Fuse_102; break;
-    case 160: fuse = ctx.drv.IC_Fuse_1604; break;
-    case 162: fuse = ctx.drv.IC_Fuse_1604B; break;
+    case CardType::At88sc102:
+      fuse = ctx.drv.IC_Fuse_102;
+      break;
+    case CardType::At88sc1604:
+      fuse = ctx.drv.IC_Fuse_1604;
+      break;
+    case CardType::At88sc1604b:
+      fuse = ctx.drv.IC_Fuse_1604B;
+      break;
     default: return;
   }
   if (ctx.shell.messageBox("此导致此卡个人化？", "个人化确认", port::mb::kOkCancel) != port::mb::kIdOk) return;

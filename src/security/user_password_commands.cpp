@@ -75,16 +75,25 @@ void changeSle(ViewContext& ctx, const SleForm& form) {
 void verifyUserPassword(ViewContext& ctx, const ReadCardCommand& readCard) {
   openPasswordCommand(ctx, kVerifyBlanking);
   switch (ctx.st.cardType) {
-    case 5: verifySle(ctx, kSle4428); break;
-    case 17: verifySle(ctx, kSle4442); break;
-    case 33: verifyUserCode102(ctx, readCard); break;
-    case 160:
-    case 162: verifyUserCode1604(ctx); break;
-    case 2:
-    case 4:
-    case 8:
-    case 32:
-    case 34: break;
+    case CardType::Sle4428:
+      verifySle(ctx, kSle4428);
+      break;
+    case CardType::Sle4442:
+      verifySle(ctx, kSle4442);
+      break;
+    case CardType::At88sc102:
+      verifyUserCode102(ctx, readCard);
+      break;
+    case CardType::At88sc1604:
+    case CardType::At88sc1604b:
+      verifyUserCode1604(ctx);
+      break;
+    case CardType::Sle4406:
+    case CardType::Sle4418:
+    case CardType::Sle4404:
+    case CardType::At88sc101:
+    case CardType::At88sc103:
+      break;
     default: errorBox(ctx, text::kNoFunction); break;
   }
 }
@@ -92,15 +101,22 @@ void verifyUserPassword(ViewContext& ctx, const ReadCardCommand& readCard) {
 void changeUserPassword(ViewContext& ctx) {
   openPasswordCommand(ctx, kChangeBlanking);
   switch (ctx.st.cardType) {
-    case 5: changeSle(ctx, kSle4428); break;
-    case 17: changeSle(ctx, kSle4442); break;
-    case 33:
-    case 160:
-    case 162: changeUserCodeAt88(ctx); break;
-    case 2:
-    case 8:
-    case 32:
-    case 34: break;
+    case CardType::Sle4428:
+      changeSle(ctx, kSle4428);
+      break;
+    case CardType::Sle4442:
+      changeSle(ctx, kSle4442);
+      break;
+    case CardType::At88sc102:
+    case CardType::At88sc1604:
+    case CardType::At88sc1604b:
+      changeUserCodeAt88(ctx);
+      break;
+    case CardType::Sle4406:
+    case CardType::Sle4404:
+    case CardType::At88sc101:
+    case CardType::At88sc103:
+      break;
     default: reportStatus(ctx, text::kNoFunctionStatus); break;
   }
 }

@@ -5,16 +5,38 @@
 #include <cstdint>
 
 #include "platform/ports.h"
+#include "reader/card_types.h"
+#include "reader/reader_port.h"
+
+// What the view shows.
+enum class ViewState : int {
+  FirstPaintPending = 100,  // the first paint, which starts the detection, has not happened
+  NoCardData = 50,          // a card type was chosen; nothing of its card is shown
+  NoCard = 1,               // the last read found no card
+  CardData = 2,             // the card image holds the card's data
+  StatusError = 3,          // the reader's status call failed
+  ReadFailed = 4,
+};
+
+// The outcome word of the card type detection.
+enum class DetectResult : int {
+  Found = 0,         // a probe identified the card
+  NoCard = 1,        // no card in the reader
+  ReaderFailed = 2,  // the reader connection failed
+  Undetermined = 4,  // nothing determined yet, or since the last repaint or failed read
+  Unknown = 100,     // a probe's card type or read was refused; also once an outcome is shown
+};
+
+// The AT88SC1608's configuration zone, after its user zones 0 to 7.
+inline constexpr int kAt88sc1608ConfigZone = 8;
 
 struct AppState {
   int readerHandle = 0;  // 0 = no reader open
-  int port = -1;         // 0..3 = COM1..COM4, 100 = USB, -1 = none
-  int cardType = -1;     // card type code, -1 = none chosen
-  int cpuProtocol = -1;  // 0 = T=0, 1 = T=1, other = not determined
-  // 100 = first paint not yet done; 50 = no card data shown; 1 = no card;
-  // 2 = card image holds card data; 3 = reader status error; 4 = read failed.
-  int viewState = 100;
-  int detectResult = 4;  // outcome word of the auto-detection
+  ReaderPort port = ReaderPort::None;
+  CardType cardType = CardType::None;
+  CpuProtocol cpuProtocol = CpuProtocol::Undetermined;
+  ViewState viewState = ViewState::FirstPaintPending;
+  DetectResult detectResult = DetectResult::Undetermined;
   int byteCount = 0;
   int pageCount = 0;
   int currentPage = 0;
@@ -39,10 +61,10 @@ struct AppState {
 // Whether the last read found an SLE4442 or SLE4428 byte write-protected on
 // the card: it can never be written again.
 inline bool protectedOnCard(const AppState& st, int address) {
-  if (st.cardType == 17 && address >= 0 && address < 32) {
+  if (st.cardType == CardType::Sle4442 && address >= 0 && address < 32) {
     return st.protect4442Saved[static_cast<std::size_t>(address)] == 0;
   }
-  if (st.cardType == 5 && address >= 0 && address < 1024) {
+  if (st.cardType == CardType::Sle4428 && address >= 0 && address < 1024) {
     return st.pages4428Saved[static_cast<std::size_t>(address / 256)]
                             [static_cast<std::size_t>(256 + address % 256)] == 0;
   }

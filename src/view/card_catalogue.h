@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/ports.h"
+#include "reader/card_types.h"
 
 struct ZoneEntry {
   const char* name = "";  // the zone's name as shown (UTF-8)
@@ -15,7 +16,7 @@ struct ZoneEntry {
 };
 
 struct CardDescriptor {
-  int code = 0;
+  CardType code{};  // 0 in the empty slot
   int zoneCount = 0;
   std::array<ZoneEntry, 26> zones{};
 };
@@ -27,7 +28,7 @@ class CardCatalogue {
   CardCatalogue();
 
   // The slot whose code equals `code`, scanning in order; slot 0 if none.
-  const CardDescriptor& findDescriptor(int code) const;
+  const CardDescriptor& findDescriptor(CardType code) const;
   // First zone, in the descriptor's order, with first <= address <= last.
   static const ZoneEntry* zoneOf(const CardDescriptor& d, int address);
   // Rewrites slot 14 for the AT88SC1608: the configuration zone map for
@@ -44,16 +45,16 @@ class CardCatalogue {
 };
 
 // Driver type passed to IC_InitType for a card type code.
-int driverTypeFor(int code);
+pelox::DriverType driverTypeFor(CardType code);
 // Caption shown for a card type code ("未知卡型" when unknown); the CPU card's
 // depends on the protocol.
-std::string captionFor(int code, int cpuProtocol);
+std::string captionFor(CardType code, CpuProtocol cpuProtocol);
 // Byte count of a card type, or `current` for the codes that keep it.
-int byteCountFor(int code, int zoneIndex, int current);
+int byteCountFor(CardType code, int zoneIndex, int current);
 // Whether a card address of the image shown holds a code, key, seed or
 // counter (and the SLE4428's last three bytes): bytes that read as 00 until
 // a code is presented or change by themselves, and that only their own
 // commands should change. Rebuilds the AT88SC1608 map for `zoneIndex`.
-bool holdsCodeOrCounter(CardCatalogue& catalogue, int cardType, int zoneIndex, int address);
+bool holdsCodeOrCounter(CardCatalogue& catalogue, CardType cardType, int zoneIndex, int address);
 // Pages of 256 bytes, the last one partial.
 inline int pageCountFor(int byteCount) { return byteCount / 256 + (byteCount % 256 != 0 ? 1 : 0); }

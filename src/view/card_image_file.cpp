@@ -26,20 +26,21 @@ void warn(ViewContext& ctx, const std::string& text, const char* caption) {
 bool hasCardImage(const AppState& st) {
   // viewState 2 is set only by a successful read and left by anything that
   // changes the card type; a failed read (another zone, no card) clears it.
-  return st.viewState == 2 && st.gridShown == 1 && st.cardType > 0 && st.cardType != 12 &&
-         st.cardType != 13 && st.byteCount > 0 && st.byteCount <= CDemoDoc::kCells;
+  return st.viewState == ViewState::CardData && st.gridShown == 1 && codeOf(st.cardType) > 0 &&
+         st.cardType != CardType::Cpu && st.cardType != CardType::Sam && st.byteCount > 0 &&
+         st.byteCount <= CDemoDoc::kCells;
 }
 
 std::string defaultFileName(const AppState& st) {
   std::string name = captionFor(st.cardType, st.cpuProtocol);
   switch (st.cardType) {
-    case 208:
+    case CardType::At88sc1608:
       name += st.zoneIndex >= 8 ? "_config" : "_zone" + std::to_string(st.zoneIndex);
       break;
-    case 161:
+    case CardType::At45d041:
       name += "_page" + std::to_string(st.zoneIndex);
       break;
-    case 163:
+    case CardType::Ssf1101:
       name += "_block" + std::to_string(st.blockIndex);
       break;
     default:
@@ -51,11 +52,11 @@ std::string defaultFileName(const AppState& st) {
 std::string partName(const AppState& st) {
   std::string name = captionFor(st.cardType, st.cpuProtocol);
   switch (st.cardType) {
-    case 208:
+    case CardType::At88sc1608:
       return name + (st.zoneIndex >= 8 ? " 配置区" : " 第" + std::to_string(st.zoneIndex) + "区");
-    case 161:
+    case CardType::At45d041:
       return name + " 第" + std::to_string(st.zoneIndex) + "页";
-    case 163:
+    case CardType::Ssf1101:
       return name + " 第" + std::to_string(st.blockIndex) + "块";
     default:
       return name;

@@ -49,13 +49,13 @@ void CDemoView::onDestroy() {
 }
 
 void CDemoView::onPaint(port::Surface& offscreen) {
-  const bool firstPaint = ctx_.st.viewState == 100;
+  const bool firstPaint = ctx_.st.viewState == ViewState::FirstPaintPending;
   painter_.setTarget(&offscreen);
   painter_.paintAll(firstPaint);
   painter_.setTarget(nullptr);
   if (firstPaint) {
     // Once: the card type detection runs after the window is on screen.
-    ctx_.st.viewState = 50;
+    ctx_.st.viewState = ViewState::NoCardData;
     ctx_.window.postCommand(kAutoDetectCommand);
   }
 }

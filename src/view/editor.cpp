@@ -217,7 +217,7 @@ bool MemoryEditor::navigate(int key) {
 void MemoryEditor::pageUp() {
   AppState& st = ctx_.st;
   const bool editing = st.editActive != 0;
-  if (st.cardType == 17 || st.cardType == 5) {
+  if (st.cardType == CardType::Sle4442 || st.cardType == CardType::Sle4428) {
     // Before a card was read there is no page to go back to: drawing the
     // grid would show the empty image as card data and allow editing it.
     if (!st.gridShown) return;
@@ -243,7 +243,7 @@ void MemoryEditor::pageDown() {
   if (!st.gridShown || !hasNextPage()) return;
   const bool editing = st.editActive != 0;
   if (editing) hideCaret();
-  if (editing && st.cardType == 161) {
+  if (editing && st.cardType == CardType::At45d041) {
     // An AT45D041 page starts its caret at the top.
     st.currentPage += 1;
     moveTo({false, 0, 0, false});

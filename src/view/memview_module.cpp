@@ -42,7 +42,8 @@ struct MemoryViewModule {
         editor.pageUp();
         break;
       case port::vk::kNext:
-        if (st.gridShown && st.currentPage >= st.pageCount - 1 && (st.cardType == 17 || st.cardType == 5)) {
+        if (st.gridShown && st.currentPage >= st.pageCount - 1 &&
+            (st.cardType == CardType::Sle4442 || st.cardType == CardType::Sle4428)) {
           writer.showErrorCounterPage();
         } else {
           editor.pageDown();

@@ -49,7 +49,7 @@ ReadResult readSle4428(ViewContext& ctx, std::vector<std::uint8_t>& buffer,
                        std::array<std::array<std::uint8_t, 512>, 4>& pages) {
   DriverTable& d = ctx.drv;
   const int h = ctx.st.readerHandle;
-  if (d.IC_InitType(h, 4) != 0) return {};
+  if (d.IC_InitType(h, codeOf(pelox::DriverType::Sle4428)) != 0) return {};
   bool ok = true;
   for (int k = 0; k < 4; ++k) {
     // All four pages are read, whatever an earlier one answered.
@@ -69,7 +69,7 @@ ReadResult readSle4442(ViewContext& ctx, std::vector<std::uint8_t>& buffer, std:
                        int size) {
   DriverTable& d = ctx.drv;
   const int h = ctx.st.readerHandle;
-  if (d.IC_InitType(h, 16) != 0) return {};
+  if (d.IC_InitType(h, codeOf(pelox::DriverType::Sle4442)) != 0) return {};
   // A data read that fails is a failed read: converting whatever the buffer
   // held would put bytes on screen that the operator could write back.
   if (d.IC_Read(h, 0, toShort(size), buffer.data()) < 0) return {};
@@ -88,25 +88,27 @@ ReadResult readAt88sc153(ViewContext& ctx, std::vector<std::uint8_t>& buffer) {
   return {true, false};
 }
 
-ReadResult readByType(ViewContext& ctx, int cardType, std::vector<std::uint8_t>& buffer,
-                      std::array<std::array<std::uint8_t, 512>, 4>& pages, std::array<std::uint8_t, 32>& flags) {
+ReadResult readByType(ViewContext& ctx, CardType cardType, std::vector<std::uint8_t>& buffer,
+                      std::array<std::array<std::uint8_t, 512>, 4>& pages,
+                      std::array<std::uint8_t, 32>& flags) {
   DriverTable& d = ctx.drv;
   const AppState& st = ctx.st;
   const int h = st.readerHandle;
   const int size = st.byteCount;
   switch (cardType) {
-    case 5:
+    case CardType::Sle4428:
       return readSle4428(ctx, buffer, pages);
-    case 17:
+    case CardType::Sle4442:
       return readSle4442(ctx, buffer, flags, size);
-    case 161:
+    case CardType::At45d041:
       return {d.IC_DirectRead(h, toShort(st.zoneIndex), 0, toShort(size), buffer.data()) == 0, true};
-    case 163:
+    case CardType::Ssf1101:
       return {d.IC_Read_1101(h, toShort(st.blockIndex), 0, toShort(size), buffer.data()) == 0, true};
-    case 208:
-      if (st.zoneIndex == 8) return {d.IC_ReadConfigZone(h, 0, toShort(size), buffer.data()) == 0, true};
+    case CardType::At88sc1608:
+      if (st.zoneIndex == kAt88sc1608ConfigZone)
+        return {d.IC_ReadConfigZone(h, 0, toShort(size), buffer.data()) == 0, true};
       return {d.IC_ReadUserZone(h, 0, toShort(size), buffer.data()) == 0, true};
-    case 209:
+    case CardType::At88sc153:
       return readAt88sc153(ctx, buffer);
     default:
       return {d.IC_Read(h, 0, toShort(size), buffer.data()) >= 0, true};
@@ -115,10 +117,10 @@ ReadResult readByType(ViewContext& ctx, int cardType, std::vector<std::uint8_t>&
 
 }  // namespace
 
-int readCore(ViewContext& ctx, int port, int cardType) {
+int readCore(ViewContext& ctx, ReaderPort port, CardType cardType) {
   AppState& st = ctx.st;
   WaitCursor cursor(ctx.shell);
-  if (port < 0 || cardType <= 0) {
+  if (codeOf(port) < 0 || codeOf(cardType) <= 0) {  // no reader or no card type
     if (st.editActive) {
       st.editActive = 0;
       st.caretInAscii = 0;
@@ -146,11 +148,11 @@ int readCore(ViewContext& ctx, int port, int cardType) {
 
   DriverTable& d = ctx.drv;
   if (d.IC_Status(st.readerHandle) == 1) {
-    st.viewState = 1;
+    st.viewState = ViewState::NoCard;
     return 1;
   }
   if (d.IC_Status(st.readerHandle) != 0) {
-    st.viewState = 3;
+    st.viewState = ViewState::StatusError;
     return 1;
   }
 
@@ -161,33 +163,33 @@ int readCore(ViewContext& ctx, int port, int cardType) {
   const ReadResult r = readByType(ctx, cardType, buffer, pages, flags);
   if (!r.ok) {
     if (r.withMessage) {
-      st.detectResult = 4;
-      st.viewState = 4;
+      st.detectResult = DetectResult::Undetermined;
+      st.viewState = ViewState::ReadFailed;
       cursor.restore();
       ctx.shell.messageBox(kReadError, kInfoCaption, port::mb::kIconInformation);
     }
-    st.viewState = 4;
+    st.viewState = ViewState::ReadFailed;
     return 1;
   }
-  if (cardType == 5) {
+  if (cardType == CardType::Sle4428) {
     st.pages4428 = pages;
     st.pages4428Saved = pages;
   }
-  if (cardType == 17) {
+  if (cardType == CardType::Sle4442) {
     st.protect4442 = flags;
     st.protect4442Saved = flags;
   }
   for (int i = 0; i < st.byteCount && i < CDemoDoc::kCells; ++i) {
     ctx.doc.setByte(i, buffer[static_cast<std::size_t>(i)]);
   }
-  st.viewState = 2;
+  st.viewState = ViewState::CardData;
   return 0;
 }
 
 namespace {
 
 // Opens the page/zone dialog pre-filled with `number`; false on cancel.
-bool askNumber(ViewContext& ctx, int cardType, int& number) {
+bool askNumber(ViewContext& ctx, CardType cardType, int& number) {
   CZoneSelectDlg dlg;
   dlg.m_pageNumber = number;
   dlg.m_cardType = cardType;
@@ -196,8 +198,8 @@ bool askNumber(ViewContext& ctx, int cardType, int& number) {
   return true;
 }
 
-void initTypeOrTell(ViewContext& ctx, int driverType) {
-  if (ctx.drv.IC_InitType(ctx.st.readerHandle, toShort(driverType)) != 0) {
+void initTypeOrTell(ViewContext& ctx, pelox::DriverType driverType) {
+  if (ctx.drv.IC_InitType(ctx.st.readerHandle, codeOf(driverType)) != 0) {
     ctx.shell.messageBox("init card is fail.!", kInfoCaption, port::mb::kIconInformation);
   }
 }
@@ -213,23 +215,24 @@ void runReadCommand(ViewContext& ctx) {
   }
   int number = 0;
   switch (st.cardType) {
-    case 161:
-      initTypeOrTell(ctx, 65);
+    case CardType::At45d041:
+      initTypeOrTell(ctx, pelox::DriverType::At45d041);
       number = st.zoneIndex;
       if (!askNumber(ctx, st.cardType, number)) return;
       st.zoneIndex = number > 2047 ? 2047 : number;
       break;
-    case 163:
-      initTypeOrTell(ctx, 66);
+    case CardType::Ssf1101:
+      initTypeOrTell(ctx, pelox::DriverType::Ssf1101);
       number = st.blockIndex;
       if (!askNumber(ctx, st.cardType, number)) return;
       st.blockIndex = number > 511 ? 511 : number;
       break;
-    case 208:
+    case CardType::At88sc1608:
       number = st.zoneIndex;
       if (!askNumber(ctx, st.cardType, number)) return;
-      st.zoneIndex = number > 8 ? 8 : number;
-      if (st.zoneIndex < 8 && ctx.drv.IC_SetUserZone(st.readerHandle, toShort(st.zoneIndex)) != 0) {
+      st.zoneIndex = number > kAt88sc1608ConfigZone ? kAt88sc1608ConfigZone : number;
+      if (st.zoneIndex < kAt88sc1608ConfigZone &&
+          ctx.drv.IC_SetUserZone(st.readerHandle, toShort(st.zoneIndex)) != 0) {
         ctx.shell.messageBox("IC_SetUserZone is fail.!", kInfoCaption, port::mb::kIconInformation);
       }
       break;
@@ -246,17 +249,17 @@ void runReadCommand(ViewContext& ctx) {
   p.eraseStatus(1, kReading);
   p.eraseStatus(2, kPleaseWait);
   switch (st.viewState) {
-    case 1:
+    case ViewState::NoCard:
       p.showStatus(1, "读卡失败");
       p.showStatus(2, "未插入卡");
       break;
-    case 2:
+    case ViewState::CardData:
       st.gridShown = 1;
       // The repaint clears the status area, so the outcome comes after it.
       ctx.window.invalidate(true);
       p.showStatus(2, "读卡成功");
       break;
-    case 3:
+    case ViewState::StatusError:
       p.showStatus(1, "读卡失败");
       p.showStatus(2, "未知串口");
       break;

@@ -1,12 +1,14 @@
 // Reading a card into the card image.
 #pragma once
 
+#include "reader/card_types.h"
+#include "reader/reader_port.h"
 #include "view/view_context.h"
 
 // The read core: reads the whole card of `cardType` into the card image.
 // Returns 0 when the card was read and converted, 1 otherwise; the outcome
-// is in st.viewState (1 no card, 2 read, 3 reader status error, 4 failed).
-int readCore(ViewContext& ctx, int port, int cardType);
+// is in st.viewState.
+int readCore(ViewContext& ctx, ReaderPort port, CardType cardType);
 
 // The Read command (32778): page/zone dialog where needed, the read core,
 // the outcome in the status area, four beeps.

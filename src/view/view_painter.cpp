@@ -50,7 +50,7 @@ void ViewPainter::text(port::Point p, std::string_view s, port::Colour fg, port:
 
 void ViewPainter::paintAll(bool firstPaint) {
   target().drawBackground();
-  if (st_.viewState == 2) {
+  if (st_.viewState == ViewState::CardData) {
     drawGrid();
   } else {
     drawBlankGrid();
@@ -65,7 +65,7 @@ void ViewPainter::paintAll(bool firstPaint) {
   st_.pageCount = pageCountFor(st_.byteCount);
   drawPageTotal();
   drawCaretInfo();
-  st_.detectResult = 4;
+  st_.detectResult = DetectResult::Undetermined;
 }
 
 namespace {
@@ -121,13 +121,13 @@ void ViewPainter::drawCell(int address, port::Colour colour) {
 }
 
 port::Colour ViewPainter::byteColour(int address) {
-  if (st_.cardType == 5 && address >= 0 && address < 1024) {
+  if (st_.cardType == CardType::Sle4428 && address >= 0 && address < 1024) {
     // SLE4428: the flag byte after the page's 256 data bytes.
     const auto& page = st_.pages4428[static_cast<std::size_t>(address / kCellsPerPage)];
     return page[static_cast<std::size_t>(kCellsPerPage + address % kCellsPerPage)] == 0 ? colour::red
                                                                                          : colour::yellow;
   }
-  if (st_.cardType == 17 && address >= 0 && address < 32) {
+  if (st_.cardType == CardType::Sle4442 && address >= 0 && address < 32) {
     const std::uint8_t flag = st_.protect4442[static_cast<std::size_t>(address)];
     if (flag == 0) return colour::red;
     if (flag == 1) return colour::yellow;
@@ -156,9 +156,9 @@ void ViewPainter::drawCaretInfo() {
     const int address = st_.currentPage * kCellsPerPage + row * kCellsPerRow + column;
 
     std::string decimal;
-    if (st_.cardType == 161 || st_.cardType == 208) {
+    if (st_.cardType == CardType::At45d041 || st_.cardType == CardType::At88sc1608) {
       decimal = format("%d IN %d", address, st_.zoneIndex);
-    } else if (st_.cardType == 163) {
+    } else if (st_.cardType == CardType::Ssf1101) {
       decimal = format("%d IN %d", address, st_.blockIndex);
     } else {
       decimal = format("%d", address);
@@ -171,18 +171,18 @@ void ViewPainter::drawCaretInfo() {
     // The AT88SC1604B shows a found zone as a blank while the caret is in
     // the hexadecimal area.
     const char* zone = z != nullptr ? z->name : kUnknownZone;
-    if (z != nullptr && st_.cardType == 162 && st_.caretInAscii == 0) zone = " ";
+    if (z != nullptr && st_.cardType == CardType::At88sc1604b && st_.caretInAscii == 0) zone = " ";
     text(layout::zoneNamePos, zone, colour::red, grey);
   }
   text(layout::pageNumberPos, kEraseNumber, grey, grey);
   text(layout::pageNumberPos, format("%d", st_.currentPage + 1), colour::red, grey);
 }
 
-void ViewPainter::drawPortName(int port) {
+void ViewPainter::drawPortName(ReaderPort port) {
   std::string name;
-  if (port >= 0 && port <= 3) {
-    name = format("COM%d", port + 1);
-  } else if (port == 100) {
+  if (codeOf(port) >= codeOf(ReaderPort::Com1) && codeOf(port) <= codeOf(ReaderPort::Com4)) {
+    name = format("COM%d", codeOf(port) + 1);
+  } else if (port == ReaderPort::Usb) {
     name = "USB ";
   } else {
     return;
@@ -190,7 +190,7 @@ void ViewPainter::drawPortName(int port) {
   text(layout::portNamePos, name, colour::red, colour::panelGrey);
 }
 
-void ViewPainter::drawCardCaption(int code) {
+void ViewPainter::drawCardCaption(CardType code) {
   text(layout::cardNamePos, kEraseCaption, colour::panelGrey, colour::panelGrey);
   text(layout::cardNamePos, captionFor(code, st_.cpuProtocol), colour::red, colour::panelGrey);
 }
@@ -220,7 +220,7 @@ void ViewPainter::eraseStatus(int line, std::string_view s) {
   if (const port::Point* p = statusLine(line)) text(*p, s, colour::panelGrey, colour::panelGrey);
 }
 
-void capacityFor(AppState& st, ViewPainter& painter, int code) {
+void capacityFor(AppState& st, ViewPainter& painter, CardType code) {
   st.byteCount = byteCountFor(code, st.zoneIndex, st.byteCount);
   st.pageCount = pageCountFor(st.byteCount);
   st.currentPage = 0;

@@ -7,6 +7,8 @@
 #include <string_view>
 
 #include "platform/ports.h"
+#include "reader/card_types.h"
+#include "reader/reader_port.h"
 
 struct AppState;
 class CDemoDoc;
@@ -34,8 +36,8 @@ class ViewPainter {
   void drawGrid();
   // Caret address, zone and the page number.
   void drawCaretInfo();
-  void drawPortName(int port);
-  void drawCardCaption(int code);
+  void drawPortName(ReaderPort port);
+  void drawCardCaption(CardType code);
   // Page total and "/" (the drawing part of capacityFor).
   void drawPageTotal();
   // Status lines 1..3: black on panel grey / panel grey on panel grey.
@@ -70,4 +72,4 @@ class ViewPainter {
 
 // Sets byteCount, pageCount and currentPage = 0 for a card type and redraws
 // the page total.
-void capacityFor(AppState& st, ViewPainter& painter, int code);
+void capacityFor(AppState& st, ViewPainter& painter, CardType code);

@@ -17,7 +17,9 @@ constexpr const char* kInfoCaption = "提示信息";
 
 short toShort(int v) { return static_cast<short>(v); }
 
-bool isProtectedCard(int cardType) { return cardType == 17 || cardType == 5; }
+bool isProtectedCard(CardType cardType) {
+  return cardType == CardType::Sle4442 || cardType == CardType::Sle4428;
+}
 
 // The SLE4428 protection flag of a card address (0 = protected or marked).
 std::uint8_t& flag4428(std::array<std::array<std::uint8_t, 512>, 4>& pages, int address) {
@@ -32,7 +34,8 @@ void CardWriter::beep(int times) {
 
 void CardWriter::enterEditMode() {
   AppState& st = ctx_.st;
-  if (st.gridShown != 1 || st.viewState == 0) return;
+  // The view never takes a state 0, so only gridShown decides here.
+  if (st.gridShown != 1 || static_cast<int>(st.viewState) == 0) return;
   ViewPainter& p = ctx_.painter;
   p.showStatus(1, kHintWrite);
   p.showStatus(2, kHintEscape);
@@ -61,7 +64,7 @@ void CardWriter::toggleMark() {
   const int a = addressOf(st, editor_.caret());
   if (a < 0 || a >= st.byteCount) return;
   std::uint8_t* flag = nullptr;
-  if (st.cardType == 17) {
+  if (st.cardType == CardType::Sle4442) {
     if (a >= 32 || st.protect4442Saved[static_cast<std::size_t>(a)] == 0) return;
     flag = &st.protect4442[static_cast<std::size_t>(a)];
   } else {
@@ -86,7 +89,7 @@ bool CardWriter::rereadAfterFailure() {
 void CardWriter::writeEditedRows() {
   AppState& st = ctx_.st;
   CDemoDoc& doc = ctx_.doc;
-  if (st.viewState != 0) {
+  if (static_cast<int>(st.viewState) != 0) {  // always: the view never takes a state 0
     DriverTable& drv = ctx_.drv;
     const int h = st.readerHandle;
     // The whole image, for the cards written in one call.
@@ -100,9 +103,9 @@ void CardWriter::writeEditedRows() {
       const int length = st.byteCount - a < 16 ? st.byteCount - a : 16;
       bool wholeImage = false;
       RowOutcome outcome = RowOutcome::Written;
-      if (st.cardType == 161 || st.cardType == 163) {
+      if (st.cardType == CardType::At45d041 || st.cardType == CardType::Ssf1101) {
         wholeImage = true;
-        const bool ok = st.cardType == 161
+        const bool ok = st.cardType == CardType::At45d041
                             ? drv.IC_DirectWrite(h, toShort(st.zoneIndex), 0, 264, image.data()) == 0
                             : drv.IC_Write_1101(h, toShort(st.blockIndex), 0, 1024, image.data()) == 0;
         outcome = !ok                       ? RowOutcome::Refused
@@ -125,7 +128,8 @@ void CardWriter::writeEditedRows() {
         if (wholeImage) break;
         continue;
       }
-      const bool rereads = wholeImage || st.cardType == 17 || st.cardType == 33 || st.cardType == 64;
+      const bool rereads = wholeImage || st.cardType == CardType::Sle4442 ||
+                           st.cardType == CardType::At88sc102 || st.cardType == CardType::At24c01a;
       if (rereads) {
         if (!rereadAfterFailure()) return;
         // The card image now holds what the card holds: the edits of the
@@ -140,8 +144,8 @@ void CardWriter::writeEditedRows() {
       readCore(ctx_, st.port, st.cardType);
       ctx_.window.invalidate(true);
     }
-    if (st.cardType == 5 && !writeMarks4428()) return;
-    if (st.cardType == 17 && !writeMarks4442()) return;
+    if (st.cardType == CardType::Sle4428 && !writeMarks4428()) return;
+    if (st.cardType == CardType::Sle4442 && !writeMarks4442()) return;
   }
   doc.clearRows();
   ctx_.painter.drawCaretInfo();
@@ -193,8 +197,8 @@ void CardWriter::showErrorCounterPage() {
     ctx_.window.hideCaret();
     editor_.caretParked = true;
   }
-  const int count = st.cardType == 17 ? ctx_.drv.IC_ReadCount_SLE4442(st.readerHandle)
-                                      : ctx_.drv.IC_ReadCount_SLE4428(st.readerHandle);
+  const int count = st.cardType == CardType::Sle4442 ? ctx_.drv.IC_ReadCount_SLE4442(st.readerHandle)
+                                                     : ctx_.drv.IC_ReadCount_SLE4428(st.readerHandle);
   ctx_.painter.drawBlankGrid();
   ctx_.painter.text({60, 90}, "错误计数：" + std::to_string(count), colour::red, colour::navy);
 }

@@ -43,10 +43,10 @@ CardWriter::RowOutcome CardWriter::writeRow(int rowAddress, int length) {
     const std::uint8_t* data = row.data() + run.offset;
     const int a = rowAddress + run.offset;
     switch (st.cardType) {
-      case 208:
+      case CardType::At88sc1608:
         if (st.zoneIndex == 8) return drv.IC_WriteConfigZone(h, toShort(a), toShort(run.length), data) == 0;
         return drv.IC_WriteUserZone(h, toShort(a), toShort(run.length), data) == 0;
-      case 209: {
+      case CardType::At88sc153: {
         const int zone = a / 64;
         if (zone >= 3) return drv.IC_WriteConfigZone(h, toShort(a % 64), toShort(run.length), data) == 0;
         if (drv.IC_SetUserZone(h, toShort(zone)) != 0) return false;
@@ -64,10 +64,10 @@ CardWriter::RowOutcome CardWriter::writeRow(int rowAddress, int length) {
   if (runs.empty()) return RowOutcome::Written;
   if (!rowKept(rowAddress, runs, row.data())) return RowOutcome::NotKept;
   switch (st.cardType) {
-    case 209:
+    case CardType::At88sc153:
       beep(rowAddress / 64 >= 3 ? 2 : 3);
       break;
-    case 160:
+    case CardType::At88sc1604:
       beep(2);
       break;
     default:

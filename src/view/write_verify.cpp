@@ -33,11 +33,11 @@ bool CardWriter::rowKept(int rowAddress, const std::vector<RowRun>& runs, const 
     const short n = toShort(run.length);
     short result = 0;
     switch (st.cardType) {
-      case 208:
+      case CardType::At88sc1608:
         result = st.zoneIndex == 8 ? drv.IC_ReadConfigZone(h, toShort(a), n, back.data())
                                    : drv.IC_ReadUserZone(h, toShort(a), n, back.data());
         break;
-      case 209:
+      case CardType::At88sc153:
         // The row's user zone is still selected by its write.
         result = a / 64 >= 3 ? drv.IC_ReadConfigZone(h, toShort(a % 64), n, back.data())
                              : drv.IC_ReadUserZone(h, toShort(a % 64), n, back.data());
@@ -61,8 +61,8 @@ bool CardWriter::imageKept(const std::uint8_t* image) {
   const AppState& st = ctx_.st;
   DriverTable& drv = ctx_.drv;
   std::array<std::uint8_t, 1024> back{};
-  const int size = st.cardType == 161 ? 264 : 1024;
-  const short result = st.cardType == 161
+  const int size = st.cardType == CardType::At45d041 ? 264 : 1024;
+  const short result = st.cardType == CardType::At45d041
                            ? drv.IC_DirectRead(st.readerHandle, toShort(st.zoneIndex), 0, 264, back.data())
                            : drv.IC_Read_1101(st.readerHandle, toShort(st.blockIndex), 0, 1024, back.data());
   if (result != 0) return false;

@@ -2,9 +2,9 @@
 
 #include "platform/ddx.h"
 
-std::string CZoneSelectDlg::promptFor(int cardType) {
-  if (cardType == 208) return "(0-8)8区是控制区\n     0-7区用户区";
-  if (cardType == 161) return "(0-2047):";
+std::string CZoneSelectDlg::promptFor(CardType cardType) {
+  if (cardType == CardType::At88sc1608) return "(0-8)8区是控制区\n     0-7区用户区";
+  if (cardType == CardType::At45d041) return "(0-2047):";
   return "(0-511):";
 }
 
@@ -20,7 +20,7 @@ void exchange(CZoneSelectDlg& d, ddx::Exchange& dx) {
 
 bool CZoneSelectDlg::onInit(port::DialogControls& c) {
   m_prompt = promptFor(m_cardType);
-  c.show(kSetUserZone, m_cardType == 208);
+  c.show(kSetUserZone, m_cardType == CardType::At88sc1608);
   ddx::Exchange dx(c, ddx::Direction::Load);
   exchange(*this, dx);
   return true;

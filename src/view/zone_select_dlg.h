@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/dialog.h"
+#include "reader/card_types.h"
 
 class CZoneSelectDlg : public port::Dialog {
  public:
@@ -16,12 +17,12 @@ class CZoneSelectDlg : public port::Dialog {
   int m_pageNumber = 0;       // edit 1002, 0..2047
   std::string m_prompt;       // static 1005
   int m_setUserZone = 0;      // check box 1009
-  int m_cardType = 0;         // set by the caller
+  CardType m_cardType = CardType::None;  // set by the caller
 
   int templateId() const override { return kTemplateId; }
   bool onInit(port::DialogControls& c) override;
   void onOK(port::DialogControls& c) override;
 
   // The prompt shown for a card type code.
-  static std::string promptFor(int cardType);
+  static std::string promptFor(CardType cardType);
 };

@@ -30,12 +30,15 @@ class AbortOnFailure : public ::testing::EmptyTestEventListener {
 
 struct CardCase {
   const char* simName;
-  int code;
+  CardType code;
 };
 constexpr CardCase kCards[] = {
-    {"sle4442", 17},      {"sle4428", 5},      {"at88sc102", 33},  {"at88sc1604", 160},
-    {"at88sc1604b", 162}, {"at88sc1608", 208}, {"at88sc153", 209}, {"at45d041", 161},
-    {"ssf1101", 163},     {"cpu-t0", 12},      {"24c16", 68},
+    {"sle4442", CardType::Sle4442},         {"sle4428", CardType::Sle4428},
+    {"at88sc102", CardType::At88sc102},     {"at88sc1604", CardType::At88sc1604},
+    {"at88sc1604b", CardType::At88sc1604b}, {"at88sc1608", CardType::At88sc1608},
+    {"at88sc153", CardType::At88sc153},     {"at45d041", CardType::At45d041},
+    {"ssf1101", CardType::Ssf1101},         {"cpu-t0", CardType::Cpu},
+    {"24c16", CardType::At24c16},
 };
 
 // Commands that open dialogs with text fields: passwords and codes, fuses,
@@ -109,12 +112,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CDemoDoc doc;
   CDemoView view{st, doc, drv, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files};
   if (!view.hasCommand(command)) return 0;
-  st.port = 100;
+  st.port = ReaderPort::Usb;
   st.readerHandle = drv.IC_InitComm(100);
   st.cardType = card.code;
   st.byteCount = byteCountFor(card.code, 0, 0);
   st.pageCount = pageCountFor(st.byteCount);
-  st.viewState = 50;
+  st.viewState = ViewState::NoCardData;
   // Message boxes answered as the data says.
   constexpr int kAnswers[] = {port::mb::kIdOk, port::mb::kIdCancel, port::mb::kIdYes, port::mb::kIdNo};
   for (int i = 0; i < 8; ++i) ui.shell.answers.push_back(in.PickValueInArray(kAnswers));

@@ -51,7 +51,7 @@ struct CpuConsole : ::testing::Test {
       std::copy(hex.begin(), hex.end(), text);
     });
     dlg.m_reader = kHandle;
-    dlg.m_slotType = 12;
+    dlg.m_slotType = pelox::DriverType::Cpu;
     c = std::make_unique<fake::FakeControls>(CCpuCardDlg::kTemplate, dlg, ui.shell);
     dlg.onInit(*c);
   }
@@ -83,7 +83,7 @@ TEST_F(CpuConsole, InitialisationSelectsMainSlotAndShowsParameters) {
   EXPECT_FALSE(c->isChecked(1030));
   EXPECT_EQ(c->text(1035), "0");
   EXPECT_EQ(c->text(1034), "92");
-  EXPECT_EQ(dlg.m_slotType, 12);
+  EXPECT_EQ(dlg.m_slotType, pelox::DriverType::Cpu);
   EXPECT_EQ(dlg.m_slot, 0);
   EXPECT_EQ(dlg.m_timeParam, 92);
 }

@@ -1,6 +1,8 @@
 // CDeviceDlg against a scripted driver: the beep range, the range checks of
 // device memory transfers, write and read, the hidden page mode button and
 // the command's page operation path.
+#include "consoles/device_dlg.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,9 +11,9 @@
 
 #include "app/demo_doc.h"
 #include "consoles/consoles_module.h"
-#include "consoles/device_dlg.h"
 #include "fakes/fake_ui.h"
 #include "fakes/scripted_driver.h"
+#include "support/enum_print.h"
 #include "view/app_state.h"
 #include "view/demo_view.h"
 
@@ -194,8 +196,8 @@ struct DeviceCommand : ::testing::Test {
 
   void SetUp() override {
     st.readerHandle = kHandle;
-    st.port = 0;
-    st.cardType = 17;
+    st.port = ReaderPort::Com1;
+    st.cardType = CardType::Sle4442;
     view =
         std::make_unique<CDemoView>(st, doc, drv.table, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files);
     if (!view->hasCommand(kCmdDeviceDialog)) installConsolesModule(*view);
@@ -212,7 +214,7 @@ TEST_F(DeviceCommand, PageModeButtonSelects24C16AndSetsThePageMode) {
       c.click(1);
     });
     view->onCommand(kCmdDeviceDialog);
-    EXPECT_EQ(st.cardType, 68);
+    EXPECT_EQ(st.cardType, CardType::At24c16);
     EXPECT_EQ(ui.menu.installedId, 137);
     const auto inits = drv.callsTo("IC_InitType");
     ASSERT_EQ(inits.size(), 2u) << drv.dump();
@@ -234,7 +236,7 @@ TEST_F(DeviceCommand, ClosingWithoutThePageButtonChangesNothing) {
   ui.dialogs.scripts.push_back([](fake::FakeControls& c) { c.click(2); });
   view->onCommand(kCmdDeviceDialog);
   EXPECT_EQ(ui.dialogs.opened, (std::vector<int>{146}));
-  EXPECT_EQ(st.cardType, 17);
+  EXPECT_EQ(st.cardType, CardType::Sle4442);
   EXPECT_EQ(drv.calls.size(), 0u) << drv.dump();
 }
 
@@ -244,7 +246,7 @@ TEST(CpuCardCommand, OpensTheConsoleOnTheReaderHandle) {
   AppState st;
   CDemoDoc doc;
   st.readerHandle = kHandle;
-  st.cardType = 12;
+  st.cardType = CardType::Cpu;
   CDemoView view(st, doc, drv.table, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files);
   if (!view.hasCommand(kCmdCpuCardConsole)) installConsolesModule(view);
   ui.dialogs.scripts.push_back([](fake::FakeControls& c) { c.click(1008); });
@@ -252,7 +254,7 @@ TEST(CpuCardCommand, OpensTheConsoleOnTheReaderHandle) {
   EXPECT_EQ(ui.dialogs.opened, (std::vector<int>{127}));
   ASSERT_EQ(drv.count("IC_Down"), 1);
   EXPECT_EQ(drv.calls[0].ints, (std::vector<long long>{kHandle}));
-  EXPECT_EQ(st.cardType, 12);
+  EXPECT_EQ(st.cardType, CardType::Cpu);
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ class CardImageTest : public ::testing::Test {
 
 TEST_F(CardImageTest, SaveWritesTheImageOfTheZoneShown) {
   v.st.zoneIndex = 8;
-  v.load(208, counting(128));  // AT88SC1608 configuration zone
+  v.load(CardType::At88sc1608, counting(128));  // AT88SC1608 configuration zone
   v.ui.files.answers = {"D:\\backup\\cfg.bin"};
   v.view.onCommand(kSave);
   EXPECT_EQ(v.ui.files.asked, std::vector<std::string>{"save|*.bin|bin|1608_config.bin"});
@@ -57,30 +57,33 @@ TEST_F(CardImageTest, SaveWritesTheImageOfTheZoneShown) {
 }
 
 TEST_F(CardImageTest, NothingToSaveOrOpenBeforeARead) {
-  v.st.cardType = 17;
+  v.st.cardType = CardType::Sle4442;
   v.st.byteCount = 256;
   v.view.onCommand(kSave);
   v.view.onCommand(kOpen);
   EXPECT_EQ(v.ui.log.boxes(), (std::vector<std::string>{"提示信息|请先读卡，再保存卡片映像。",
                                                         "提示信息|请先读卡，再打开卡片映像文件。"}));
   EXPECT_TRUE(v.ui.files.asked.empty());
-  v.load(17);
-  v.st.viewState = 4;  // the last read failed: the image is not the card's
+  v.load(CardType::Sle4442);
+  v.st.viewState = ViewState::ReadFailed;  // the last read failed: the image is not the card's
   v.view.onCommand(kSave);
   EXPECT_TRUE(v.ui.files.asked.empty());
 }
 
 TEST_F(CardImageTest, FileOfAnotherSizeIsRefusedAndChangesNothing) {
   struct Case {
-    int cardType, zoneIndex, fileSize;
+    CardType cardType;
+    int zoneIndex, fileSize;
     std::string box;
   };
   const std::vector<Case> cases = {
-      {17, 0, 255, "提示信息|文件大小为 255 字节，与4442的 256 字节不符，文件没有打开。"},
-      {17, 0, 257, "提示信息|文件大小为 257 字节，与4442的 256 字节不符，文件没有打开。"},
-      {208, 8, 256, "提示信息|文件大小为 256 字节，与1608 配置区的 128 字节不符，文件没有打开。"},
-      {161, 7, 256, "提示信息|文件大小为 256 字节，与45D041 第7页的 264 字节不符，文件没有打开。"},
-      {65, 0, 0, "提示信息|文件大小为 0 字节，与24C02的 256 字节不符，文件没有打开。"},
+      {CardType::Sle4442, 0, 255, "提示信息|文件大小为 255 字节，与4442的 256 字节不符，文件没有打开。"},
+      {CardType::Sle4442, 0, 257, "提示信息|文件大小为 257 字节，与4442的 256 字节不符，文件没有打开。"},
+      {CardType::At88sc1608, 8, 256,
+       "提示信息|文件大小为 256 字节，与1608 配置区的 128 字节不符，文件没有打开。"},
+      {CardType::At45d041, 7, 256,
+       "提示信息|文件大小为 256 字节，与45D041 第7页的 264 字节不符，文件没有打开。"},
+      {CardType::At24c02, 0, 0, "提示信息|文件大小为 0 字节，与24C02的 256 字节不符，文件没有打开。"},
   };
   for (const Case& c : cases) {
     fake::ScriptedDriver d;
@@ -96,7 +99,7 @@ TEST_F(CardImageTest, FileOfAnotherSizeIsRefusedAndChangesNothing) {
     EXPECT_EQ(m.doc.editedRowCount, 0) << c.box;
     EXPECT_EQ(m.st.editActive, 0) << c.box;
   }
-  v.load(17);
+  v.load(CardType::Sle4442);
   v.ui.files.answers = {"missing.bin"};
   v.view.onCommand(kOpen);
   EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{"出错警告|无法读取文件：\nmissing.bin"});
@@ -104,7 +107,7 @@ TEST_F(CardImageTest, FileOfAnotherSizeIsRefusedAndChangesNothing) {
 
 TEST_F(CardImageTest, OnlyDifferingBytesOutsideCodesBecomeEdits) {
   // AT88SC102: user code 10-11 and its counter 12-13, erase key 86-91.
-  v.load(33, std::vector<std::uint8_t>(178, 0xFF));
+  v.load(CardType::At88sc102, std::vector<std::uint8_t>(178, 0xFF));
   std::vector<std::uint8_t> file(178, 0xFF);
   file[3] = 0x33;              // issuer zone
   file[11] = 0x00;             // a code, as read before it was presented
@@ -129,7 +132,7 @@ TEST_F(CardImageTest, OnlyDifferingBytesOutsideCodesBecomeEdits) {
 }
 
 TEST_F(CardImageTest, WriteProtectedBytesAreLeftAsTheCardHoldsThem) {
-  v.load(17, std::vector<std::uint8_t>(256, 0x00));
+  v.load(CardType::Sle4442, std::vector<std::uint8_t>(256, 0x00));
   v.st.protect4442.fill(1);
   v.st.protect4442Saved.fill(1);
   v.st.protect4442Saved[2] = v.st.protect4442[2] = 0;

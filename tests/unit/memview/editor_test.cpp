@@ -32,7 +32,7 @@ TEST_F(EditorTest, WriteCommandNeedsAGrid) {
   v.edit();
   EXPECT_EQ(v.st.editActive, 0);
   EXPECT_FALSE(v.ui.window.caretVisible);
-  v.load(17);
+  v.load(CardType::Sle4442);
   v.edit();
   EXPECT_EQ(v.st.editActive, 1);
   EXPECT_TRUE(v.ui.window.caretVisible);
@@ -50,7 +50,7 @@ TEST_F(EditorTest, WriteCommandNeedsAGrid) {
 }
 
 TEST_F(EditorTest, HexTypingFillsTheByteAndAdvances) {
-  v.load(68);
+  v.load(CardType::At24c16);
   v.edit();
   v.type("A");
   EXPECT_EQ(v.hex(0), "af");
@@ -68,14 +68,14 @@ TEST_F(EditorTest, HexTypingFillsTheByteAndAdvances) {
 }
 
 TEST_F(EditorTest, ZeroByteBlanksItsCharacter) {
-  v.load(68, {'A'});
+  v.load(CardType::At24c16, {'A'});
   v.edit();
   v.type("00");
   EXPECT_EQ(v.ui.window.screen.visibleText(475, 32), "");
 }
 
 TEST_F(EditorTest, TypingWrapsRowsAndPages) {
-  v.load(68);
+  v.load(CardType::At24c16);
   v.edit();
   v.caretTo({false, 3, 15, true});
   v.type("1");
@@ -98,7 +98,7 @@ TEST_F(EditorTest, TypingWrapsRowsAndPages) {
 }
 
 TEST_F(EditorTest, CharacterTypingAndTab) {
-  v.load(68);
+  v.load(CardType::At24c16);
   v.edit();
   v.caretTo({false, 2, 5, true});
   v.key(kTab);
@@ -123,7 +123,7 @@ TEST_F(EditorTest, CharacterTypingAndTab) {
 }
 
 TEST_F(EditorTest, EditedRowList) {
-  v.load(68);
+  v.load(CardType::At24c16);
   v.edit();
   v.type("1122");  // two bytes of row 0
   EXPECT_EQ(v.rows(), std::vector<int>{0});
@@ -138,7 +138,7 @@ TEST_F(EditorTest, EditedRowList) {
 }
 
 TEST_F(EditorTest, NoByteBeyondTheCardIsTyped) {
-  v.load(161);  // 264 bytes: page 1 holds 8 bytes
+  v.load(CardType::At45d041);  // 264 bytes: page 1 holds 8 bytes
   v.edit();
   v.caretTo({false, 5, 3, false});
   v.key(kNext);
@@ -153,7 +153,7 @@ TEST_F(EditorTest, NoByteBeyondTheCardIsTyped) {
 }
 
 TEST_F(EditorTest, EndOnAPartialRow) {
-  v.load(161);
+  v.load(CardType::At45d041);
   v.edit();
   v.key(kNext);
   v.key(kEnd);
@@ -206,7 +206,7 @@ TEST_F(EditorTest, ArrowKeysAcrossRowsAndPages) {
       {"down card end", 7, {false, 15, 1, false}, kDown, 7, {false, 15, 1, false}},
       {"home", 0, {false, 4, 9, true}, kHome, 0, {false, 4, 0, false}},
   };
-  v.load(68);
+  v.load(CardType::At24c16);
   v.edit();
   for (const MoveCase& c : cases) {
     v.st.currentPage = c.page;
@@ -219,7 +219,7 @@ TEST_F(EditorTest, ArrowKeysAcrossRowsAndPages) {
 }
 
 TEST_F(EditorTest, DownStopsBeforeMissingBytes) {
-  v.load(8);  // SLE4404, 52 bytes: row 3 holds 4
+  v.load(CardType::Sle4404);  // SLE4404, 52 bytes: row 3 holds 4
   v.edit();
   v.caretTo({false, 2, 3, false});
   v.key(kDown);
@@ -230,7 +230,7 @@ TEST_F(EditorTest, DownStopsBeforeMissingBytes) {
 }
 
 TEST_F(EditorTest, TypedColoursFollowZonesAndProtection) {
-  v.load(33);  // AT88SC102
+  v.load(CardType::At88sc102);  // AT88SC102
   v.edit();
   v.caretTo({false, 0, 10, false});
   v.type("1");
@@ -241,7 +241,7 @@ TEST_F(EditorTest, TypedColoursFollowZonesAndProtection) {
 
   fake::ScriptedDriver d;
   MemView m(d.table);
-  m.load(17);
+  m.load(CardType::Sle4442);
   m.st.protect4442.fill(1);
   m.st.protect4442[3] = 0;
   m.edit();
@@ -257,7 +257,7 @@ TEST_F(EditorTest, TypedColoursFollowZonesAndProtection) {
 
   fake::ScriptedDriver d2;
   MemView s(d2.table);
-  s.load(5);
+  s.load(CardType::Sle4428);
   for (auto& page : s.st.pages4428) std::fill(page.begin() + 256, page.end(), 1);
   s.st.pages4428[0][256 + 1] = 0;
   s.edit();
@@ -267,7 +267,7 @@ TEST_F(EditorTest, TypedColoursFollowZonesAndProtection) {
 }
 
 TEST_F(EditorTest, MousePlacesTheCaret) {
-  v.load(68);
+  v.load(CardType::At24c16);
   v.edit();
   v.click(33 + 27 * 4 + 20, 32 + 15 * 6 + 3);  // the gap after cell 4
   EXPECT_EQ(v.caret(), (Stop{false, 6, 5, false}));
@@ -282,7 +282,7 @@ TEST_F(EditorTest, MousePlacesTheCaret) {
 }
 
 TEST_F(EditorTest, MouseBelowTheLastFullRowDoesNotMove) {
-  v.load(8);  // 52 bytes: three full rows
+  v.load(CardType::Sle4404);  // 52 bytes: three full rows
   v.edit();
   v.click(33 + 27, 32 + 15 * 3 + 2);
   EXPECT_EQ(v.caret(), (Stop{false, 0, 0, false}));
@@ -291,7 +291,7 @@ TEST_F(EditorTest, MouseBelowTheLastFullRowDoesNotMove) {
 }
 
 TEST_F(EditorTest, ExitHotspotAsksToQuit) {
-  v.load(68);
+  v.load(CardType::At24c16);
   v.edit();
   v.caretTo({false, 3, 3, true});
   v.ui.shell.answers = {port::mb::kIdNo};
@@ -322,7 +322,7 @@ TEST_F(EditorTest, EscapeOutsideEditModeAsksToQuit) {
 TEST_F(EditorTest, PageKeys) {
   v.key(kNext);
   EXPECT_EQ(v.st.currentPage, 0) << "no grid yet";
-  v.load(68);
+  v.load(CardType::At24c16);
   v.key(kPrior);
   EXPECT_EQ(v.st.currentPage, 0);
   v.key(kNext, 9);
@@ -336,7 +336,7 @@ TEST_F(EditorTest, PageKeys) {
 
 TEST_F(EditorTest, ErrorCounterPageOfTheSle4442) {
   drv.setDefault("IC_ReadCount_SLE4442", 3);
-  v.load(17);
+  v.load(CardType::Sle4442);
   v.edit();
   v.key(kNext);
   EXPECT_EQ(drv.count("IC_ReadCount_SLE4442"), 1);
@@ -351,7 +351,7 @@ TEST_F(EditorTest, ErrorCounterPageOfTheSle4442) {
 }
 
 TEST_F(EditorTest, PageUpBeforeAReadDoesNotShowTheEmptyImage) {
-  v.st.cardType = 17;
+  v.st.cardType = CardType::Sle4442;
   v.key(kPrior);
   EXPECT_EQ(v.st.gridShown, 0);
   v.edit();
@@ -360,7 +360,7 @@ TEST_F(EditorTest, PageUpBeforeAReadDoesNotShowTheEmptyImage) {
 
 TEST_F(EditorTest, ErrorCounterOfTheSle4428ShowsNegativeResults) {
   drv.setDefault("IC_ReadCount_SLE4428", -2);
-  v.load(5);
+  v.load(CardType::Sle4428);
   v.key(kNext, 4);
   EXPECT_EQ(v.st.currentPage, 3);
   EXPECT_EQ(v.ui.window.screen.visibleText(60, 90), "错误计数：-2");

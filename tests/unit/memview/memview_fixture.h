@@ -13,6 +13,7 @@
 #include "fakes/fake_ui.h"
 #include "fakes/scripted_driver.h"
 #include "platform/ports.h"
+#include "support/enum_print.h"
 #include "view/app_state.h"
 #include "view/card_catalogue.h"
 #include "view/demo_view.h"
@@ -42,8 +43,8 @@ struct MemView {
   explicit MemView(DriverTable& drv)
       : view(st, doc, drv, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files) {
     st.readerHandle = kHandle;
-    st.port = 100;
-    st.viewState = 50;
+    st.port = ReaderPort::Usb;
+    st.viewState = ViewState::NoCardData;
     ui.window.paintNow = [this] { view.onPaint(ui.window.surface()); };
   }
 
@@ -56,7 +57,7 @@ struct MemView {
 
   // Puts a card image on screen as a successful read would, without the
   // driver: card type, sizes, bytes, grid.
-  void load(int cardType, const std::vector<std::uint8_t>& bytes = {}) {
+  void load(CardType cardType, const std::vector<std::uint8_t>& bytes = {}) {
     st.cardType = cardType;
     st.byteCount = byteCountFor(cardType, st.zoneIndex, st.byteCount);
     st.pageCount = pageCountFor(st.byteCount);
@@ -64,7 +65,7 @@ struct MemView {
     for (int i = 0; i < st.byteCount; ++i) {
       doc.setByte(i, i < static_cast<int>(bytes.size()) ? bytes[static_cast<std::size_t>(i)] : 0xFF);
     }
-    st.viewState = 2;
+    st.viewState = ViewState::CardData;
     view.painter().drawGrid();
   }
 

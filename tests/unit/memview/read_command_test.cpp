@@ -36,7 +36,7 @@ class ReadCoreTest : public ::testing::Test {
 
 struct ReadCase {
   const char* name;
-  int cardType;
+  CardType cardType;
   int zoneIndex;
   int blockIndex;
   std::vector<std::string> calls;  // after the two IC_Status calls
@@ -45,23 +45,34 @@ struct ReadCase {
 
 TEST_F(ReadCoreTest, CallsTheReadOfEachCardType) {
   const std::vector<ReadCase> cases = {
-      {"4428", 5, 0, 0,
+      {"4428",
+       CardType::Sle4428,
+       0,
+       0,
        {"IC_InitType(7,4)", "IC_ReadWithProtection(7,0,256)", "IC_ReadWithProtection(7,256,256)",
         "IC_ReadWithProtection(7,512,256)", "IC_ReadWithProtection(7,768,256)"},
        1024},
-      {"4442", 17, 0, 0, {"IC_InitType(7,16)", "IC_Read(7,0,256)", "IC_ReadProtection(7,0,32)"}, 256},
-      {"45D041", 161, 1234, 0, {"IC_DirectRead(7,1234,0,264)"}, 264},
-      {"SSF1101", 163, 0, 77, {"IC_Read_1101(7,77,0,1024)"}, 1024},
-      {"1608 user zone", 208, 3, 0, {"IC_ReadUserZone(7,0,256)"}, 256},
-      {"1608 configuration", 208, 8, 0, {"IC_ReadConfigZone(7,0,128)"}, 128},
-      {"153", 209, 0, 0,
+      {"4442",
+       CardType::Sle4442,
+       0,
+       0,
+       {"IC_InitType(7,16)", "IC_Read(7,0,256)", "IC_ReadProtection(7,0,32)"},
+       256},
+      {"45D041", CardType::At45d041, 1234, 0, {"IC_DirectRead(7,1234,0,264)"}, 264},
+      {"SSF1101", CardType::Ssf1101, 0, 77, {"IC_Read_1101(7,77,0,1024)"}, 1024},
+      {"1608 user zone", CardType::At88sc1608, 3, 0, {"IC_ReadUserZone(7,0,256)"}, 256},
+      {"1608 configuration", CardType::At88sc1608, 8, 0, {"IC_ReadConfigZone(7,0,128)"}, 128},
+      {"153",
+       CardType::At88sc153,
+       0,
+       0,
        {"IC_SetUserZone(7,0)", "IC_ReadUserZone(7,0,64)", "IC_SetUserZone(7,1)", "IC_ReadUserZone(7,0,64)",
         "IC_SetUserZone(7,2)", "IC_ReadUserZone(7,0,64)", "IC_ReadConfigZone(7,0,64)"},
        256},
-      {"24C16", 68, 0, 0, {"IC_Read(7,0,2048)"}, 2048},
-      {"1604A", 160, 0, 0, {"IC_Read(7,0,2007)"}, 2007},
-      {"102", 33, 0, 0, {"IC_Read(7,0,178)"}, 178},
-      {"4404", 8, 0, 0, {"IC_Read(7,0,52)"}, 52},
+      {"24C16", CardType::At24c16, 0, 0, {"IC_Read(7,0,2048)"}, 2048},
+      {"1604A", CardType::At88sc1604, 0, 0, {"IC_Read(7,0,2007)"}, 2007},
+      {"102", CardType::At88sc102, 0, 0, {"IC_Read(7,0,178)"}, 178},
+      {"4404", CardType::Sle4404, 0, 0, {"IC_Read(7,0,52)"}, 52},
   };
   for (const ReadCase& c : cases) {
     drv.clearCalls();
@@ -70,9 +81,9 @@ TEST_F(ReadCoreTest, CallsTheReadOfEachCardType) {
     v.st.currentPage = 3;
     std::vector<std::string> expected = {"IC_Status(7)", "IC_Status(7)"};
     expected.insert(expected.end(), c.calls.begin(), c.calls.end());
-    EXPECT_EQ(readCore(v.ctx(), 100, c.cardType), 0) << c.name;
+    EXPECT_EQ(readCore(v.ctx(), ReaderPort::Usb, c.cardType), 0) << c.name;
     EXPECT_EQ(described(drv), expected) << c.name;
-    EXPECT_EQ(v.st.viewState, 2) << c.name;
+    EXPECT_EQ(v.st.viewState, ViewState::CardData) << c.name;
     EXPECT_EQ(v.st.byteCount, c.byteCount) << c.name;
     EXPECT_EQ(v.st.pageCount, pageCountFor(c.byteCount)) << c.name;
     EXPECT_EQ(v.st.currentPage, 0) << c.name;
@@ -81,7 +92,7 @@ TEST_F(ReadCoreTest, CallsTheReadOfEachCardType) {
 
 TEST_F(ReadCoreTest, ConvertsTheBytesIntoTheCardImage) {
   drv.readData("IC_Read", {pattern(2048, 3)});
-  ASSERT_EQ(readCore(v.ctx(), 100, 68), 0);
+  ASSERT_EQ(readCore(v.ctx(), ReaderPort::Usb, CardType::At24c16), 0);
   EXPECT_EQ(v.hex(0), "03");
   EXPECT_EQ(v.hex(1), "0a");
   EXPECT_EQ(v.doc.byteAt(2047), static_cast<std::uint8_t>(2047 * 7 + 3));
@@ -96,7 +107,7 @@ TEST_F(ReadCoreTest, Sle4428PagesAndFlagsAreKept) {
     page[256 + 5] = 0;  // byte 5 of every page protected
     std::copy(page.begin(), page.end(), static_cast<std::uint8_t*>(out.at(0)));
   });
-  ASSERT_EQ(readCore(v.ctx(), 100, 5), 0);
+  ASSERT_EQ(readCore(v.ctx(), ReaderPort::Usb, CardType::Sle4428), 0);
   EXPECT_EQ(v.doc.byteAt(256 + 1), pattern(256, 1)[1]);
   EXPECT_EQ(v.doc.byteAt(768 + 9), pattern(256, 3)[9]);
   EXPECT_EQ(v.st.pages4428[2][256 + 5], 0);
@@ -105,7 +116,7 @@ TEST_F(ReadCoreTest, Sle4428PagesAndFlagsAreKept) {
 
 struct FailureCase {
   const char* name;
-  int cardType;
+  CardType cardType;
   const char* failing;
   std::vector<int> results;
   bool message;
@@ -113,16 +124,16 @@ struct FailureCase {
 
 TEST_F(ReadCoreTest, FailedReadsLeaveTheImage) {
   const std::vector<FailureCase> cases = {
-      {"4428 init", 5, "IC_InitType", {-1}, false},
-      {"4428 third page", 5, "IC_ReadWithProtection", {0, 0, -3, 0}, false},
-      {"4442 init", 17, "IC_InitType", {1}, false},
-      {"4442 data read", 17, "IC_Read", {-2}, false},
-      {"4442 protection", 17, "IC_ReadProtection", {-1}, false},
-      {"45D041", 161, "IC_DirectRead", {1}, true},
-      {"SSF1101", 163, "IC_Read_1101", {-1}, true},
-      {"1608", 208, "IC_ReadUserZone", {2}, true},
-      {"153 second zone", 209, "IC_SetUserZone", {0, 5}, true},
-      {"24C02", 65, "IC_Read", {-1}, true},
+      {"4428 init", CardType::Sle4428, "IC_InitType", {-1}, false},
+      {"4428 third page", CardType::Sle4428, "IC_ReadWithProtection", {0, 0, -3, 0}, false},
+      {"4442 init", CardType::Sle4442, "IC_InitType", {1}, false},
+      {"4442 data read", CardType::Sle4442, "IC_Read", {-2}, false},
+      {"4442 protection", CardType::Sle4442, "IC_ReadProtection", {-1}, false},
+      {"45D041", CardType::At45d041, "IC_DirectRead", {1}, true},
+      {"SSF1101", CardType::Ssf1101, "IC_Read_1101", {-1}, true},
+      {"1608", CardType::At88sc1608, "IC_ReadUserZone", {2}, true},
+      {"153 second zone", CardType::At88sc153, "IC_SetUserZone", {0, 5}, true},
+      {"24C02", CardType::At24c02, "IC_Read", {-1}, true},
   };
   for (const FailureCase& c : cases) {
     fake::ScriptedDriver d;
@@ -131,15 +142,15 @@ TEST_F(ReadCoreTest, FailedReadsLeaveTheImage) {
     m.st.pages4428[0][256] = 9;
     d.results(c.failing, c.results);
     d.readData("IC_Read", {std::vector<std::uint8_t>(2048, 0x11)});
-    EXPECT_EQ(readCore(m.ctx(), 100, c.cardType), 1) << c.name;
-    EXPECT_EQ(m.st.viewState, 4) << c.name;
+    EXPECT_EQ(readCore(m.ctx(), ReaderPort::Usb, c.cardType), 1) << c.name;
+    EXPECT_EQ(m.st.viewState, ViewState::ReadFailed) << c.name;
     EXPECT_EQ(m.hex(0), "ff") << c.name << ": the image stays";
     EXPECT_EQ(m.st.protect4442[3], 9) << c.name << ": the flags stay";
     EXPECT_EQ(m.st.pages4428[0][256], 9) << c.name;
     const std::vector<std::string> boxes = m.ui.log.boxes();
     if (c.message) {
       EXPECT_EQ(boxes, std::vector<std::string>{"提示信息|读卡错误！"}) << c.name;
-      EXPECT_EQ(m.st.detectResult, 4) << c.name;
+      EXPECT_EQ(m.st.detectResult, DetectResult::Undetermined) << c.name;
     } else {
       EXPECT_TRUE(boxes.empty()) << c.name;
     }
@@ -154,25 +165,25 @@ TEST_F(ReadCoreTest, FailedReadsLeaveTheImage) {
 
 TEST_F(ReadCoreTest, NoCardAndReaderErrors) {
   drv.results("IC_Status", {1});
-  EXPECT_EQ(readCore(v.ctx(), 100, 68), 1);
-  EXPECT_EQ(v.st.viewState, 1);
+  EXPECT_EQ(readCore(v.ctx(), ReaderPort::Usb, CardType::At24c16), 1);
+  EXPECT_EQ(v.st.viewState, ViewState::NoCard);
   EXPECT_EQ(drv.count("IC_Status"), 1);
 
   drv.results("IC_Status", {0, -5});
-  EXPECT_EQ(readCore(v.ctx(), 100, 68), 1);
-  EXPECT_EQ(v.st.viewState, 3);
+  EXPECT_EQ(readCore(v.ctx(), ReaderPort::Usb, CardType::At24c16), 1);
+  EXPECT_EQ(v.st.viewState, ViewState::StatusError);
   EXPECT_EQ(drv.count("IC_Read"), 0);
   EXPECT_FALSE(v.ui.shell.waitCursor) << "the cursor is restored";
 }
 
 TEST_F(ReadCoreTest, WithoutPortOrCardTypeNothingRuns) {
-  v.st.viewState = 50;
+  v.st.viewState = ViewState::NoCardData;
   v.st.editActive = 1;
   v.ui.window.caretVisible = true;
-  EXPECT_EQ(readCore(v.ctx(), -1, 68), 1);
-  EXPECT_EQ(readCore(v.ctx(), 100, 0), 1);
+  EXPECT_EQ(readCore(v.ctx(), ReaderPort::None, CardType::At24c16), 1);
+  EXPECT_EQ(readCore(v.ctx(), ReaderPort::Usb, static_cast<CardType>(0)), 1);
   EXPECT_TRUE(drv.calls.empty()) << drv.dump();
-  EXPECT_EQ(v.st.viewState, 50);
+  EXPECT_EQ(v.st.viewState, ViewState::NoCardData);
   EXPECT_EQ(v.st.editActive, 0);
   EXPECT_FALSE(v.ui.window.caretVisible);
 }
@@ -182,10 +193,10 @@ TEST_F(ReadCoreTest, WithoutPortOrCardTypeNothingRuns) {
 class ReadCommandTest : public ReadCoreTest {};
 
 TEST_F(ReadCommandTest, SuccessShowsTheCardAndBeepsFourTimes) {
-  v.st.cardType = 68;
+  v.st.cardType = CardType::At24c16;
   drv.readData("IC_Read", {pattern(2048, 1)});
   v.view.onCommand(kReadCommand);
-  EXPECT_EQ(v.st.viewState, 2);
+  EXPECT_EQ(v.st.viewState, ViewState::CardData);
   EXPECT_EQ(v.st.gridShown, 1);
   EXPECT_EQ(v.status(2), "读卡成功");
   EXPECT_EQ(v.status(1), "");
@@ -203,7 +214,7 @@ TEST_F(ReadCommandTest, OutcomesInTheStatusArea) {
   for (const Case& c : std::vector<Case>{{{1}, 0, "未插入卡"}, {{0, 3}, 0, "未知串口"}, {{0, 0}, -1, "未知错误"}}) {
     fake::ScriptedDriver d;
     MemView m(d.table);
-    m.st.cardType = 65;
+    m.st.cardType = CardType::At24c02;
     d.results("IC_Status", c.status);
     d.results("IC_Read", {c.readResult});
     m.view.onCommand(kReadCommand);
@@ -218,7 +229,7 @@ TEST_F(ReadCommandTest, OutcomesInTheStatusArea) {
 }
 
 TEST_F(ReadCommandTest, ReadLeavesEditMode) {
-  v.load(68);
+  v.load(CardType::At24c16);
   v.edit();
   ASSERT_EQ(v.st.editActive, 1);
   v.view.onCommand(kReadCommand);
@@ -227,7 +238,7 @@ TEST_F(ReadCommandTest, ReadLeavesEditMode) {
 }
 
 TEST_F(ReadCommandTest, At45d041AsksForThePage) {
-  v.st.cardType = 161;
+  v.st.cardType = CardType::At45d041;
   v.st.zoneIndex = 12;
   v.ui.dialogs.scripts.push_back([](fake::FakeControls& c) {
     EXPECT_EQ(c.text(1002), "12");
@@ -254,7 +265,7 @@ TEST_F(ReadCommandTest, At45d041AsksForThePage) {
 }
 
 TEST_F(ReadCommandTest, InitFailureIsToldAndTheReadGoesOn) {
-  v.st.cardType = 163;
+  v.st.cardType = CardType::Ssf1101;
   drv.results("IC_InitType", {-1});
   v.ui.dialogs.scripts.push_back(fake::typeAndOk(1002, "600"));
   v.view.onCommand(kReadCommand);
@@ -265,7 +276,7 @@ TEST_F(ReadCommandTest, InitFailureIsToldAndTheReadGoesOn) {
 }
 
 TEST_F(ReadCommandTest, At88sc1608ZonesSelectTheUserZone) {
-  v.st.cardType = 208;
+  v.st.cardType = CardType::At88sc1608;
   v.ui.dialogs.scripts.push_back([](fake::FakeControls& c) {
     EXPECT_EQ(c.text(1005), "(0-8)8区是控制区\n     0-7区用户区");
     EXPECT_TRUE(c.controls[1009].visible);
@@ -286,7 +297,7 @@ TEST_F(ReadCommandTest, At88sc1608ZonesSelectTheUserZone) {
 }
 
 TEST_F(ReadCommandTest, CancelChangesNothing) {
-  for (int type : {161, 163, 208}) {
+  for (CardType type : {CardType::At45d041, CardType::Ssf1101, CardType::At88sc1608}) {
     fake::ScriptedDriver d;
     MemView m(d.table);
     m.st.cardType = type;
@@ -304,9 +315,9 @@ TEST_F(ReadCommandTest, CancelChangesNothing) {
 }
 
 TEST(ZoneSelectDlg, PromptsByCardType) {
-  EXPECT_EQ(CZoneSelectDlg::promptFor(161), "(0-2047):");
-  EXPECT_EQ(CZoneSelectDlg::promptFor(163), "(0-511):");
-  EXPECT_EQ(CZoneSelectDlg::promptFor(17), "(0-511):");
+  EXPECT_EQ(CZoneSelectDlg::promptFor(CardType::At45d041), "(0-2047):");
+  EXPECT_EQ(CZoneSelectDlg::promptFor(CardType::Ssf1101), "(0-511):");
+  EXPECT_EQ(CZoneSelectDlg::promptFor(CardType::Sle4442), "(0-511):");
 }
 
 }  // namespace

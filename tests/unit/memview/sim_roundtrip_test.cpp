@@ -20,7 +20,7 @@ using port::vk::kTab;
 
 struct SimCard {
   const char* sim;
-  int cardType;
+  CardType cardType;
   std::vector<std::uint8_t> code;  // presented before writing (empty: none)
   int lastEdit;                    // a byte near the end of the card, -1 for byteCount - 1
   int number = 0;                  // page, block or zone for the dialog
@@ -33,7 +33,7 @@ class SimView {
     sim::fillDriverTable(drv);
     v.st.readerHandle = drv.IC_InitComm(100);
     v.st.cardType = c.cardType;
-    drv.IC_InitType(v.st.readerHandle, static_cast<short>(driverTypeFor(c.cardType)));
+    drv.IC_InitType(v.st.readerHandle, codeOf(driverTypeFor(c.cardType)));
     present();
   }
 
@@ -41,18 +41,29 @@ class SimView {
     const int h = v.st.readerHandle;
     const unsigned char* code = card.code.data();
     switch (card.cardType) {
-      case 17: drv.IC_CheckPass_SLE4442(h, code); break;
-      case 5: drv.IC_CheckPass_SLE4428(h, code); break;
-      case 33: drv.IC_CheckPass_102(h, code); break;
-      case 160: drv.IC_CheckPass_1604(h, 0, code); break;
-      case 162: drv.IC_CheckPass_1604B(h, 0, code); break;
+      case CardType::Sle4442:
+        drv.IC_CheckPass_SLE4442(h, code);
+        break;
+      case CardType::Sle4428:
+        drv.IC_CheckPass_SLE4428(h, code);
+        break;
+      case CardType::At88sc102:
+        drv.IC_CheckPass_102(h, code);
+        break;
+      case CardType::At88sc1604:
+        drv.IC_CheckPass_1604(h, 0, code);
+        break;
+      case CardType::At88sc1604b:
+        drv.IC_CheckPass_1604B(h, 0, code);
+        break;
       default: break;
     }
   }
 
   // The Read command, answering the page/zone dialog where there is one.
   void read() {
-    if (card.cardType == 161 || card.cardType == 163 || card.cardType == 208) {
+    if (card.cardType == CardType::At45d041 || card.cardType == CardType::Ssf1101 ||
+        card.cardType == CardType::At88sc1608) {
       v.ui.dialogs.scripts.push_back(fake::typeAndOk(1002, std::to_string(card.number)));
     }
     v.view.onCommand(kReadCommand);
@@ -60,15 +71,15 @@ class SimView {
 
   // Bytes of the image that are plain card memory: all but the AT88SC153's
   // configuration zone, whose codes read as 00.
-  int userBytes() const { return card.cardType == 209 ? 192 : v.st.byteCount; }
+  int userBytes() const { return card.cardType == CardType::At88sc153 ? 192 : v.st.byteCount; }
 
   // The card's memory behind the image: from the page, block or zone read.
   std::vector<std::uint8_t> cardBytes() {
     std::vector<std::uint8_t> m = sim::TestReader::memory();
     std::size_t from = 0;
-    if (card.cardType == 161) from = static_cast<std::size_t>(card.number) * 264;
-    if (card.cardType == 163) from = static_cast<std::size_t>(card.number) * 1024;
-    if (card.cardType == 208) from = static_cast<std::size_t>(card.number) * 256;
+    if (card.cardType == CardType::At45d041) from = static_cast<std::size_t>(card.number) * 264;
+    if (card.cardType == CardType::Ssf1101) from = static_cast<std::size_t>(card.number) * 1024;
+    if (card.cardType == CardType::At88sc1608) from = static_cast<std::size_t>(card.number) * 256;
     return std::vector<std::uint8_t>(m.begin() + static_cast<long>(from),
                                      m.begin() + static_cast<long>(from) + userBytes());
   }
@@ -86,22 +97,22 @@ class SimView {
 
 const std::vector<SimCard>& writableCards() {
   static const std::vector<SimCard> cards = {
-      {"24c01a", 64, {}, -1},
-      {"24c02", 65, {}, -1},
-      {"24c04", 66, {}, -1},
-      {"24c08", 67, {}, -1},
-      {"24c16", 68, {}, -1},
-      {"24c64", 192, {}, -1},
-      {"sle4442", 17, {0xFF, 0xFF, 0xFF}, -1},
-      {"sle4428", 5, {0xFF, 0xFF}, 1020},
-      {"sle4404", 8, {}, -1},
-      {"at88sc102", 33, {0xF0, 0xF0}, -1},
-      {"at88sc1604", 160, {0xFF, 0xFF}, -1},
-      {"at88sc1604b", 162, {0xFF, 0xFF}, -1},
-      {"at88sc1608", 208, {}, -1, 3},
-      {"at88sc153", 209, {}, 191},
-      {"at45d041", 161, {}, -1, 1000},
-      {"ssf1101", 163, {}, -1, 17},
+      {"24c01a", CardType::At24c01a, {}, -1},
+      {"24c02", CardType::At24c02, {}, -1},
+      {"24c04", CardType::At24c04, {}, -1},
+      {"24c08", CardType::At24c08, {}, -1},
+      {"24c16", CardType::At24c16, {}, -1},
+      {"24c64", CardType::At24c64, {}, -1},
+      {"sle4442", CardType::Sle4442, {0xFF, 0xFF, 0xFF}, -1},
+      {"sle4428", CardType::Sle4428, {0xFF, 0xFF}, 1020},
+      {"sle4404", CardType::Sle4404, {}, -1},
+      {"at88sc102", CardType::At88sc102, {0xF0, 0xF0}, -1},
+      {"at88sc1604", CardType::At88sc1604, {0xFF, 0xFF}, -1},
+      {"at88sc1604b", CardType::At88sc1604b, {0xFF, 0xFF}, -1},
+      {"at88sc1608", CardType::At88sc1608, {}, -1, 3},
+      {"at88sc153", CardType::At88sc153, {}, 191},
+      {"at45d041", CardType::At45d041, {}, -1, 1000},
+      {"ssf1101", CardType::Ssf1101, {}, -1, 17},
   };
   return cards;
 }
@@ -112,7 +123,7 @@ TEST(SimRoundTrip, EveryWritableCardKeepsWhatWasTyped) {
     SimView s(c);
     MemView& v = s.v;
     s.read();
-    ASSERT_EQ(v.st.viewState, 2) << v.ui.log.dump();
+    ASSERT_EQ(v.st.viewState, ViewState::CardData) << v.ui.log.dump();
     v.edit();
     v.key(kDown);
     v.type("a1b2");  // bytes 16 and 17
@@ -153,7 +164,7 @@ TEST(SimRoundTrip, DroppedWritesAreCaught) {
     SimView s(c);
     MemView& v = s.v;
     s.read();
-    ASSERT_EQ(v.st.viewState, 2) << v.ui.log.dump();
+    ASSERT_EQ(v.st.viewState, ViewState::CardData) << v.ui.log.dump();
     sim::Faults drop;
     drop.dropWrites = true;
     sim::TestReader::setFaults(drop);
@@ -173,13 +184,18 @@ TEST(SimRoundTrip, DroppedWritesAreCaught) {
 // A protection mark the card takes and does not keep is not taken for
 // written: the operator is told and the mark stays to be written again.
 TEST(SimRoundTrip, DroppedProtectionMarksAreCaught) {
-  for (const SimCard& c : {SimCard{"sle4442", 17, {0xFF, 0xFF, 0xFF}, -1}, SimCard{"sle4428", 5, {0xFF, 0xFF}, -1}}) {
+  for (const SimCard& c : {SimCard{"sle4442", CardType::Sle4442, {0xFF, 0xFF, 0xFF}, -1},
+                           SimCard{"sle4428", CardType::Sle4428, {0xFF, 0xFF}, -1}}) {
     SCOPED_TRACE(c.sim);
     SimView s(c);
     MemView& v = s.v;
     // The flag of byte 5 as marked (or protected) and as last written.
-    const auto flag = [&] { return c.cardType == 17 ? v.st.protect4442[5] : v.st.pages4428[0][256 + 5]; };
-    const auto saved = [&] { return c.cardType == 17 ? v.st.protect4442Saved[5] : v.st.pages4428Saved[0][256 + 5]; };
+    const auto flag = [&] {
+      return c.cardType == CardType::Sle4442 ? v.st.protect4442[5] : v.st.pages4428[0][256 + 5];
+    };
+    const auto saved = [&] {
+      return c.cardType == CardType::Sle4442 ? v.st.protect4442Saved[5] : v.st.pages4428Saved[0][256 + 5];
+    };
     s.read();
     v.edit();
     v.caretTo({false, 0, 5, false});
@@ -201,7 +217,7 @@ TEST(SimRoundTrip, DroppedProtectionMarksAreCaught) {
 }
 
 TEST(SimRoundTrip, Sle4442ProtectionIsWrittenAndThenHolds) {
-  SimView s({"sle4442", 17, {0xFF, 0xFF, 0xFF}, -1});
+  SimView s({"sle4442", CardType::Sle4442, {0xFF, 0xFF, 0xFF}, -1});
   MemView& v = s.v;
   s.read();
   v.edit();
@@ -233,7 +249,7 @@ TEST(SimRoundTrip, Sle4442ProtectionIsWrittenAndThenHolds) {
 }
 
 TEST(SimRoundTrip, Sle4428ProtectionOnSeveralPages) {
-  SimView s({"sle4428", 5, {0xFF, 0xFF}, -1});
+  SimView s({"sle4428", CardType::Sle4428, {0xFF, 0xFF}, -1});
   MemView& v = s.v;
   s.read();
   v.edit();
@@ -265,9 +281,11 @@ TEST(SimRoundTrip, Sle4428ProtectionOnSeveralPages) {
 // card holds the saved bytes again; its codes stay as they are now.
 TEST(SimRoundTrip, SavedImageRestoresTheCard) {
   const std::vector<SimCard> cards = {
-      {"sle4442", 17, {0xFF, 0xFF, 0xFF}, -1}, {"sle4428", 5, {0xFF, 0xFF}, -1},
-      {"at88sc102", 33, {0xF0, 0xF0}, -1},     {"at88sc1608", 208, {}, -1, 3},
-      {"at45d041", 161, {}, -1, 1000},
+      {"sle4442", CardType::Sle4442, {0xFF, 0xFF, 0xFF}, -1},
+      {"sle4428", CardType::Sle4428, {0xFF, 0xFF}, -1},
+      {"at88sc102", CardType::At88sc102, {0xF0, 0xF0}, -1},
+      {"at88sc1608", CardType::At88sc1608, {}, -1, 3},
+      {"at45d041", CardType::At45d041, {}, -1, 1000},
   };
   for (const SimCard& c : cards) {
     SCOPED_TRACE(c.sim);
@@ -279,9 +297,11 @@ TEST(SimRoundTrip, SavedImageRestoresTheCard) {
     const std::vector<std::uint8_t> saved = v.ui.files.files["backup.bin"];
     ASSERT_EQ(saved, s.image());
 
-    const std::size_t base = c.cardType == 208 ? 3 * 256 : c.cardType == 161 ? 1000 * 264 : 0;
+    const std::size_t base = c.cardType == CardType::At88sc1608 ? 3 * 256
+                             : c.cardType == CardType::At45d041 ? 1000 * 264
+                                                                : 0;
     sim::TestReader::setMemory(base + 40, std::vector<std::uint8_t>(8, 0x5A));
-    if (c.cardType == 33) sim::TestReader::setMemory(88, {0x12});  // erase key 1
+    if (c.cardType == CardType::At88sc102) sim::TestReader::setMemory(88, {0x12});  // erase key 1
     s.read();
     v.ui.files.answers = {"backup.bin"};
     v.ui.log.clear();
@@ -293,13 +313,13 @@ TEST(SimRoundTrip, SavedImageRestoresTheCard) {
     EXPECT_EQ(v.ui.log.boxes().size(), 1u) << "only the summary of the opened file" << v.ui.log.dump();
     s.read();
     std::vector<std::uint8_t> expected = saved;
-    if (c.cardType == 33) expected[88] = 0x12;
+    if (c.cardType == CardType::At88sc102) expected[88] = 0x12;
     EXPECT_EQ(s.image(), expected);
   }
 }
 
 TEST(SimRoundTrip, NoCardIsReported) {
-  SimView s({"24c16", 68, {}, -1});
+  SimView s({"24c16", CardType::At24c16, {}, -1});
   sim::TestReader::pull();
   s.read();
   EXPECT_EQ(s.v.status(1), "读卡失败");

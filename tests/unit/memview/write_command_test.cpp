@@ -56,7 +56,7 @@ void keepWrites(fake::ScriptedDriver& d, MemView& m, bool keep = true, std::vect
   });
   // Card address of a call's address 0 for the zone calls of the AT88SC153.
   auto base = [zone, &m](const std::string& name) {
-    if (m.st.cardType != 209) return 0;
+    if (m.st.cardType != CardType::At88sc153) return 0;
     return name.find("ConfigZone") != std::string::npos ? 192 : 64 * *zone;
   };
   // The address and the length are a call's last two scalar arguments.
@@ -122,7 +122,7 @@ class WriteTest : public ::testing::Test {
 
 struct RowCase {
   const char* name;
-  int cardType;
+  CardType cardType;
   int zoneIndex;
   int address;
   std::vector<std::string> calls;
@@ -132,22 +132,52 @@ struct RowCase {
 
 TEST_F(WriteTest, EachCardTypeWritesItsWay) {
   const std::vector<RowCase> cases = {
-      {"24C16", 68, 0, 0x123, {"IC_Write(7,288,16)"}, "IC_Read(7,288,16)", 1},
-      {"1604A last row", 160, 0, 2003, {"IC_Write(7,2000,7)"}, "IC_Read(7,2000,7)", 2},
-      {"1604B last row", 162, 0, 2035, {"IC_Write(7,2032,8)"}, "IC_Read(7,2032,8)", 1},
-      {"4404 last row", 8, 0, 50, {"IC_Write(7,48,4)"}, "IC_Read(7,48,4)", 1},
-      {"1608 user zone", 208, 2, 40, {"IC_WriteUserZone(7,32,16)"}, "IC_ReadUserZone(7,32,16)", 1},
-      {"1608 configuration", 208, 8, 20, {"IC_WriteConfigZone(7,16,16)"}, "IC_ReadConfigZone(7,16,16)", 1},
+      {"24C16", CardType::At24c16, 0, 0x123, {"IC_Write(7,288,16)"}, "IC_Read(7,288,16)", 1},
+      {"1604A last row", CardType::At88sc1604, 0, 2003, {"IC_Write(7,2000,7)"}, "IC_Read(7,2000,7)", 2},
+      {"1604B last row", CardType::At88sc1604b, 0, 2035, {"IC_Write(7,2032,8)"}, "IC_Read(7,2032,8)", 1},
+      {"4404 last row", CardType::Sle4404, 0, 50, {"IC_Write(7,48,4)"}, "IC_Read(7,48,4)", 1},
+      {"1608 user zone",
+       CardType::At88sc1608,
+       2,
+       40,
+       {"IC_WriteUserZone(7,32,16)"},
+       "IC_ReadUserZone(7,32,16)",
+       1},
+      {"1608 configuration",
+       CardType::At88sc1608,
+       8,
+       20,
+       {"IC_WriteConfigZone(7,16,16)"},
+       "IC_ReadConfigZone(7,16,16)",
+       1},
       {"153 user zone 1",
-       209,
+       CardType::At88sc153,
        0,
        70,
        {"IC_SetUserZone(7,1)", "IC_WriteUserZone(7,0,16)"},
        "IC_ReadUserZone(7,0,16)",
        3},
-      {"153 configuration", 209, 0, 195, {"IC_WriteConfigZone(7,0,16)"}, "IC_ReadConfigZone(7,0,16)", 2},
-      {"45D041 whole page", 161, 9, 100, {"IC_DirectWrite(7,9,0,264)"}, "IC_DirectRead(7,9,0,264)", 4},
-      {"SSF1101 whole block", 163, 0, 1000, {"IC_Write_1101(7,0,0,1024)"}, "IC_Read_1101(7,0,0,1024)", 4},
+      {"153 configuration",
+       CardType::At88sc153,
+       0,
+       195,
+       {"IC_WriteConfigZone(7,0,16)"},
+       "IC_ReadConfigZone(7,0,16)",
+       2},
+      {"45D041 whole page",
+       CardType::At45d041,
+       9,
+       100,
+       {"IC_DirectWrite(7,9,0,264)"},
+       "IC_DirectRead(7,9,0,264)",
+       4},
+      {"SSF1101 whole block",
+       CardType::Ssf1101,
+       0,
+       1000,
+       {"IC_Write_1101(7,0,0,1024)"},
+       "IC_Read_1101(7,0,0,1024)",
+       4},
   };
   for (const RowCase& c : cases) {
     fake::ScriptedDriver d;
@@ -168,22 +198,22 @@ TEST_F(WriteTest, EachCardTypeWritesItsWay) {
     EXPECT_TRUE(m.ui.log.boxes().empty()) << c.name << m.ui.log.dump();
     EXPECT_EQ(m.doc.editedRowCount, 0) << c.name;
     EXPECT_EQ(m.st.editActive, 1) << c.name << ": edit mode stays on";
-    const std::size_t at =
-        static_cast<std::size_t>(c.cardType == 161 || c.cardType == 163 ? c.address : c.address % 16);
+    const std::size_t at = static_cast<std::size_t>(
+        c.cardType == CardType::At45d041 || c.cardType == CardType::Ssf1101 ? c.address : c.address % 16);
     EXPECT_EQ(lastWritten(d).at(at), 0x12) << c.name;
   }
 }
 
 TEST_F(WriteTest, WriteThatIsNotKeptIsAskedAbout) {
   struct Case {
-    int cardType;
+    CardType cardType;
     std::vector<std::string> calls;
   };
   // Every row is still written: only a refused write re-reads at once.
   const std::vector<Case> cases = {
-      {65, {"IC_Write(7,0,16)", "IC_Write(7,32,16)"}},
-      {17, {"IC_Write(7,0,16)", "IC_Write(7,32,16)"}},
-      {161, {"IC_DirectWrite(7,0,0,264)"}},
+      {CardType::At24c02, {"IC_Write(7,0,16)", "IC_Write(7,32,16)"}},
+      {CardType::Sle4442, {"IC_Write(7,0,16)", "IC_Write(7,32,16)"}},
+      {CardType::At45d041, {"IC_DirectWrite(7,0,0,264)"}},
   };
   for (const Case& c : cases) {
     fake::ScriptedDriver d;
@@ -213,7 +243,7 @@ TEST_F(WriteTest, ReadBackComparesAllButCodes) {
   fake::ScriptedDriver d;
   MemView m(d.table);
   keepWrites(d, m, true, {10, 11, 12, 13});  // AT88SC102 user code and counter read 00
-  m.load(33);
+  m.load(CardType::At88sc102);
   m.edit();
   m.caretTo({false, 0, 11, false});
   m.type("aa");
@@ -234,7 +264,7 @@ TEST_F(WriteTest, ReadBackComparesAllButCodes) {
 }
 
 TEST_F(WriteTest, WholePageIsWrittenOnceForManyRows) {
-  v.load(161);
+  v.load(CardType::At45d041);
   v.edit();
   typeAt(5, "11");
   typeAt(40, "22");
@@ -246,7 +276,7 @@ TEST_F(WriteTest, WholePageIsWrittenOnceForManyRows) {
 }
 
 TEST_F(WriteTest, CodeZonesAreWrittenOnlyWhereTyped) {
-  v.load(33);  // AT88SC102: 10-11 user code, 12-13 its counter
+  v.load(CardType::At88sc102);  // AT88SC102: 10-11 user code, 12-13 its counter
   v.edit();
   typeAt(14, "41");
   v.key(kF5);
@@ -264,7 +294,7 @@ TEST_F(WriteTest, CodeZonesAreWrittenOnlyWhereTyped) {
 }
 
 TEST_F(WriteTest, Sle4428LastBytesAreNotRewritten) {
-  v.load(5);
+  v.load(CardType::Sle4428);
   v.edit();
   typeAt(1010, "55");
   v.key(kF5);
@@ -273,7 +303,7 @@ TEST_F(WriteTest, Sle4428LastBytesAreNotRewritten) {
 
 TEST_F(WriteTest, CryptoMemoryPasswordsAreNotRewritten) {
   v.st.zoneIndex = 8;
-  v.load(208);
+  v.load(CardType::At88sc1608);
   v.edit();
   typeAt(60, "01");  // test area 56-63, then passwords from 64
   typeAt(40, "02");  // 32-47 "密码验证"
@@ -284,7 +314,7 @@ TEST_F(WriteTest, CryptoMemoryPasswordsAreNotRewritten) {
 
 TEST_F(WriteTest, FailedRowIsAskedAboutEvenAfterALaterSuccess) {
   v.st.zoneIndex = 1;
-  v.load(208);
+  v.load(CardType::At88sc1608);
   v.edit();
   typeAt(0, "11");
   typeAt(32, "22");
@@ -297,7 +327,7 @@ TEST_F(WriteTest, FailedRowIsAskedAboutEvenAfterALaterSuccess) {
 }
 
 TEST_F(WriteTest, YesReReadsTheCard) {
-  v.load(65);
+  v.load(CardType::At24c02);
   v.edit();
   typeAt(0, "11");
   drv.results("IC_Write", {-1});
@@ -309,7 +339,7 @@ TEST_F(WriteTest, YesReReadsTheCard) {
 }
 
 TEST_F(WriteTest, ReReadingCardsStopAndAsk) {
-  for (int type : {17, 33, 64}) {
+  for (CardType type : {CardType::Sle4442, CardType::At88sc102, CardType::At24c01a}) {
     fake::ScriptedDriver d;
     MemView m(d.table);
     m.load(type);
@@ -331,7 +361,7 @@ TEST_F(WriteTest, ReReadingCardsStopAndAsk) {
 }
 
 TEST_F(WriteTest, WholeImageFailureReReadsAndAsks) {
-  v.load(163);
+  v.load(CardType::Ssf1101);
   v.edit();
   typeAt(3, "11");
   drv.results("IC_Write_1101", {-1});
@@ -342,7 +372,7 @@ TEST_F(WriteTest, WholeImageFailureReReadsAndAsks) {
 }
 
 TEST_F(WriteTest, NoCardOnReReadKeepsTheList) {
-  v.load(64);
+  v.load(CardType::At24c01a);
   v.edit();
   typeAt(3, "11");
   drv.results("IC_Write", {-1});
@@ -354,7 +384,7 @@ TEST_F(WriteTest, NoCardOnReReadKeepsTheList) {
 }
 
 TEST_F(WriteTest, EmptyListStillBeepsAndWritesMarks) {
-  v.load(17, std::vector<std::uint8_t>(32, 0x42));
+  v.load(CardType::Sle4442, std::vector<std::uint8_t>(32, 0x42));
   v.st.protect4442.fill(1);
   v.st.protect4442Saved.fill(1);
   v.st.protect4442Saved[4] = 0;
@@ -380,7 +410,7 @@ TEST_F(WriteTest, EmptyListStillBeepsAndWritesMarks) {
 }
 
 TEST_F(WriteTest, SpaceTwiceRestoresTheFlag) {
-  v.load(17);
+  v.load(CardType::Sle4442);
   v.st.protect4442.fill(1);
   v.st.protect4442Saved.fill(1);
   v.edit();
@@ -394,7 +424,7 @@ TEST_F(WriteTest, SpaceTwiceRestoresTheFlag) {
 }
 
 TEST_F(WriteTest, Sle4428MarksOnSeveralPages) {
-  v.load(5);
+  v.load(CardType::Sle4428);
   for (auto& p : v.st.pages4428) std::fill(p.begin() + 256, p.end(), 1);
   v.st.pages4428Saved = v.st.pages4428;
   v.edit();
@@ -411,7 +441,7 @@ TEST_F(WriteTest, Sle4428MarksOnSeveralPages) {
 }
 
 TEST_F(WriteTest, FailedProtectionWriteEndsTheCommand) {
-  v.load(17);
+  v.load(CardType::Sle4442);
   v.st.protect4442.fill(1);
   v.st.protect4442Saved.fill(1);
   v.edit();
@@ -426,7 +456,7 @@ TEST_F(WriteTest, FailedProtectionWriteEndsTheCommand) {
 }
 
 TEST_F(WriteTest, EscapeKeepsTheEditsForTheNextWrite) {
-  v.load(66);
+  v.load(CardType::At24c04);
   v.edit();
   typeAt(300, "77");
   v.key(port::vk::kEscape);

@@ -19,24 +19,30 @@ bool contains(const std::vector<std::string>& v, const std::string& s) {
 }
 
 struct MenuCase {
-  int cardType;
+  CardType cardType;
   int menuId;
 };
 const MenuCase kMenuCases[] = {
-    {5, 138},   {17, 138},  {12, 135},  {13, 135},  {33, 139},  {64, 137},  {65, 137}, {66, 137},
-    {67, 137},  {68, 137},  {161, 137}, {192, 137}, {160, 141}, {162, 141}, {208, 143}, {209, 143},
-    {-1, 2},    {8, 2},     {163, 2},   {2, 2},     {4, 2},     {16, 2},    {32, 2},   {34, 2},
+    {CardType::Sle4428, 138},    {CardType::Sle4442, 138},     {CardType::Cpu, 135},
+    {CardType::Sam, 135},        {CardType::At88sc102, 139},   {CardType::At24c01a, 137},
+    {CardType::At24c02, 137},    {CardType::At24c04, 137},     {CardType::At24c08, 137},
+    {CardType::At24c16, 137},    {CardType::At45d041, 137},    {CardType::At24c64, 137},
+    {CardType::At88sc1604, 141}, {CardType::At88sc1604b, 141}, {CardType::At88sc1608, 143},
+    {CardType::At88sc153, 143},  {CardType::None, 2},          {CardType::Sle4404, 2},
+    {CardType::Ssf1101, 2},      {CardType::Sle4406, 2},       {CardType::Sle4418, 2},
+    {CardType::Sle4432, 2},      {CardType::At88sc101, 2},     {CardType::At88sc103, 2},
 };
 
 TEST_F(ScriptedView, EachCardTypeGetsItsMenuBarAndUsbHidesTheDeviceDialog) {
   for (const MenuCase& c : kMenuCases) {
-    for (int port : {0, 3, 100, -1}) {
+    for (ReaderPort port : {ReaderPort::Com1, ReaderPort::Com4, ReaderPort::Usb, ReaderPort::None}) {
       st.port = port;
       SwapMenuForCardType(view.context(), c.cardType);
       EXPECT_EQ(ui.menu.installedId, c.menuId) << "card type " << c.cardType;
       const auto items = ui.menu.popupCaptions("卡型选择(&T)");
       ASSERT_FALSE(items.empty()) << "card type " << c.cardType;
-      EXPECT_EQ(contains(items, "设备操作"), port != 100) << "card type " << c.cardType << " port " << port;
+      EXPECT_EQ(contains(items, "设备操作"), port != ReaderPort::Usb)
+          << "card type " << c.cardType << " port " << port;
       EXPECT_TRUE(contains(items, "卡下电")) << "only the device item goes";
     }
   }
@@ -45,12 +51,12 @@ TEST_F(ScriptedView, EachCardTypeGetsItsMenuBarAndUsbHidesTheDeviceDialog) {
 
 TEST_F(ScriptedView, MenuSwapEndsAnEditAndRedrawsTheFrame) {
   st.editActive = 1;
-  st.viewState = 2;
+  st.viewState = ViewState::CardData;
   ui.window.caretVisible = true;
-  SwapMenuForCardType(view.context(), 17);
+  SwapMenuForCardType(view.context(), CardType::Sle4442);
   EXPECT_EQ(st.editActive, 0);
   EXPECT_FALSE(ui.window.caretVisible);
-  EXPECT_EQ(st.viewState, 50);
+  EXPECT_EQ(st.viewState, ViewState::NoCardData);
   EXPECT_EQ(ui.menu.redraws, 1);
 }
 
@@ -88,46 +94,52 @@ TEST_F(ScriptedView, MissingCardTypePopupOnUsbIsReportedAndKeepsTheEdit) {
   OnePopupBar bar({"卡型选择", "帮 助(&H)"});
   ViewContext& v = view.context();
   ViewContext ctx{v.st, v.doc, v.drv, v.window, v.shell, bar, v.dialogs, v.files, v.catalogue, v.painter};
-  st.port = 100;
+  st.port = ReaderPort::Usb;
   st.editActive = 1;
-  st.viewState = 2;
-  SwapMenuForCardType(ctx, 17);
+  st.viewState = ViewState::CardData;
+  SwapMenuForCardType(ctx, CardType::Sle4442);
   EXPECT_EQ(bar.installed, 1u) << "the new bar stays installed";
   EXPECT_EQ(ui.log.boxes(), (std::vector<std::string>{std::string(kAppTitle) + "|Error pNewMenu"}));
   EXPECT_EQ(st.editActive, 1);
-  EXPECT_EQ(st.viewState, 2);
+  EXPECT_EQ(st.viewState, ViewState::CardData);
   EXPECT_EQ(bar.redraws, 0);
 
   ui.log.clear();
-  st.port = 1;
-  SwapMenuForCardType(ctx, 17);
+  st.port = ReaderPort::Com2;
+  SwapMenuForCardType(ctx, CardType::Sle4442);
   EXPECT_TRUE(ui.log.boxes().empty()) << "a serial port does not look for the popup";
   EXPECT_EQ(st.editActive, 0);
 }
 
 TEST_F(ScriptedView, MenuThatCannotBeLoadedKeepsTheOldBar) {
-  SwapMenuForCardType(view.context(), 17);
+  SwapMenuForCardType(view.context(), CardType::Sle4442);
   ui.menu.failLoad = true;
-  SwapMenuForCardType(view.context(), 33);
+  SwapMenuForCardType(view.context(), CardType::At88sc102);
   EXPECT_EQ(ui.menu.installedId, 138);
   EXPECT_EQ(ui.log.boxes().size(), 1u) << context();
 }
 
 struct ManualCase {
-  int commandId, cardType, driverType;
+  int commandId;
+  CardType cardType;
+  pelox::DriverType driverType;
   bool checksStatus;
   const char* caption;
   int menuId;
 };
 const ManualCase kManualCases[] = {
-    {32771, 64, 64, true, "24C01A", 137}, {32772, 65, 64, false, "24C02", 137},
-    {32773, 66, 64, false, "24C04", 137}, {32805, 67, 64, false, "24C08", 137},
-    {32774, 68, 64, false, "24C16", 137}, {32806, 192, 192, false, "24C64", 137},
-    {32791, 17, 16, true, "4442", 138},   {32796, 5, 4, true, "4428", 138},
+    {32771, CardType::At24c01a, pelox::DriverType::I2c, true, "24C01A", 137},
+    {32772, CardType::At24c02, pelox::DriverType::I2c, false, "24C02", 137},
+    {32773, CardType::At24c04, pelox::DriverType::I2c, false, "24C04", 137},
+    {32805, CardType::At24c08, pelox::DriverType::I2c, false, "24C08", 137},
+    {32774, CardType::At24c16, pelox::DriverType::I2c, false, "24C16", 137},
+    {32806, CardType::At24c64, pelox::DriverType::I2cTwoByteAddress, false, "24C64", 137},
+    {32791, CardType::Sle4442, pelox::DriverType::Sle4442, true, "4442", 138},
+    {32796, CardType::Sle4428, pelox::DriverType::Sle4428, true, "4428", 138},
 };
 
 TEST_F(ScriptedView, ManualChoiceWithoutCardReportsPerTheStatusRule) {
-  connected(0);
+  connected(ReaderPort::Com1);
   for (const ManualCase& c : kManualCases) {
     drv.clearCalls();
     drv.setDefault("IC_Status", 1);  // no card in the reader
@@ -136,14 +148,14 @@ TEST_F(ScriptedView, ManualChoiceWithoutCardReportsPerTheStatusRule) {
     EXPECT_EQ(ui.menu.installedId, c.menuId);
     EXPECT_EQ(caption(), c.caption);
     ASSERT_EQ(drv.count("IC_InitType"), 1) << context();
-    EXPECT_EQ(drv.callsTo("IC_InitType")[0].ints, (std::vector<long long>{7, c.driverType}));
+    EXPECT_EQ(drv.callsTo("IC_InitType")[0].ints, (std::vector<long long>{7, codeOf(c.driverType)}));
     EXPECT_EQ(drv.count("IC_Status"), c.checksStatus ? 1 : 0) << c.commandId;
     EXPECT_EQ(line(2), c.checksStatus ? "设卡失败" : "设卡成功") << c.commandId;
   }
 }
 
 TEST_F(ScriptedView, ManualChoiceWithCardSucceedsAndSetsTheCapacity) {
-  connected(0);
+  connected(ReaderPort::Com1);
   view.onCommand(32805);
   EXPECT_EQ(line(2), "设卡成功");
   EXPECT_EQ(st.byteCount, 1024);
@@ -154,22 +166,22 @@ TEST_F(ScriptedView, ManualChoiceWithCardSucceedsAndSetsTheCapacity) {
 }
 
 TEST_F(ScriptedView, RefusedCardTypeKeepsTheChoiceAndSkipsTheStatus) {
-  connected(0);
+  connected(ReaderPort::Com1);
   drv.results("IC_InitType", {-2});
   view.onCommand(32791);
   EXPECT_EQ(drv.count("IC_Status"), 0) << context();
   EXPECT_EQ(line(2), "设卡失败");
-  EXPECT_EQ(st.cardType, 17);
+  EXPECT_EQ(st.cardType, CardType::Sle4442);
   EXPECT_EQ(ui.menu.installedId, 138);
 }
 
 TEST_F(ScriptedView, CpuCardChoiceOnlySwapsTheMenu) {
-  connected(0);
+  connected(ReaderPort::Com1);
   view.onCommand(32791);
   const std::string before2 = line(2);
   drv.clearCalls();
   view.onCommand(32828);
-  EXPECT_EQ(st.cardType, 12);
+  EXPECT_EQ(st.cardType, CardType::Cpu);
   EXPECT_EQ(ui.menu.installedId, 135);
   EXPECT_TRUE(drv.calls.empty()) << context();
   EXPECT_EQ(line(2), before2);

@@ -22,7 +22,8 @@ std::vector<long long> firstArgs(const fake::ScriptedDriver& d, const std::strin
 struct StartCase {
   const char* name;
   std::vector<int> initComm, status, status1;
-  int port, handle;
+  ReaderPort port;
+  int handle;
   std::vector<long long> portsTried;
   std::vector<std::string> boxes;
 };
@@ -31,13 +32,27 @@ const std::string kVersionBox = std::string("提示信息|") + kDriverVersionMes
 const std::string kNoReaderBox = std::string("自检出错|") + kNoReaderMessage;
 
 const StartCase kStartCases[] = {
-    {"usb with a card", {5}, {0}, {}, 100, 5, {100}, {}},
-    {"usb without a card", {5}, {1}, {}, 100, 5, {100}, {}},
-    {"usb status 2 goes on to COM1", {5, 9}, {2, 0}, {0}, 0, 9, {100, 0}, {}},
-    {"usb link error, COM1 absent, COM2 without card", {5, 0, 9}, {-2, 1}, {0}, 1, 9, {100, 0, 1}, {}},
-    {"no usb, link error on COM2, COM3 taken", {-1, 0, 8, 9}, {-5, 0}, {0}, 2, 9, {100, 0, 1, 2}, {}},
-    {"version fault on COM1 ends the search", {0, 6}, {0}, {1}, -1, 0, {100, 0}, {kVersionBox}},
-    {"no reader anywhere", {0, 0, 0, 0, 0}, {}, {}, -1, 0, {100, 0, 1, 2, 3}, {kNoReaderBox}},
+    {"usb with a card", {5}, {0}, {}, ReaderPort::Usb, 5, {100}, {}},
+    {"usb without a card", {5}, {1}, {}, ReaderPort::Usb, 5, {100}, {}},
+    {"usb status 2 goes on to COM1", {5, 9}, {2, 0}, {0}, ReaderPort::Com1, 9, {100, 0}, {}},
+    {"usb link error, COM1 absent, COM2 without card",
+     {5, 0, 9},
+     {-2, 1},
+     {0},
+     ReaderPort::Com2,
+     9,
+     {100, 0, 1},
+     {}},
+    {"no usb, link error on COM2, COM3 taken",
+     {-1, 0, 8, 9},
+     {-5, 0},
+     {0},
+     ReaderPort::Com3,
+     9,
+     {100, 0, 1, 2},
+     {}},
+    {"version fault on COM1 ends the search", {0, 6}, {0}, {1}, ReaderPort::None, 0, {100, 0}, {kVersionBox}},
+    {"no reader anywhere", {0, 0, 0, 0, 0}, {}, {}, ReaderPort::None, 0, {100, 0, 1, 2, 3}, {kNoReaderBox}},
 };
 
 class StartupSearch : public ScriptedView, public ::testing::WithParamInterface<StartCase> {};
@@ -86,24 +101,28 @@ TEST_F(ScriptedView, NoReaderBoxCarriesTheStopIcon) {
 }
 
 TEST_F(ScriptedView, EveryPortCommandOpensItsPortAndShowsItsName) {
-  const std::map<int, std::string> names = {{0, "COM1"}, {1, "COM2"}, {2, "COM3"}, {3, "COM4"}, {100, "USB "}};
+  const std::map<ReaderPort, std::string> names = {{ReaderPort::Com1, "COM1"},
+                                                   {ReaderPort::Com2, "COM2"},
+                                                   {ReaderPort::Com3, "COM3"},
+                                                   {ReaderPort::Com4, "COM4"},
+                                                   {ReaderPort::Usb, "USB "}};
   for (const PortCommand& pc : kPortCommands) {
-    connected(pc.port == 0 ? 1 : 0);
+    connected(pc.port == ReaderPort::Com1 ? ReaderPort::Com2 : ReaderPort::Com1);
     drv.clearCalls();
-    drv.results("IC_InitComm", {20 + pc.port});
+    drv.results("IC_InitComm", {20 + codeOf(pc.port)});
     ASSERT_TRUE(view.onCommand(pc.commandId));
     EXPECT_EQ(drv.names(), (std::vector<std::string>{"IC_ExitComm", "IC_InitComm"})) << context();
     EXPECT_EQ(drv.calls.at(0).ints.at(0), 7) << context();
-    EXPECT_EQ(drv.calls.at(1).ints.at(0), pc.port) << context();
+    EXPECT_EQ(drv.calls.at(1).ints.at(0), codeOf(pc.port)) << context();
     EXPECT_EQ(st.port, pc.port);
-    EXPECT_EQ(st.readerHandle, 20 + pc.port);
+    EXPECT_EQ(st.readerHandle, 20 + codeOf(pc.port));
     EXPECT_EQ(portName(), names.at(pc.port)) << context();
   }
   EXPECT_EQ(ui.log.beepCount(), 0) << context();
 }
 
 TEST_F(ScriptedView, ReopeningTheOpenPortClosesItFirst) {
-  connected(2);
+  connected(ReaderPort::Com3);
   drv.results("IC_InitComm", {9});
   view.onCommand(32786);
   EXPECT_EQ(drv.names(), (std::vector<std::string>{"IC_ExitComm", "IC_InitComm"})) << context();
@@ -114,11 +133,11 @@ TEST_F(ScriptedView, ReopeningTheOpenPortClosesItFirst) {
 class FailedPortChange : public ScriptedView, public ::testing::WithParamInterface<int> {};
 
 TEST_P(FailedPortChange, BeepsAndGoesBackToThePreviousPort) {
-  connected(100);
+  connected(ReaderPort::Usb);
   drv.results("IC_InitComm", {GetParam(), 12});
   view.onCommand(32785);
   EXPECT_EQ(firstArgs(drv, "IC_InitComm"), (std::vector<long long>{1, 100})) << context();
-  EXPECT_EQ(st.port, 100);
+  EXPECT_EQ(st.port, ReaderPort::Usb);
   EXPECT_EQ(st.readerHandle, 12);
   EXPECT_EQ(ui.log.beepCount(), 1) << context();
   EXPECT_EQ(portName(), "USB ") << context();
@@ -128,10 +147,10 @@ TEST_P(FailedPortChange, BeepsAndGoesBackToThePreviousPort) {
 INSTANTIATE_TEST_SUITE_P(Handles, FailedPortChange, ::testing::Values(0, -1, -32768));
 
 TEST_F(ScriptedView, PreviousPortThatCannotBeReopenedLeavesNoReader) {
-  connected(0);
+  connected(ReaderPort::Com1);
   drv.results("IC_InitComm", {0, -4});
   view.onCommand(32787);
-  EXPECT_EQ(st.port, 0);
+  EXPECT_EQ(st.port, ReaderPort::Com1);
   EXPECT_EQ(st.readerHandle, 0) << "a failed open must not be kept as a handle";
 }
 
@@ -139,23 +158,23 @@ TEST_F(ScriptedView, FailedPortChangeWithoutReaderKeepsNoPort) {
   drv.results("IC_InitComm", {0, 0});
   view.onCommand(32784);
   EXPECT_EQ(firstArgs(drv, "IC_InitComm"), (std::vector<long long>{0, -1})) << context();
-  EXPECT_EQ(st.port, -1);
+  EXPECT_EQ(st.port, ReaderPort::None);
   EXPECT_EQ(portName(), "") << context();
   EXPECT_EQ(ui.log.beepCount(), 1);
 }
 
 TEST_F(ScriptedView, PortChangeStopsWhenTheReaderCannotBeClosed) {
-  connected(100);
+  connected(ReaderPort::Usb);
   drv.results("IC_ExitComm", {-1});
   view.onCommand(32784);
   EXPECT_EQ(drv.names(), (std::vector<std::string>{"IC_ExitComm"})) << context();
-  EXPECT_EQ(st.port, 100);
+  EXPECT_EQ(st.port, ReaderPort::Usb);
   EXPECT_EQ(st.readerHandle, 7);
   EXPECT_EQ(portName(), "");
 }
 
 TEST_F(ScriptedView, DestroyingTheViewClosesTheReader) {
-  connected(3);
+  connected(ReaderPort::Com4);
   view.onDestroy();
   ASSERT_EQ(drv.count("IC_ExitComm"), 1) << context();
   EXPECT_EQ(drv.calls.back().ints.at(0), 7);

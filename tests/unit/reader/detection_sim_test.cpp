@@ -6,6 +6,7 @@
 #include "fakes/fake_ui.h"
 #include "reader/detection.h"
 #include "sim/sim_api.h"
+#include "support/enum_print.h"
 #include "view/app_state.h"
 #include "view/demo_view.h"
 
@@ -13,21 +14,21 @@ namespace {
 
 struct SimCase {
   const char* card;
-  int cardType;
+  CardType cardType;
   const char* caption;
   int menuId;
 };
 
 const SimCase kCards[] = {
-    {"cpu-t0", 12, "CPU T=0", 135},        {"cpu-t1", 12, "CPU T=1", 135},
-    {"ssf1101", 163, "SSF1101", 2},        {"at45d041", 161, "45D041", 137},
-    {"at88sc153", 209, "153", 143},        {"at88sc1608", 208, "1608", 143},
-    {"sle4404", 8, "4404", 2},             {"sle4442", 17, "4442", 138},
-    {"sle4428", 5, "4428", 138},           {"24c16", 68, "24C16", 137},
-    {"24c08", 67, "24C08", 137},           {"24c04", 66, "24C04", 137},
-    {"24c02", 65, "24C02", 137},           {"24c01a", 64, "24C01A", 137},
-    {"24c64", 192, "24C64", 137},          {"at88sc1604b", 162, "1604B", 141},
-    {"at88sc1604", 160, "1604A", 141},     {"at88sc102", 33, "102", 139},
+    {"cpu-t0", CardType::Cpu, "CPU T=0", 135},          {"cpu-t1", CardType::Cpu, "CPU T=1", 135},
+    {"ssf1101", CardType::Ssf1101, "SSF1101", 2},       {"at45d041", CardType::At45d041, "45D041", 137},
+    {"at88sc153", CardType::At88sc153, "153", 143},     {"at88sc1608", CardType::At88sc1608, "1608", 143},
+    {"sle4404", CardType::Sle4404, "4404", 2},          {"sle4442", CardType::Sle4442, "4442", 138},
+    {"sle4428", CardType::Sle4428, "4428", 138},        {"24c16", CardType::At24c16, "24C16", 137},
+    {"24c08", CardType::At24c08, "24C08", 137},         {"24c04", CardType::At24c04, "24C04", 137},
+    {"24c02", CardType::At24c02, "24C02", 137},         {"24c01a", CardType::At24c01a, "24C01A", 137},
+    {"24c64", CardType::At24c64, "24C64", 137},         {"at88sc1604b", CardType::At88sc1604b, "1604B", 141},
+    {"at88sc1604", CardType::At88sc1604, "1604A", 141}, {"at88sc102", CardType::At88sc102, "102", 139},
 };
 
 struct SimView {
@@ -52,7 +53,7 @@ class SimDetection : public ::testing::TestWithParam<SimCase> {};
 TEST_P(SimDetection, IdentifiesTheCardAndLeavesItUnchanged) {
   const SimCase& c = GetParam();
   SimView v(c.card);
-  ASSERT_EQ(v.st.port, 100) << v.ui.log.dump();
+  ASSERT_EQ(v.st.port, ReaderPort::Usb) << v.ui.log.dump();
   const std::string before = sim::TestReader::stateText();
   ASSERT_TRUE(v.view->onCommand(kAutoDetectCommand));
   EXPECT_EQ(v.st.cardType, c.cardType) << v.ui.log.dump();
@@ -78,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(Cards, SimDetection, ::testing::ValuesIn(kCards), [](co
 TEST(SimDetectionEdges, NoCardInTheReader) {
   SimView v("none");
   v.view->onCommand(kAutoDetectCommand);
-  EXPECT_EQ(v.st.cardType, -1);
+  EXPECT_EQ(v.st.cardType, CardType::None);
   EXPECT_EQ(v.at(layout::statusLine1Pos), "检测失败");
   EXPECT_EQ(v.at(layout::statusLine2Pos), "未插入卡");
   EXPECT_EQ(v.at(layout::cardNamePos), "未知卡型");
@@ -89,9 +90,9 @@ TEST(SimDetectionEdges, CardsWhoseBytesLookLikeProbePatternsStayUnchanged) {
   // Byte 0 of a 24C02 holding "W", and a 24C16 whose alias bytes hold the
   // probe's own patterns.
   for (auto [card, code, address, bytes] :
-       {std::tuple{"24c02", 65, 0, std::vector<std::uint8_t>{0x57, 0x50}},
-        std::tuple{"24c01a", 64, 0, std::vector<std::uint8_t>{0x57, 0x50}},
-        std::tuple{"24c16", 68, 2046, std::vector<std::uint8_t>{0x66, 0x77}}}) {
+       {std::tuple{"24c02", CardType::At24c02, 0, std::vector<std::uint8_t>{0x57, 0x50}},
+        std::tuple{"24c01a", CardType::At24c01a, 0, std::vector<std::uint8_t>{0x57, 0x50}},
+        std::tuple{"24c16", CardType::At24c16, 2046, std::vector<std::uint8_t>{0x66, 0x77}}}) {
     SimView v(card);
     sim::TestReader::setMemory(static_cast<std::size_t>(address), bytes);
     const std::string before = sim::TestReader::stateText();
@@ -103,13 +104,13 @@ TEST(SimDetectionEdges, CardsWhoseBytesLookLikeProbePatternsStayUnchanged) {
 
 TEST(SimDetectionEdges, SwappedCardIsFollowed) {
   SimView v("sle4442", 1);
-  ASSERT_EQ(v.st.port, 1);
+  ASSERT_EQ(v.st.port, ReaderPort::Com2);
   v.view->onCommand(kAutoDetectCommand);
-  EXPECT_EQ(v.st.cardType, 17);
+  EXPECT_EQ(v.st.cardType, CardType::Sle4442);
   EXPECT_EQ(v.ui.menu.popupCaptions("卡型选择(&T)").size(), 7u) << "serial: 设备操作 offered";
   sim::TestReader::insert("at88sc102");
   v.view->onCommand(kAutoDetectCommand);
-  EXPECT_EQ(v.st.cardType, 33);
+  EXPECT_EQ(v.st.cardType, CardType::At88sc102);
   EXPECT_EQ(v.ui.menu.installedId, 139);
 }
 

@@ -17,7 +17,7 @@ const std::vector<long long> kWholeChain = {12, 66, 65, 209, 208, 8, 16, 4, 64, 
 struct Detection : ScriptedView {
   int driverType = -1;  // the protocol last set
   Detection() {
-    connected(100);
+    connected(ReaderPort::Usb);
     drv.onCall("IC_InitType", [this](const fake::DriverCall& c, const std::vector<void*>&) {
       driverType = static_cast<int>(c.ints.at(1));
     });
@@ -31,10 +31,12 @@ struct Detection : ScriptedView {
     }
   }
   // IC_Read answers `bytes` at `address` while `type` is set.
-  void readsUnder(int type, int address, Bytes bytes) {
-    drv.onCall("IC_Read", [this, type, address, bytes](const fake::DriverCall& c, const std::vector<void*>& out) {
-      if (driverType == type && c.ints.at(1) == address) std::memcpy(out.at(0), bytes.data(), bytes.size());
-    });
+  void readsUnder(pelox::DriverType type, int address, Bytes bytes) {
+    drv.onCall("IC_Read",
+               [this, type, address, bytes](const fake::DriverCall& c, const std::vector<void*>& out) {
+                 if (driverType == codeOf(type) && c.ints.at(1) == address)
+                   std::memcpy(out.at(0), bytes.data(), bytes.size());
+               });
   }
   std::vector<long long> initTypes() const {
     std::vector<long long> v;
@@ -49,7 +51,7 @@ struct Detection : ScriptedView {
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(t->text, "未知卡型");
     EXPECT_EQ(t->fg, colour::black);
-    EXPECT_EQ(st.cardType, -1);
+    EXPECT_EQ(st.cardType, CardType::None);
     EXPECT_EQ(ui.menu.installedId, 2);
     EXPECT_EQ(ui.log.beeps(1), 5) << context();
     EXPECT_FALSE(ui.shell.waitCursor);
@@ -69,15 +71,16 @@ TEST_F(Detection, ConnectionErrorShowsABoxAndNothingElse) {
   EXPECT_EQ(ui.log.boxes(), (std::vector<std::string>{"提示信息|连接错误!"})) << context();
   EXPECT_EQ(ui.log.of(fake::Event::Kind::MessageBox).at(0).style, port::mb::kIconInformation);
   EXPECT_EQ(ui.log.beepCount(), 0);
-  EXPECT_EQ(st.detectResult, 2);
-  EXPECT_EQ(st.cardType, -1);
+  EXPECT_EQ(st.detectResult, DetectResult::ReaderFailed);
+  EXPECT_EQ(st.cardType, CardType::None);
   EXPECT_EQ(ui.menu.installedId, 2);
   EXPECT_EQ(line(1), "正在自检") << "no outcome text";
   EXPECT_FALSE(ui.shell.waitCursor);
 }
 
 TEST_F(Detection, StatusAboveOneReportsTheStandingResult) {
-  for (auto [standing, reason] : {std::pair{4, "未知卡型"}, std::pair{2, "未知串口"}}) {
+  for (auto [standing, reason] : {std::pair{DetectResult::Undetermined, "未知卡型"},
+                                  std::pair{DetectResult::ReaderFailed, "未知串口"}}) {
     ui.window.screen.clear();
     ui.log.clear();
     st.detectResult = standing;
@@ -117,21 +120,21 @@ TEST_F(Detection, CpuCardWithItsProtocol) {
   drv.results("IC_CpuGetProtocol", {1});
   st.byteCount = 300;
   detect();
-  EXPECT_EQ(st.cardType, 12);
-  EXPECT_EQ(st.cpuProtocol, 1);
+  EXPECT_EQ(st.cardType, CardType::Cpu);
+  EXPECT_EQ(st.cpuProtocol, CpuProtocol::T1);
   EXPECT_EQ(caption(), "CPU T=1");
   EXPECT_EQ(line(2), "检测成功");
   EXPECT_EQ(ui.menu.installedId, 135);
   EXPECT_EQ(initTypes(), (std::vector<long long>{12})) << "no final card type call for CPU cards";
   EXPECT_EQ(st.byteCount, 300);
-  EXPECT_EQ(st.detectResult, 100);
+  EXPECT_EQ(st.detectResult, DetectResult::Unknown);
 }
 
 TEST_F(Detection, Sle4442ByItsByteSeven) {
   unknownCard();
-  readsUnder(16, 6, {0xFF, 0x15});
+  readsUnder(pelox::DriverType::Sle4442, 6, {0xFF, 0x15});
   detect();
-  EXPECT_EQ(st.cardType, 17) << context();
+  EXPECT_EQ(st.cardType, CardType::Sle4442) << context();
   EXPECT_EQ(caption(), "4442");
   EXPECT_EQ(line(1), "");
   EXPECT_EQ(line(2), "检测成功");
@@ -144,9 +147,9 @@ TEST_F(Detection, Sle4442ByItsByteSeven) {
 
 TEST_F(Detection, At1604bByItsFirstBytesBeforeAnyWrite) {
   unknownCard();
-  readsUnder(160, 0, {0x16, 0x04});
+  readsUnder(pelox::DriverType::At88sc1604, 0, {0x16, 0x04});
   detect();
-  EXPECT_EQ(st.cardType, 162) << context();
+  EXPECT_EQ(st.cardType, CardType::At88sc1604b) << context();
   EXPECT_EQ(caption(), "1604B");
   EXPECT_EQ(ui.menu.installedId, 141);
   EXPECT_EQ(drv.count("IC_Write"), 0) << context();
@@ -154,11 +157,11 @@ TEST_F(Detection, At1604bByItsFirstBytesBeforeAnyWrite) {
 
 TEST_F(Detection, FoundTypeThatCannotBeSetAgainShowsFailure) {
   unknownCard();
-  readsUnder(4, 6, {0x00, 0x13});
+  readsUnder(pelox::DriverType::Sle4428, 6, {0x00, 0x13});
   // The 13 probe calls of IC_InitType up to SLE4428 succeed, the final one fails.
   drv.results("IC_InitType", {0, 0, 0, 0, 0, 0, 0, 0, -5});
   detect();
-  EXPECT_EQ(st.cardType, 5);
+  EXPECT_EQ(st.cardType, CardType::Sle4428);
   EXPECT_EQ(caption(), "4428");
   EXPECT_EQ(line(2), "检测失败");
   EXPECT_EQ(ui.menu.installedId, 138);
@@ -168,7 +171,7 @@ TEST_F(Detection, At45d041IsReadOnceMoreAfterTheOutcome) {
   unknownCard();
   drv.setDefault("IC_DirectWrite", 0);
   detect();
-  EXPECT_EQ(st.cardType, 161);
+  EXPECT_EQ(st.cardType, CardType::At45d041);
   EXPECT_EQ(drv.count("IC_DirectRead"), 3) << context();
   EXPECT_EQ(drv.names().back(), "IC_DirectRead");
 }
@@ -178,7 +181,7 @@ TEST_F(Detection, FailedRestoringWriteIsRetriedOnce) {
   drv.readData("IC_Read_1101", {{0x12, 0x34}});
   drv.results("IC_Write_1101", {0, -1, 0});
   detect();
-  EXPECT_EQ(st.cardType, 163);
+  EXPECT_EQ(st.cardType, CardType::Ssf1101);
   const auto writes = drv.callsTo("IC_Write_1101");
   ASSERT_EQ(writes.size(), 3u) << context();
   EXPECT_EQ(writes[0].data.at(0), (Bytes{0x77, 0x70}));
@@ -191,7 +194,7 @@ TEST_F(Detection, CryptoMemoryProbesPutTheirBytesBack) {
   drv.setDefault("IC_WriteConfigZone", 0);
   drv.readData("IC_ReadConfigZone", {{0x5A}, {0xAA}});
   detect();
-  EXPECT_EQ(st.cardType, 209) << context();
+  EXPECT_EQ(st.cardType, CardType::At88sc153) << context();
   std::vector<Bytes> written;
   for (const auto& c : drv.callsTo("IC_WriteConfigZone")) written.push_back(c.data.at(0));
   EXPECT_EQ(written, (std::vector<Bytes>{{0xFF}, {0xAA}, {0x5A}})) << context();
@@ -203,7 +206,7 @@ TEST_F(Detection, At1608ProbeRestoresItsEightBytesWhenTheReadBackDiffers) {
   const Bytes saved{1, 2, 3, 4, 5, 6, 7, 8};
   drv.readData("IC_ReadConfigZone", {{0x00}, saved, {0x31, 0x36, 0x30, 0x38, 0xAA, 0x55, 0x16, 0x09}});
   detect();
-  EXPECT_NE(st.cardType, 208);
+  EXPECT_NE(st.cardType, CardType::At88sc1608);
   const auto writes = drv.callsTo("IC_WriteConfigZone");
   ASSERT_EQ(writes.size(), 4u) << context();
   EXPECT_EQ(writes[3].ints, (std::vector<long long>{7, 56, 8}));
@@ -219,10 +222,12 @@ TEST_F(Detection, CryptoMemoryBytesThatCannotBeSavedAreNotWritten) {
 }
 
 TEST_F(Detection, TestZonesOf1604And102AreRestored) {
-  for (auto [type, address, code] : {std::tuple{160, 2005, 160}, std::tuple{32, 176, 33}}) {
+  for (auto [type, address, code] : {std::tuple{pelox::DriverType::At88sc1604, 2005, CardType::At88sc1604},
+                                     std::tuple{pelox::DriverType::At88sc102, 176, CardType::At88sc102}}) {
     drv.clearCalls();
     unknownCard();
-    if (type == 160) drv.setDefault("IC_Write", 0);
+    if (type == pelox::DriverType::At88sc1604)
+      drv.setDefault("IC_Write", 0);
     else drv.results("IC_Write", {-1, 0, 0, 0, 0});  // 1604 refused, then the 102 writes
     readsUnder(type, address, {0xAB, 0xCD});
     detect();
@@ -244,7 +249,7 @@ TEST_F(Detection, EscapeEndsAnEditBeforeTheRun) {
   EXPECT_EQ(keys, (std::vector<int>{port::vk::kEscape}));
   EXPECT_EQ(st.editActive, 0);
   EXPECT_FALSE(ui.window.caretVisible);
-  EXPECT_EQ(st.viewState, 50);
+  EXPECT_EQ(st.viewState, ViewState::NoCardData);
   EXPECT_EQ(st.gridShown, 0);
 }
 
@@ -284,7 +289,7 @@ short chipWrite(int, short address, short length, const unsigned char* data) {
 struct SizeCase {
   std::size_t size;
   std::uint8_t byte0;
-  int cardType;
+  CardType cardType;
 };
 
 class DetectionI2cSizes : public Detection, public ::testing::WithParamInterface<SizeCase> {};
@@ -305,11 +310,13 @@ TEST_P(DetectionI2cSizes, FindsTheSizeAndLeavesEveryByte) {
   EXPECT_EQ(chip.mem, before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Chips, DetectionI2cSizes,
-                         ::testing::Values(SizeCase{2048, 0x11, 68}, SizeCase{1024, 0x11, 67}, SizeCase{512, 0x11, 66},
-                                           SizeCase{256, 0x11, 65}, SizeCase{128, 0x11, 64},
-                                           // byte 0 already holding "W" must not fool the 128 test
-                                           SizeCase{256, 0x57, 65}, SizeCase{128, 0x57, 64}));
+INSTANTIATE_TEST_SUITE_P(
+    Chips, DetectionI2cSizes,
+    ::testing::Values(SizeCase{2048, 0x11, CardType::At24c16}, SizeCase{1024, 0x11, CardType::At24c08},
+                      SizeCase{512, 0x11, CardType::At24c04}, SizeCase{256, 0x11, CardType::At24c02},
+                      SizeCase{128, 0x11, CardType::At24c01a},
+                      // byte 0 already holding "W" must not fool the 128 test
+                      SizeCase{256, 0x57, CardType::At24c02}, SizeCase{128, 0x57, CardType::At24c01a}));
 
 // One failing read or write anywhere in the probe: the chip is either found
 // with its right size or reported as a failure, and every byte is back.
@@ -319,8 +326,9 @@ struct FailCase {
 };
 std::vector<FailCase> failCases() {
   std::vector<FailCase> v;
-  for (const SizeCase& c : {SizeCase{2048, 0x11, 68}, SizeCase{512, 0x11, 66}, SizeCase{256, 0x57, 65},
-                            SizeCase{128, 0x11, 64}}) {
+  for (const SizeCase& c :
+       {SizeCase{2048, 0x11, CardType::At24c16}, SizeCase{512, 0x11, CardType::At24c04},
+        SizeCase{256, 0x57, CardType::At24c02}, SizeCase{128, 0x11, CardType::At24c01a}}) {
     for (int failAt = 1; failAt < 40; ++failAt) v.push_back({c, failAt});
   }
   return v;
@@ -342,7 +350,7 @@ TEST_P(DetectionI2cFaults, FindsTheRightSizeOrFailsAndLeavesEveryByte) {
   drv.table.IC_Write24 = &chipWrite;
   detect();
   g_chip = nullptr;
-  if (st.cardType != -1) {
+  if (st.cardType != CardType::None) {
     EXPECT_EQ(st.cardType, f.chip.cardType) << context();
     EXPECT_EQ(line(2), "检测成功");
   } else {

@@ -10,6 +10,7 @@
 #include "app/demo_doc.h"
 #include "fakes/fake_ui.h"
 #include "fakes/scripted_driver.h"
+#include "support/enum_print.h"
 #include "view/app_state.h"
 #include "view/demo_view.h"
 
@@ -23,7 +24,7 @@ struct ScriptedView : ::testing::Test {
   CDemoView view{st, doc, drv.table, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files};
 
   // A reader open on `port` with handle 7.
-  void connected(int port = 0) {
+  void connected(ReaderPort port = ReaderPort::Com1) {
     st.readerHandle = 7;
     st.port = port;
   }

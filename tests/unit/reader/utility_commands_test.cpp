@@ -97,7 +97,7 @@ class FirmwareDownload : public ScriptedView, public ::testing::WithParamInterfa
 TEST_P(FirmwareDownload, FollowsTheReadersAnswer) {
   const DownloadCase& c = GetParam();
   connected();
-  st.cardType = 17;
+  st.cardType = CardType::Sle4442;
   drv.results("IC_InitType", {c.identifyType});
   drv.results("IC_Read", {c.readResult});
   drv.readData("IC_Read", {{'V', c.secondByte}});

@@ -12,6 +12,7 @@
 #include "app/demo_doc.h"
 #include "fakes/fake_ui.h"
 #include "reader/driver.h"
+#include "support/enum_print.h"
 #include "view/app_state.h"
 #include "view/demo_view.h"
 

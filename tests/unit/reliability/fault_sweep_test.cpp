@@ -227,7 +227,7 @@ int cardByte(const char* card, int a) {
 struct Result {
   std::string signature;
   std::string card;  // the card's state text; "" when no card
-  int cardType = 0;
+  CardType cardType{};
   int rowsLeft = 0;  // edited rows not yet written
   std::vector<std::uint8_t> image;
   std::vector<const char*> calls;

@@ -35,7 +35,7 @@ class FuseReading : public SecurityTest, public ::testing::WithParamInterface<Re
 
 TEST_P(FuseReading, StateBox) {
   drv.setDefault("IC_ReadFuse", GetParam().value);
-  run(208, 32832);
+  run(CardType::At88sc1608, 32832);
   EXPECT_EQ(outcome(ui.log), GetParam().stateBox);
   EXPECT_EQ(calls(), std::vector<std::string>{"IC_ReadFuse(7)"});
 }
@@ -43,7 +43,7 @@ TEST_P(FuseReading, StateBox) {
 TEST_P(FuseReading, BlowAsksThenWritesOrRefuses) {
   const Reading& r = GetParam();
   drv.setDefault("IC_ReadFuse", r.value);
-  run(209, 32833);
+  run(CardType::At88sc153, 32833);
   if (!r.asks) {
     EXPECT_EQ(outcome(ui.log), r.blowBox);
     EXPECT_EQ(drv.count("IC_WriteFuse"), 0);
@@ -53,12 +53,12 @@ TEST_P(FuseReading, BlowAsksThenWritesOrRefuses) {
   EXPECT_EQ(calls(), (std::vector<std::string>{"IC_ReadFuse(7)", "IC_WriteFuse(7,0)"}));
 
   ui.shell.answers.push_back(port::mb::kIdCancel);
-  run(209, 32833);
+  run(CardType::At88sc153, 32833);
   EXPECT_EQ(outcome(ui.log), r.blowBox) << "cancel writes nothing";
   EXPECT_EQ(drv.count("IC_WriteFuse"), 0);
 
   drv.results("IC_WriteFuse", {-1});
-  run(209, 32833);
+  run(CardType::At88sc153, 32833);
   EXPECT_EQ(outcome(ui.log), r.blowBox + " box(卡片熔丝|卡片熔丝出错！|0x10)");
 }
 

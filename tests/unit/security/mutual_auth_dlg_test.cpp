@@ -16,7 +16,7 @@ class MutualAuth : public SecurityTest {
   // Runs the dialog with a script; returns the counter line it showed last.
   std::string open(fake::FakeDialogRunner::Script script) {
     ui.dialogs.scripts.push_back(std::move(script));
-    run(208, 32840);
+    run(CardType::At88sc1608, 32840);
     return ui.dialogs.last ? ui.dialogs.last->controls[Dlg::kCounterLine].text : "";
   }
   void ciReads(const std::string& hex) {

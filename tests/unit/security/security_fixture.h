@@ -11,6 +11,7 @@
 #include "app/demo_doc.h"
 #include "fakes/fake_ui.h"
 #include "fakes/scripted_driver.h"
+#include "support/enum_print.h"
 #include "view/app_state.h"
 #include "view/demo_view.h"
 
@@ -68,7 +69,7 @@ class SecurityTest : public ::testing::Test {
  protected:
   void SetUp() override {
     st.readerHandle = kHandle;
-    st.port = 100;
+    st.port = ReaderPort::Usb;
     // Counters read "attempts left" unless a test says otherwise.
     for (const char* counter : {"IC_ReadCount_SLE4442", "IC_ReadCount_SLE4428", "IC_ReadCount_102", "IC_ReadCount_1604",
                                 "IC_ReadCount_1604B", "IC_ReadRPasswordCount", "IC_ReadWPasswordCount", "IC_ReadAuthCount"})
@@ -77,7 +78,7 @@ class SecurityTest : public ::testing::Test {
         std::make_unique<CDemoView>(st, doc, drv.table, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files);
   }
 
-  void run(int cardType, int command) {
+  void run(CardType cardType, int command) {
     st.cardType = cardType;
     ui.log.clear();
     drv.clearCalls();

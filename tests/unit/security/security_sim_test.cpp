@@ -13,10 +13,10 @@ namespace {
 
 class SimSecurity : public ::testing::Test {
  protected:
-  void insert(const char* card, int cardType) {
+  void insert(const char* card, CardType cardType) {
     sim::TestReader::reset(card, 100);
     sim::fillDriverTable(table);
-    st.port = 100;
+    st.port = ReaderPort::Usb;
     st.readerHandle = table.IC_InitComm(100);
     ASSERT_GT(st.readerHandle, 0);
     st.cardType = cardType;
@@ -60,7 +60,7 @@ const std::string kWrong = "box(出错警告|错误：密码错误！|0x30)";
 const std::string kLocked = "box(出错警告|错误：该卡已经报废！|0x30)";
 
 TEST_F(SimSecurity, Sle4442LocksAfterThreeWrongPresentations) {
-  insert("sle4442", 17);
+  insert("sle4442", CardType::Sle4442);
   EXPECT_EQ(present(32800, "000000"), kWrong);
   EXPECT_EQ(table.IC_ReadCount_SLE4442(st.readerHandle), 2);
   EXPECT_EQ(present(32800, "000001"), kWrong);
@@ -72,7 +72,7 @@ TEST_F(SimSecurity, Sle4442LocksAfterThreeWrongPresentations) {
 }
 
 TEST_F(SimSecurity, Sle4442CorrectPresentationResetsTheCounterAndAllowsWrites) {
-  insert("sle4442", 17);
+  insert("sle4442", CardType::Sle4442);
   ASSERT_EQ(table.IC_InitType(st.readerHandle, 16), 0);
   const unsigned char data[1] = {0x5A};
   EXPECT_NE(table.IC_Write(st.readerHandle, 64, 1, data), 0) << "locked before the PSC";
@@ -84,14 +84,14 @@ TEST_F(SimSecurity, Sle4442CorrectPresentationResetsTheCounterAndAllowsWrites) {
 }
 
 TEST_F(SimSecurity, Sle4442TypoCostsNoAttempt) {
-  insert("sle4442", 17);
+  insert("sle4442", CardType::Sle4442);
   EXPECT_EQ(present(32800, "FFFFFG"), "box(出错警告|错误：密码只能包含0-9和A-F！|0x30)");
   EXPECT_EQ(present(32800, "FFFF"), "box(出错警告|错误：输入密码个数必须为6个！|0x30)");
   EXPECT_EQ(table.IC_ReadCount_SLE4442(st.readerHandle), 3);
 }
 
 TEST_F(SimSecurity, Sle4442ChangeThenPresentTheNewPassword) {
-  insert("sle4442", 17);
+  insert("sle4442", CardType::Sle4442);
   EXPECT_EQ(present(32800, "FFFFFF"), kOk);
   EXPECT_EQ(present(32797, "A1B2C3"), kOk);
   EXPECT_EQ(present(32800, "FFFFFF"), kWrong);
@@ -99,7 +99,7 @@ TEST_F(SimSecurity, Sle4442ChangeThenPresentTheNewPassword) {
 }
 
 TEST_F(SimSecurity, Sle4428VerifyAndChange) {
-  insert("sle4428", 5);
+  insert("sle4428", CardType::Sle4428);
   EXPECT_EQ(present(32800, "0000"), "beep×5 " + kWrong);
   EXPECT_EQ(table.IC_ReadCount_SLE4428(st.readerHandle), 7);
   EXPECT_EQ(present(32800, "FFFF"), kOk);
@@ -108,7 +108,7 @@ TEST_F(SimSecurity, Sle4428VerifyAndChange) {
 }
 
 TEST_F(SimSecurity, At102EraseWithTheRightCodeErasesExactlyItsRangeAndTheViewShowsIt) {
-  insert("at88sc102", 33);
+  insert("at88sc102", CardType::At88sc102);
   if (!view->hasCommand(32778)) GTEST_SKIP() << "the view has no read command yet";
   sim::TestReader::setMemory(22, std::vector<std::uint8_t>(64, 0x00));  // zone 1 with its attribute byte
   sim::TestReader::setMemory(92, std::vector<std::uint8_t>(64, 0x11));
@@ -133,7 +133,7 @@ TEST_F(SimSecurity, At102EraseWithTheRightCodeErasesExactlyItsRangeAndTheViewSho
 }
 
 TEST_F(SimSecurity, At102UserCodeAndFuseBlowsOnce) {
-  insert("at88sc102", 33);
+  insert("at88sc102", CardType::At88sc102);
   EXPECT_EQ(present(32800, "0000"), "beep×5 " + kWrong);
   const std::string seen = present(32800, "F0F0");
   EXPECT_NE(seen.find("[操作成功]"), std::string::npos) << seen;
@@ -148,7 +148,7 @@ TEST_F(SimSecurity, At102UserCodeAndFuseBlowsOnce) {
 }
 
 TEST_F(SimSecurity, At1604ZoneAndEraseCodesChangeAndVerify) {
-  insert("at88sc1604", 160);
+  insert("at88sc1604", CardType::At88sc1604);
   EXPECT_EQ(present(32800, "FFFF"), kOk);
   EXPECT_EQ(present(32822, "3333"), kOk);  // zone 3 code
   EXPECT_EQ(present(32803, "FFFF"), "beep×5 " + kWrong);
@@ -161,10 +161,11 @@ TEST_F(SimSecurity, At1604ZoneAndEraseCodesChangeAndVerify) {
 TEST_F(SimSecurity, CryptoPasswordsOfEverySet) {
   struct Card {
     const char* name;
-    int type;
+    CardType type;
     int sets;
   };
-  for (const Card card : {Card{"at88sc1608", 208, 8}, Card{"at88sc153", 209, 2}}) {
+  for (const Card card :
+       {Card{"at88sc1608", CardType::At88sc1608, 8}, Card{"at88sc153", CardType::At88sc153, 2}}) {
     insert(card.name, card.type);
     for (int set = 0; set < card.sets; ++set) {
       const std::string s = std::to_string(set);
@@ -183,7 +184,7 @@ TEST_F(SimSecurity, CryptoPasswordsOfEverySet) {
 }
 
 TEST_F(SimSecurity, CryptoWrongPresentationsCountDownAndLock) {
-  insert("at88sc1608", 208);
+  insert("at88sc1608", CardType::At88sc1608);
   for (int left = 7; left >= 0; --left) {
     EXPECT_EQ(crypto(32835, "4", "000000"), "校验写密码|校验写密码失败");
     EXPECT_EQ(table.IC_ReadWPasswordCount(st.readerHandle, 4), left);
@@ -197,7 +198,7 @@ TEST_F(SimSecurity, CryptoWrongPresentationsCountDownAndLock) {
 }
 
 TEST_F(SimSecurity, CryptoFusesBlowInOrderThenRefuse) {
-  insert("at88sc1608", 208);
+  insert("at88sc1608", CardType::At88sc1608);
   EXPECT_EQ(crypto(32836, "", "FFFFFF"), "校验安全代码|校验安全代码成功");
   for (const char* fuse : {"FAB", "CMA", "PER"}) {
     ui.log.clear();
@@ -218,7 +219,7 @@ TEST_F(SimSecurity, CryptoFusesBlowInOrderThenRefuse) {
 
 TEST_F(SimSecurity, MutualAuthenticationWithTheRightAndAWrongSeed) {
   for (const bool right : {true, false}) {
-    insert("at88sc1608", 208);
+    insert("at88sc1608", CardType::At88sc1608);
     const auto ciBefore = sim::TestReader::configZone();
     std::string counterAfter;
     ui.log.clear();

@@ -4,20 +4,21 @@
 
 #include <string>
 
+#include "app/demo_doc.h"
 #include "fakes/fake_ui.h"
+#include "support/enum_print.h"
 #include "view/app_state.h"
 #include "view/view_painter.h"
-#include "app/demo_doc.h"
 
 namespace {
 
-std::string zoneName(const CardCatalogue& cat, int code, int address) {
+std::string zoneName(const CardCatalogue& cat, CardType code, int address) {
   const ZoneEntry* z = CardCatalogue::zoneOf(cat.findDescriptor(code), address);
   return z == nullptr ? "(none)" : z->name;
 }
 
 struct ZoneCase {
-  int code;
+  CardType code;
   int address;
   const char* zone;
 };
@@ -26,24 +27,51 @@ TEST(CardCatalogue, ZoneLookupsAtZoneBorders) {
   const CardCatalogue cat;
   const ZoneCase cases[] = {
       // AT88SC1604: the second zone's erase password, and its neighbours.
-      {160, 1221, "应用区一"}, {160, 1222, "二区密码"}, {160, 1224, "擦除密码"}, {160, 1225, "擦除密码"},
-      {160, 1226, "擦除计数"}, {160, 2006, "测试区"}, {160, 2007, "(none)"},
+      {CardType::At88sc1604, 1221, "应用区一"},
+      {CardType::At88sc1604, 1222, "二区密码"},
+      {CardType::At88sc1604, 1224, "擦除密码"},
+      {CardType::At88sc1604, 1225, "擦除密码"},
+      {CardType::At88sc1604, 1226, "擦除计数"},
+      {CardType::At88sc1604, 2006, "测试区"},
+      {CardType::At88sc1604, 2007, "(none)"},
       // AT88SC1604B: its own map, not the 1604's.
-      {162, 538, "应用区一"}, {162, 540, "二区密码"}, {162, 541, "错误计数"}, {162, 1224, "应用区三"},
-      {162, 2039, "测试区"}, {162, 2040, "(none)"},
+      {CardType::At88sc1604b, 538, "应用区一"},
+      {CardType::At88sc1604b, 540, "二区密码"},
+      {CardType::At88sc1604b, 541, "错误计数"},
+      {CardType::At88sc1604b, 1224, "应用区三"},
+      {CardType::At88sc1604b, 2039, "测试区"},
+      {CardType::At88sc1604b, 2040, "(none)"},
       // AT88SC102.
-      {33, 12, "错误计数"}, {33, 13, "错误计数"}, {33, 14, "用户备注"}, {33, 92, "读写属性"},
-      {33, 177, "测试区"}, {33, 178, "(none)"},
+      {CardType::At88sc102, 12, "错误计数"},
+      {CardType::At88sc102, 13, "错误计数"},
+      {CardType::At88sc102, 14, "用户备注"},
+      {CardType::At88sc102, 92, "读写属性"},
+      {CardType::At88sc102, 177, "测试区"},
+      {CardType::At88sc102, 178, "(none)"},
       // SLE4442 and SLE4428.
-      {17, 31, "保护数据"}, {17, 32, "数据区域"}, {17, 256, "(none)"}, {5, 1023, "保护数据"}, {5, 1024, "(none)"},
+      {CardType::Sle4442, 31, "保护数据"},
+      {CardType::Sle4442, 32, "数据区域"},
+      {CardType::Sle4442, 256, "(none)"},
+      {CardType::Sle4428, 1023, "保护数据"},
+      {CardType::Sle4428, 1024, "(none)"},
       // One-zone maps end at the byte count itself.
-      {64, 128, "数据区域"}, {64, 129, "(none)"}, {8, 52, "数据区域"}, {192, 8191, "数据区域"},
-      {161, 263, "数据区域"}, {163, 1023, "数据区域"},
+      {CardType::At24c01a, 128, "数据区域"},
+      {CardType::At24c01a, 129, "(none)"},
+      {CardType::Sle4404, 52, "数据区域"},
+      {CardType::At24c64, 8191, "数据区域"},
+      {CardType::At45d041, 263, "数据区域"},
+      {CardType::Ssf1101, 1023, "数据区域"},
       // AT88SC153.
-      {209, 191, "用户区三"}, {209, 192, "标识代码"}, {209, 255, "密码区域"},
+      {CardType::At88sc153, 191, "用户区三"},
+      {CardType::At88sc153, 192, "标识代码"},
+      {CardType::At88sc153, 255, "密码区域"},
       // Types without a map and unknown codes: slot 0.
-      {12, 0, "(none)"}, {2, 5, "(none)"}, {34, 5, "(none)"}, {999, 0, "(none)"}, {-1, 0, "(none)"},
-      {0, 0, "(none)"},
+      {CardType::Cpu, 0, "(none)"},
+      {CardType::Sle4406, 5, "(none)"},
+      {CardType::At88sc103, 5, "(none)"},
+      {static_cast<CardType>(999), 0, "(none)"},
+      {CardType::None, 0, "(none)"},
+      {static_cast<CardType>(0), 0, "(none)"},
   };
   for (const ZoneCase& c : cases) {
     EXPECT_EQ(zoneName(cat, c.code, c.address), c.zone) << "code " << c.code << " address " << c.address;
@@ -56,7 +84,7 @@ TEST(CardCatalogue, SlotsHoldTheirCodesAndZoneCounts) {
   const int zoneCounts[17] = {0, 23, 13, 1, 1, 1, 1, 1, 1, 2, 1, 1, 1, 26, 1, 8, 1};
   ASSERT_EQ(cat.slotCount(), 17);
   for (int i = 0; i < 17; ++i) {
-    EXPECT_EQ(cat.slot(i).code, codes[i]) << "slot " << i;
+    EXPECT_EQ(codeOf(cat.slot(i).code), codes[i]) << "slot " << i;
     EXPECT_EQ(cat.slot(i).zoneCount, zoneCounts[i]) << "slot " << i;
     // Zones are in address order and do not overlap.
     const CardDescriptor& d = cat.slot(i);
@@ -69,38 +97,38 @@ TEST(CardCatalogue, SlotsHoldTheirCodesAndZoneCounts) {
 
 TEST(CardCatalogue, ZoneColoursOfTheMaps) {
   const CardCatalogue cat;
-  EXPECT_EQ(CardCatalogue::zoneOf(cat.findDescriptor(160), 1224)->colour, colour::blue);
-  EXPECT_EQ(CardCatalogue::zoneOf(cat.findDescriptor(33), 160)->colour, colour::white);
-  EXPECT_EQ(CardCatalogue::zoneOf(cat.findDescriptor(162), 0)->colour, colour::maroon);
-  EXPECT_EQ(CardCatalogue::zoneOf(cat.findDescriptor(5), 0)->colour, colour::red);
-  EXPECT_EQ(CardCatalogue::zoneOf(cat.findDescriptor(17), 0)->colour, colour::yellow);
+  EXPECT_EQ(CardCatalogue::zoneOf(cat.findDescriptor(CardType::At88sc1604), 1224)->colour, colour::blue);
+  EXPECT_EQ(CardCatalogue::zoneOf(cat.findDescriptor(CardType::At88sc102), 160)->colour, colour::white);
+  EXPECT_EQ(CardCatalogue::zoneOf(cat.findDescriptor(CardType::At88sc1604b), 0)->colour, colour::maroon);
+  EXPECT_EQ(CardCatalogue::zoneOf(cat.findDescriptor(CardType::Sle4428), 0)->colour, colour::red);
+  EXPECT_EQ(CardCatalogue::zoneOf(cat.findDescriptor(CardType::Sle4442), 0)->colour, colour::yellow);
 }
 
 TEST(CardCatalogue, Build1608MapSwitchesBetweenUserAndConfigurationZone) {
   CardCatalogue cat;
   cat.build1608Map(8);
-  EXPECT_EQ(cat.slot(14).code, 208);
+  EXPECT_EQ(cat.slot(14).code, CardType::At88sc1608);
   EXPECT_EQ(cat.slot(14).zoneCount, 6);
-  EXPECT_EQ(zoneName(cat, 208, 15), "标识代码");
-  EXPECT_EQ(zoneName(cat, 208, 56), "测试区域");
-  EXPECT_EQ(zoneName(cat, 208, 127), "密码区域");
-  EXPECT_EQ(zoneName(cat, 208, 128), "(none)");
+  EXPECT_EQ(zoneName(cat, CardType::At88sc1608, 15), "标识代码");
+  EXPECT_EQ(zoneName(cat, CardType::At88sc1608, 56), "测试区域");
+  EXPECT_EQ(zoneName(cat, CardType::At88sc1608, 127), "密码区域");
+  EXPECT_EQ(zoneName(cat, CardType::At88sc1608, 128), "(none)");
   for (int zone : {0, 7, 9}) {
     cat.build1608Map(zone);
     EXPECT_EQ(cat.slot(14).zoneCount, 1) << zone;
-    EXPECT_EQ(zoneName(cat, 208, 0), "数据区域") << zone;
-    EXPECT_EQ(zoneName(cat, 208, 256), "数据区域") << zone;
+    EXPECT_EQ(zoneName(cat, CardType::At88sc1608, 0), "数据区域") << zone;
+    EXPECT_EQ(zoneName(cat, CardType::At88sc1608, 256), "数据区域") << zone;
   }
   // No stale configuration entries survive the switch back.
   cat.build1608Map(8);
   cat.build1608Map(0);
-  EXPECT_EQ(zoneName(cat, 208, 100), "数据区域");
+  EXPECT_EQ(zoneName(cat, CardType::At88sc1608, 100), "数据区域");
   EXPECT_EQ(CardCatalogue::zoneOf(cat.slot(14), 100)->colour, colour::white);
 }
 
 struct TypeCase {
-  int code;
-  int driverType;
+  CardType code;
+  pelox::DriverType driverType;
   const char* caption;
   int byteCount;  // -1: keeps the current count
   int pages;
@@ -108,18 +136,34 @@ struct TypeCase {
 
 TEST(CardCatalogue, CardTypeTable) {
   const TypeCase cases[] = {
-      {2, 2, "4406", 1024, 4},       {4, 4, "4418", 1024, 4},        {5, 4, "4428", 1024, 4},
-      {6, 6, "GEMPLUS103", 256, 1},  {8, 8, "4404", 52, 1},          {13, 13, "SAM CARD", -1, 0},
-      {16, 16, "4432", 256, 1},      {17, 16, "4442", 256, 1},       {32, 32, "101", 128, 1},
-      {33, 32, "102", 178, 1},       {34, 32, "103", 250, 1},        {64, 64, "24C01A", 128, 1},
-      {65, 64, "24C02", 256, 1},     {66, 64, "24C04", 512, 2},      {67, 64, "24C08", 1024, 4},
-      {68, 64, "24C16", 2048, 8},    {160, 160, "1604A", 2007, 8},   {161, 65, "45D041", 264, 2},
-      {162, 160, "1604B", 2040, 8},  {163, 66, "SSF1101", 1024, 4},  {192, 192, "24C64", 8192, 32},
-      {209, 209, "153", 256, 1},     {7, 7, "未知卡型", -1, 0},      {-1, -1, "未知卡型", -1, 0},
+      {CardType::Sle4406, pelox::DriverType::Sle4406, "4406", 1024, 4},
+      {CardType::Sle4418, pelox::DriverType::Sle4428, "4418", 1024, 4},
+      {CardType::Sle4428, pelox::DriverType::Sle4428, "4428", 1024, 4},
+      {CardType::Gpm103, pelox::DriverType::Gpm103, "GEMPLUS103", 256, 1},
+      {CardType::Sle4404, pelox::DriverType::Sle4404, "4404", 52, 1},
+      {CardType::Sam, pelox::DriverType::Sam, "SAM CARD", -1, 0},
+      {CardType::Sle4432, pelox::DriverType::Sle4442, "4432", 256, 1},
+      {CardType::Sle4442, pelox::DriverType::Sle4442, "4442", 256, 1},
+      {CardType::At88sc101, pelox::DriverType::At88sc102, "101", 128, 1},
+      {CardType::At88sc102, pelox::DriverType::At88sc102, "102", 178, 1},
+      {CardType::At88sc103, pelox::DriverType::At88sc102, "103", 250, 1},
+      {CardType::At24c01a, pelox::DriverType::I2c, "24C01A", 128, 1},
+      {CardType::At24c02, pelox::DriverType::I2c, "24C02", 256, 1},
+      {CardType::At24c04, pelox::DriverType::I2c, "24C04", 512, 2},
+      {CardType::At24c08, pelox::DriverType::I2c, "24C08", 1024, 4},
+      {CardType::At24c16, pelox::DriverType::I2c, "24C16", 2048, 8},
+      {CardType::At88sc1604, pelox::DriverType::At88sc1604, "1604A", 2007, 8},
+      {CardType::At45d041, pelox::DriverType::At45d041, "45D041", 264, 2},
+      {CardType::At88sc1604b, pelox::DriverType::At88sc1604, "1604B", 2040, 8},
+      {CardType::Ssf1101, pelox::DriverType::Ssf1101, "SSF1101", 1024, 4},
+      {CardType::At24c64, pelox::DriverType::I2cTwoByteAddress, "24C64", 8192, 32},
+      {CardType::At88sc153, pelox::DriverType::At88sc153, "153", 256, 1},
+      {static_cast<CardType>(7), static_cast<pelox::DriverType>(7), "未知卡型", -1, 0},
+      {CardType::None, pelox::DriverType::None, "未知卡型", -1, 0},
   };
   for (const TypeCase& c : cases) {
     EXPECT_EQ(driverTypeFor(c.code), c.driverType) << c.code;
-    EXPECT_EQ(captionFor(c.code, -1), c.caption) << c.code;
+    EXPECT_EQ(captionFor(c.code, CpuProtocol::Undetermined), c.caption) << c.code;
     EXPECT_EQ(byteCountFor(c.code, 0, 777), c.byteCount < 0 ? 777 : c.byteCount) << c.code;
     if (c.byteCount >= 0) {
       EXPECT_EQ(pageCountFor(c.byteCount), c.pages) << c.code;
@@ -128,18 +172,18 @@ TEST(CardCatalogue, CardTypeTable) {
 }
 
 TEST(CardCatalogue, CpuCaptionFollowsTheProtocol) {
-  EXPECT_EQ(captionFor(12, 0), "CPU T=0");
-  EXPECT_EQ(captionFor(12, 1), "CPU T=1");
-  EXPECT_EQ(captionFor(12, -1), "CPU    ");
-  EXPECT_EQ(captionFor(12, 2), "CPU    ");
-  EXPECT_EQ(driverTypeFor(12), 12);
+  EXPECT_EQ(captionFor(CardType::Cpu, CpuProtocol::T0), "CPU T=0");
+  EXPECT_EQ(captionFor(CardType::Cpu, CpuProtocol::T1), "CPU T=1");
+  EXPECT_EQ(captionFor(CardType::Cpu, CpuProtocol::Undetermined), "CPU    ");
+  EXPECT_EQ(captionFor(CardType::Cpu, static_cast<CpuProtocol>(2)), "CPU    ");
+  EXPECT_EQ(driverTypeFor(CardType::Cpu), pelox::DriverType::Cpu);
 }
 
 TEST(CardCatalogue, The1608ByteCountDependsOnTheZoneAtCallTime) {
-  EXPECT_EQ(byteCountFor(208, 0, 0), 256);
-  EXPECT_EQ(byteCountFor(208, 7, 0), 256);
-  EXPECT_EQ(byteCountFor(208, 8, 0), 128);
-  EXPECT_EQ(driverTypeFor(208), 208);
+  EXPECT_EQ(byteCountFor(CardType::At88sc1608, 0, 0), 256);
+  EXPECT_EQ(byteCountFor(CardType::At88sc1608, 7, 0), 256);
+  EXPECT_EQ(byteCountFor(CardType::At88sc1608, 8, 0), 128);
+  EXPECT_EQ(driverTypeFor(CardType::At88sc1608), pelox::DriverType::At88sc1608);
 }
 
 TEST(CardCatalogue, PageCounts) {
@@ -160,7 +204,7 @@ class CapacityFor : public ::testing::Test {
 
 TEST_F(CapacityFor, SetsCountsResetsThePageAndDrawsTheTotal) {
   st.currentPage = 3;
-  capacityFor(st, painter, 67);
+  capacityFor(st, painter, CardType::At24c08);
   EXPECT_EQ(st.byteCount, 1024);
   EXPECT_EQ(st.pageCount, 4);
   EXPECT_EQ(st.currentPage, 0);
@@ -169,9 +213,9 @@ TEST_F(CapacityFor, SetsCountsResetsThePageAndDrawsTheTotal) {
 }
 
 TEST_F(CapacityFor, CpuCardKeepsTheByteCountButResetsThePage) {
-  capacityFor(st, painter, 66);
+  capacityFor(st, painter, CardType::At24c04);
   st.currentPage = 1;
-  capacityFor(st, painter, 12);
+  capacityFor(st, painter, CardType::Cpu);
   EXPECT_EQ(st.byteCount, 512);
   EXPECT_EQ(st.pageCount, 2);
   EXPECT_EQ(st.currentPage, 0);
@@ -179,10 +223,10 @@ TEST_F(CapacityFor, CpuCardKeepsTheByteCountButResetsThePage) {
 
 TEST_F(CapacityFor, The1608ConfigurationZoneHas128Bytes) {
   st.zoneIndex = 8;
-  capacityFor(st, painter, 208);
+  capacityFor(st, painter, CardType::At88sc1608);
   EXPECT_EQ(st.byteCount, 128);
   st.zoneIndex = 3;
-  capacityFor(st, painter, 208);
+  capacityFor(st, painter, CardType::At88sc1608);
   EXPECT_EQ(st.byteCount, 256);
 }
 

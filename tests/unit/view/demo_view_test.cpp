@@ -5,6 +5,7 @@
 #include "app/demo_doc.h"
 #include "fakes/fake_ui.h"
 #include "fakes/scripted_driver.h"
+#include "support/enum_print.h"
 #include "view/app_state.h"
 
 namespace {
@@ -23,30 +24,30 @@ class View : public ::testing::Test {
 };
 
 TEST_F(View, FirstPaintDrawsTheBlankGridAndPostsDetectionOnce) {
-  st.port = 100;
+  st.port = ReaderPort::Usb;
   paint();
-  EXPECT_EQ(st.viewState, 50);
+  EXPECT_EQ(st.viewState, ViewState::NoCardData);
   EXPECT_EQ(ui.window.posted, std::vector<int>{32790});
   EXPECT_EQ(offscreen.backgroundDraws, 1);
   EXPECT_EQ(offscreen.textAt(33, 32)->text, "000");
   // Nothing past the grid: no port name, caption or page total yet.
   EXPECT_EQ(offscreen.textAt(220, 332), nullptr);
   EXPECT_EQ(offscreen.textAt(218, 301), nullptr);
-  EXPECT_EQ(st.detectResult, 4);
+  EXPECT_EQ(st.detectResult, DetectResult::Undetermined);
 
-  st.detectResult = 100;
+  st.detectResult = DetectResult::Unknown;
   paint();
   EXPECT_EQ(ui.window.posted, std::vector<int>{32790}) << "posted again on a later paint";
   EXPECT_EQ(offscreen.visibleText(220, 332), "USB ");
   EXPECT_EQ(offscreen.visibleText(218, 301), "未知卡型");
-  EXPECT_EQ(st.detectResult, 4);
+  EXPECT_EQ(st.detectResult, DetectResult::Undetermined);
   // The paint went to the off-screen surface, not the window.
   EXPECT_TRUE(ui.window.screen.at.empty());
 }
 
 TEST_F(View, RepaintKeepsThePageShown) {
-  st.viewState = 2;
-  st.cardType = 67;
+  st.viewState = ViewState::CardData;
+  st.cardType = CardType::At24c08;
   st.byteCount = 1024;
   st.pageCount = 4;
   st.currentPage = 2;
@@ -60,8 +61,8 @@ TEST_F(View, RepaintKeepsThePageShown) {
 }
 
 TEST_F(View, RepaintWithoutCardDataDrawsTheBlankGrid) {
-  st.viewState = 50;
-  st.cardType = 17;
+  st.viewState = ViewState::NoCardData;
+  st.cardType = CardType::Sle4442;
   paint();
   EXPECT_EQ(offscreen.visibleText(33, 32), "");
   EXPECT_EQ(st.gridShown, 0);
@@ -71,7 +72,7 @@ TEST_F(View, RepaintWithoutCardDataDrawsTheBlankGrid) {
 }
 
 TEST_F(View, RepaintClearsTheStatusArea) {
-  st.viewState = 50;
+  st.viewState = ViewState::NoCardData;
   view.painter().setTarget(&surface);
   view.painter().showStatus(2, "读卡成功");
   view.painter().setTarget(nullptr);

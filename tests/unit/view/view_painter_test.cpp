@@ -4,6 +4,7 @@
 
 #include "app/demo_doc.h"
 #include "fakes/fake_ui.h"
+#include "support/enum_print.h"
 #include "view/app_state.h"
 #include "view/card_catalogue.h"
 
@@ -21,7 +22,7 @@ class Painter : public ::testing::Test {
   ViewPainter painter{st, doc, cat, ui.window};
   fake::ScreenModel& screen = ui.window.screen;
 
-  void card(int code, int bytes) {
+  void card(CardType code, int bytes) {
     st.cardType = code;
     st.byteCount = bytes;
     st.pageCount = pageCountFor(bytes);
@@ -53,7 +54,7 @@ TEST_F(Painter, BlankGridIsNavyOnNavyInTheFixedFont) {
 }
 
 TEST_F(Painter, GridUsesTheZoneColoursOfTheMap) {
-  card(160, 2007);
+  card(CardType::At88sc1604, 2007);
   st.currentPage = 4;  // addresses 1024..1279
   painter.drawGrid();
   EXPECT_EQ(st.gridShown, 1);
@@ -70,7 +71,7 @@ TEST_F(Painter, GridUsesTheZoneColoursOfTheMap) {
 }
 
 TEST_F(Painter, GridOfTheLastPageStopsAtTheByteCount) {
-  card(160, 2007);
+  card(CardType::At88sc1604, 2007);
   st.currentPage = 7;  // 1792..2006: 215 bytes
   painter.drawGrid();
   EXPECT_NE(visibleHex(214), "");
@@ -80,7 +81,7 @@ TEST_F(Painter, GridOfTheLastPageStopsAtTheByteCount) {
 }
 
 TEST_F(Painter, Sle4404ShowsThreeRowsAndFourBytes) {
-  card(8, 52);
+  card(CardType::Sle4404, 52);
   painter.drawGrid();
   for (int i = 0; i < 52; ++i) EXPECT_NE(visibleHex(i), "") << i;
   for (int i = 52; i < 256; ++i) EXPECT_EQ(visibleHex(i), "") << i;
@@ -89,7 +90,7 @@ TEST_F(Painter, Sle4404ShowsThreeRowsAndFourBytes) {
 }
 
 TEST_F(Painter, Sle4442ProtectionColours) {
-  card(17, 256);
+  card(CardType::Sle4442, 256);
   st.protect4442.fill(1);
   st.protect4442[0] = 0;
   st.protect4442[5] = 0;
@@ -104,7 +105,7 @@ TEST_F(Painter, Sle4442ProtectionColours) {
 }
 
 TEST_F(Painter, Sle4428FlagByteZeroIsProtected) {
-  card(5, 1024);
+  card(CardType::Sle4428, 1024);
   for (auto& page : st.pages4428) std::fill(page.begin() + 256, page.end(), std::uint8_t{1});
   st.pages4428[2][256 + 10] = 0;
   st.pages4428[2][256 + 11] = '0';  // the character "0" is a non-zero flag: writable
@@ -120,14 +121,14 @@ TEST_F(Painter, Sle4428FlagByteZeroIsProtected) {
 }
 
 TEST_F(Painter, TypeWithoutMapIsWhite) {
-  card(2, 1024);
+  card(CardType::Sle4406, 1024);
   painter.drawGrid();
   EXPECT_EQ(hexAt(0).fg, colour::white);
   EXPECT_EQ(hexAt(255).fg, colour::white);
 }
 
 TEST_F(Painter, The1608GridFollowsTheZoneIndex) {
-  card(208, 128);
+  card(CardType::At88sc1608, 128);
   st.zoneIndex = 8;
   painter.drawGrid();
   EXPECT_EQ(hexAt(0).fg, colour::maroon);
@@ -138,7 +139,7 @@ TEST_F(Painter, The1608GridFollowsTheZoneIndex) {
 }
 
 TEST_F(Painter, CharacterGridTexts) {
-  card(65, 256);
+  card(CardType::At24c02, 256);
   doc.setByte(0, 0);
   doc.setByte(1, 'z');
   doc.setByte(2, 0x1F);
@@ -161,7 +162,7 @@ TEST_F(Painter, CharacterGridTexts) {
 }
 
 TEST_F(Painter, DrawCellRedrawsOneByteAndBlanksAZeroCharacter) {
-  card(65, 256);
+  card(CardType::At24c02, 256);
   st.currentPage = 0;
   painter.drawGrid();
   doc.setByte(17, 0);
@@ -172,7 +173,7 @@ TEST_F(Painter, DrawCellRedrawsOneByteAndBlanksAZeroCharacter) {
 }
 
 TEST_F(Painter, DrawCellOutsideThePageDrawsNothing) {
-  card(66, 512);
+  card(CardType::At24c04, 512);
   st.currentPage = 1;
   ui.log.clear();
   painter.drawCell(255, colour::green);
@@ -184,7 +185,7 @@ TEST_F(Painter, DrawCellOutsideThePageDrawsNothing) {
 }
 
 struct CaretCase {
-  int code;
+  CardType code;
   int page;
   int column, row;
   bool ascii;
@@ -196,21 +197,23 @@ struct CaretCase {
 
 TEST_F(Painter, CaretInformation) {
   const CaretCase cases[] = {
-      {208, 0, 5, 0, false, 8, 0, "5 IN 8", "05H", "标识代码"},
-      {208, 0, 0, 4, false, 8, 0, "64 IN 8", "040H", "密码区域"},
-      {208, 0, 0, 0, false, 3, 0, "0 IN 3", "00H", "数据区域"},
-      {161, 1, 2, 0, true, 6, 0, "258 IN 6", "0102H", "数据区域"},
-      {163, 0, 1, 1, false, 0, 2, "17 IN 2", "011H", "数据区域"},
-      {65, 0, 10, 1, false, 0, 0, "26", "01AH", "数据区域"},
-      {12, 0, 3, 0, false, 0, 0, "3", "03H", "末知区域"},
-      {33, 0, 2, 11, true, 0, 0, "178", "0B2H", "末知区域"},
-      {162, 2, 29 % 16, 1, false, 0, 0, "541", "021DH", " "},   // 1604B, hex area: a blank
-      {162, 2, 29 % 16, 1, true, 0, 0, "541", "021DH", "错误计数"},  // character area: the name
-      {162, 7, 15, 15, false, 0, 0, "2047", "07FFH", "末知区域"},  // no zone: still the text
-      {160, 4, 8, 12, false, 0, 0, "1224", "04C8H", "擦除密码"},
+      {CardType::At88sc1608, 0, 5, 0, false, 8, 0, "5 IN 8", "05H", "标识代码"},
+      {CardType::At88sc1608, 0, 0, 4, false, 8, 0, "64 IN 8", "040H", "密码区域"},
+      {CardType::At88sc1608, 0, 0, 0, false, 3, 0, "0 IN 3", "00H", "数据区域"},
+      {CardType::At45d041, 1, 2, 0, true, 6, 0, "258 IN 6", "0102H", "数据区域"},
+      {CardType::Ssf1101, 0, 1, 1, false, 0, 2, "17 IN 2", "011H", "数据区域"},
+      {CardType::At24c02, 0, 10, 1, false, 0, 0, "26", "01AH", "数据区域"},
+      {CardType::Cpu, 0, 3, 0, false, 0, 0, "3", "03H", "末知区域"},
+      {CardType::At88sc102, 0, 2, 11, true, 0, 0, "178", "0B2H", "末知区域"},
+      {CardType::At88sc1604b, 2, 29 % 16, 1, false, 0, 0, "541", "021DH", " "},  // 1604B, hex area: a blank
+      {CardType::At88sc1604b, 2, 29 % 16, 1, true, 0, 0, "541", "021DH",
+       "错误计数"},  // character area: the name
+      {CardType::At88sc1604b, 7, 15, 15, false, 0, 0, "2047", "07FFH",
+       "末知区域"},  // no zone: still the text
+      {CardType::At88sc1604, 4, 8, 12, false, 0, 0, "1224", "04C8H", "擦除密码"},
   };
   for (const CaretCase& c : cases) {
-    SCOPED_TRACE(std::to_string(c.code) + " " + c.decimal);
+    SCOPED_TRACE(std::to_string(codeOf(c.code)) + " " + c.decimal);
     st.cardType = c.code;
     st.currentPage = c.page;
     st.zoneIndex = c.zoneIndex;
@@ -226,7 +229,7 @@ TEST_F(Painter, CaretInformation) {
 }
 
 TEST_F(Painter, CaretInformationOutsideEditingErasesAndShowsOnlyThePage) {
-  st.cardType = 65;
+  st.cardType = CardType::At24c02;
   caretAt(3, 3, false);
   painter.drawCaretInfo();
   ASSERT_EQ(screen.visibleText(425, 301), "51");
@@ -241,7 +244,8 @@ TEST_F(Painter, CaretInformationOutsideEditingErasesAndShowsOnlyThePage) {
 }
 
 TEST_F(Painter, PortNames) {
-  const std::pair<int, const char*> cases[] = {{0, "COM1"}, {3, "COM4"}, {100, "USB "}};
+  const std::pair<ReaderPort, const char*> cases[] = {
+      {ReaderPort::Com1, "COM1"}, {ReaderPort::Com4, "COM4"}, {ReaderPort::Usb, "USB "}};
   for (auto [port, name] : cases) {
     painter.drawPortName(port);
     EXPECT_EQ(screen.visibleText(220, 332), name);
@@ -249,13 +253,13 @@ TEST_F(Painter, PortNames) {
     EXPECT_EQ(screen.textAt(220, 332)->bg, colour::panelGrey);
   }
   screen.clear();
-  for (int port : {-1, 4, 99}) painter.drawPortName(port);
+  for (int port : {-1, 4, 99}) painter.drawPortName(static_cast<ReaderPort>(port));
   EXPECT_TRUE(screen.at.empty());
 }
 
 TEST_F(Painter, CardCaptionErasesThenDraws) {
-  st.cpuProtocol = 1;
-  painter.drawCardCaption(12);
+  st.cpuProtocol = CpuProtocol::T1;
+  painter.drawCardCaption(CardType::Cpu);
   const auto texts = ui.log.of(fake::Event::Kind::Text);
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_EQ(texts[0].text, "PUSHOUTTT");
@@ -265,12 +269,12 @@ TEST_F(Painter, CardCaptionErasesThenDraws) {
   EXPECT_EQ(texts[1].fg, colour::red);
   EXPECT_EQ(texts[1].x, 218);
   EXPECT_EQ(texts[1].y, 301);
-  painter.drawCardCaption(77);
+  painter.drawCardCaption(static_cast<CardType>(77));
   EXPECT_EQ(screen.visibleText(218, 301), "未知卡型");
 }
 
 TEST_F(Painter, PageIndicatorOfAFourPageCard) {
-  capacityFor(st, painter, 67);
+  capacityFor(st, painter, CardType::At24c08);
   painter.drawCaretInfo();
   EXPECT_EQ(screen.visibleText(565, 332), "1");
   EXPECT_EQ(screen.visibleText(583, 332), "/");
