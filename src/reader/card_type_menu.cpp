@@ -19,12 +19,12 @@ int menuResourceFor(int cardType) {
   switch (cardType) {
     case 5:
     case 17:
-      return 138;
+      return IDR_MENU_SLE;
     case 12:
     case 13:
-      return 135;
+      return IDR_MENU_CPU;
     case 33:
-      return 139;
+      return IDR_MENU_AT88SC102;
     case 64:
     case 65:
     case 66:
@@ -32,15 +32,15 @@ int menuResourceFor(int cardType) {
     case 68:
     case 161:
     case 192:
-      return 137;
+      return IDR_MENU_I2C;
     case 160:
     case 162:
-      return 141;
+      return IDR_MENU_AT88SC1604;
     case 208:
     case 209:
-      return 143;
+      return IDR_MENU_AT88SC1608;
     default:
-      return 2;
+      return IDR_MAINFRAME;
   }
 }
 

@@ -4,9 +4,11 @@
 #include <string_view>
 
 #include "platform/ports.h"
+#include "resources/resource.h"
 #include "view/view_context.h"
 
-// Menu resource of a card type code (2 for codes without a menu of their own).
+// Menu resource of a card type code (IDR_MAINFRAME for codes without a menu
+// of their own).
 int menuResourceFor(int cardType);
 
 // Position of the first item whose caption equals `caption` exactly, or -1.
@@ -30,6 +32,6 @@ struct CardTypeCommand {
   int cardType;
 };
 inline constexpr CardTypeCommand kMemoryCardTypeCommands[] = {
-    {32771, 64}, {32772, 65}, {32773, 66}, {32805, 67}, {32774, 68}, {32806, 192}, {32791, 17}, {32796, 5},
+    {ID_CARDTYPE_24C01A, 64}, {ID_CARDTYPE_24C02, 65},  {ID_CARDTYPE_24C04, 66},   {ID_CARDTYPE_24C08, 67},
+    {ID_CARDTYPE_24C16, 68},  {ID_CARDTYPE_24C64, 192}, {ID_CARDTYPE_SLE4442, 17}, {ID_CARDTYPE_SLE4428, 5},
 };
-inline constexpr int kCpuCardCommand = 32828;

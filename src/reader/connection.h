@@ -2,6 +2,7 @@
 // port commands and closing the reader when the view goes away.
 #pragma once
 
+#include "resources/resource.h"
 #include "view/view_context.h"
 
 // Port numbers passed to IC_InitComm.
@@ -17,7 +18,8 @@ struct PortCommand {
   int port;
 };
 inline constexpr PortCommand kPortCommands[] = {
-    {32784, 0}, {32785, 1}, {32786, 2}, {32787, 3}, {32831, readerport::kUsb},
+    {ID_PORT_COM1, 0}, {ID_PORT_COM2, 1}, {ID_PORT_COM3, 2}, {ID_PORT_COM4, 3},
+    {ID_PORT_USB, readerport::kUsb},
 };
 
 // Message shown when the driver reports a version fault on a serial port.

@@ -7,11 +7,6 @@
 
 #include "view/view_context.h"
 
-inline constexpr int kPowerDownCommand = 32807;
-inline constexpr int kVersionCommand = 32848;
-inline constexpr int kPushOutCommand = 32792;
-inline constexpr int kFirmwareDownloadCommand = 32814;
-
 // Driver type that addresses the reader itself (identification read).
 inline constexpr short kReaderIdentificationType = 253;
 // IC_InitType(253) answer when no card is inserted.

@@ -8,6 +8,6 @@
 // is in st.viewState (1 no card, 2 read, 3 reader status error, 4 failed).
 int readCore(ViewContext& ctx, int port, int cardType);
 
-// The Read command (32778): page/zone dialog where needed, the read core,
+// The Read command (ID_CARD_READ): page/zone dialog where needed, the read core,
 // the outcome in the status area, four beeps.
 void runReadCommand(ViewContext& ctx);

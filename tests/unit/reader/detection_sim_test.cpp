@@ -5,6 +5,7 @@
 #include "app/demo_doc.h"
 #include "fakes/fake_ui.h"
 #include "reader/detection.h"
+#include "resources/resource.h"
 #include "sim/sim_api.h"
 #include "view/app_state.h"
 #include "view/demo_view.h"
@@ -54,7 +55,7 @@ TEST_P(SimDetection, IdentifiesTheCardAndLeavesItUnchanged) {
   SimView v(c.card);
   ASSERT_EQ(v.st.port, 100) << v.ui.log.dump();
   const std::string before = sim::TestReader::stateText();
-  ASSERT_TRUE(v.view->onCommand(kAutoDetectCommand));
+  ASSERT_TRUE(v.view->onCommand(ID_CARDTYPE_AUTODETECT));
   EXPECT_EQ(v.st.cardType, c.cardType) << v.ui.log.dump();
   EXPECT_EQ(v.at(layout::cardNamePos), c.caption);
   EXPECT_EQ(v.at(layout::statusLine2Pos), "检测成功");
@@ -62,7 +63,7 @@ TEST_P(SimDetection, IdentifiesTheCardAndLeavesItUnchanged) {
   EXPECT_EQ(v.ui.log.beeps(1), 5);
   EXPECT_EQ(sim::TestReader::stateText(), before) << "the probes changed the card";
   // A second run finds the same card and still changes nothing.
-  ASSERT_TRUE(v.view->onCommand(kAutoDetectCommand));
+  ASSERT_TRUE(v.view->onCommand(ID_CARDTYPE_AUTODETECT));
   EXPECT_EQ(v.st.cardType, c.cardType);
   EXPECT_EQ(sim::TestReader::stateText(), before);
 }
@@ -77,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(Cards, SimDetection, ::testing::ValuesIn(kCards), [](co
 
 TEST(SimDetectionEdges, NoCardInTheReader) {
   SimView v("none");
-  v.view->onCommand(kAutoDetectCommand);
+  v.view->onCommand(ID_CARDTYPE_AUTODETECT);
   EXPECT_EQ(v.st.cardType, -1);
   EXPECT_EQ(v.at(layout::statusLine1Pos), "检测失败");
   EXPECT_EQ(v.at(layout::statusLine2Pos), "未插入卡");
@@ -95,7 +96,7 @@ TEST(SimDetectionEdges, CardsWhoseBytesLookLikeProbePatternsStayUnchanged) {
     SimView v(card);
     sim::TestReader::setMemory(static_cast<std::size_t>(address), bytes);
     const std::string before = sim::TestReader::stateText();
-    v.view->onCommand(kAutoDetectCommand);
+    v.view->onCommand(ID_CARDTYPE_AUTODETECT);
     EXPECT_EQ(v.st.cardType, code) << card;
     EXPECT_EQ(sim::TestReader::stateText(), before) << card;
   }
@@ -104,11 +105,11 @@ TEST(SimDetectionEdges, CardsWhoseBytesLookLikeProbePatternsStayUnchanged) {
 TEST(SimDetectionEdges, SwappedCardIsFollowed) {
   SimView v("sle4442", 1);
   ASSERT_EQ(v.st.port, 1);
-  v.view->onCommand(kAutoDetectCommand);
+  v.view->onCommand(ID_CARDTYPE_AUTODETECT);
   EXPECT_EQ(v.st.cardType, 17);
   EXPECT_EQ(v.ui.menu.popupCaptions("卡型选择(&T)").size(), 7u) << "serial: 设备操作 offered";
   sim::TestReader::insert("at88sc102");
-  v.view->onCommand(kAutoDetectCommand);
+  v.view->onCommand(ID_CARDTYPE_AUTODETECT);
   EXPECT_EQ(v.st.cardType, 33);
   EXPECT_EQ(v.ui.menu.installedId, 139);
 }
