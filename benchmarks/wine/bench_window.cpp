@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "platform/win32/application.h"
+#include "resources/resource.h"
 #include "support/e2e.h"
 
 namespace {
@@ -191,9 +192,9 @@ bool repaint(int batches) {
   const double blank = perCall(kPerBatch, fullRepaint);  // for comparison: the grid without data
   // The detection command as the start-up runs it (its drawing goes
   // straight onto the window).
-  const double detect = perCall(5, [&] { SendMessageW(view, WM_COMMAND, 32790, 0); });
+  const double detect = perCall(5, [&] { SendMessageW(view, WM_COMMAND, ID_CARDTYPE_AUTODETECT, 0); });
 
-  PostMessageW(view, WM_COMMAND, 32778, 0);  // Read
+  PostMessageW(view, WM_COMMAND, ID_CARD_READ, 0);
   for (int i = 0; i < 100 && st.viewState != ViewState::CardData; ++i) e2e::pump(50);
   e2e::pump(300);
   if (st.viewState != ViewState::CardData) {
@@ -203,7 +204,7 @@ bool repaint(int batches) {
 
   RECT client{};
   GetClientRect(view, &client);
-  HBITMAP background = LoadBitmapW(instance, MAKEINTRESOURCEW(win32::ViewWindow::kBackgroundBitmap));
+  HBITMAP background = LoadBitmapW(instance, MAKEINTRESOURCEW(IDB_BACKGROUND));
   HDC screen = GetDC(view);
   HDC picture = CreateCompatibleDC(screen);
   HGDIOBJ old = SelectObject(picture, background);

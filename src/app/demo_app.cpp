@@ -1,11 +1,12 @@
 #include "app/demo_app.h"
 
 #include "app/about_dlg.h"
+#include "resources/resource.h"
 
 CDemoApp::CDemoApp(port::DialogRunner& dialogs) : dialogs_(dialogs) {
-  commands_.add(kAbout, [this] { onAbout(); });
+  commands_.add(ID_APP_ABOUT, [this] { onAbout(); });
   // New document: the single document stays, and so does its card image.
-  commands_.add(kFileNew, [] {});
+  commands_.add(ID_FILE_NEW, [] {});
 }
 
 CDemoApp::~CDemoApp() = default;

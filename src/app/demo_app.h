@@ -18,13 +18,9 @@
 
 class CDemoApp {
  public:
-  static constexpr int kAbout = 57664;
-  static constexpr int kFileNew = 57600;
   // Every dialog: grey background, black text.
   static constexpr port::Colour kDialogBackground = port::rgb(192, 192, 192);
   static constexpr port::Colour kDialogText = port::rgb(0, 0, 0);
-  // Resource id of the main window's menu, accelerators and icon.
-  static constexpr int kMainResource = 2;
 
   struct Ports {
     port::ViewWindow& window;

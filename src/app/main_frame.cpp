@@ -1,11 +1,12 @@
 #include "app/main_frame.h"
 
 #include "platform/utf.h"
+#include "resources/resource.h"
 
 CMainFrame::CMainFrame(FrameWindow& window, port::Shell& shell) : window_(window), shell_(shell) {
-  commands_.add(kExit, [this] { onExit(); });
-  commands_.add(kHelpTopics, [this] { onHelpTopics(); });
-  commands_.add(kHelpIndex, [this] { onHelpIndex(); });
+  commands_.add(ID_APP_EXIT, [this] { onExit(); });
+  commands_.add(ID_HELP_TOPICS, [this] { onHelpTopics(); });
+  commands_.add(ID_HELP_WINHELP_INDEX, [this] { onHelpIndex(); });
 }
 
 unsigned CMainFrame::adjustStyle(unsigned style) { return style & ~(kThickFrame | kMaximizeBox); }

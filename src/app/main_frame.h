@@ -26,9 +26,6 @@ class CMainFrame {
   static constexpr unsigned kThickFrame = 0x00040000;   // WS_THICKFRAME
   static constexpr unsigned kMaximizeBox = 0x00010000;  // WS_MAXIMIZEBOX
 
-  static constexpr int kExit = 57665;
-  static constexpr int kHelpTopics = 32847;
-  static constexpr int kHelpIndex = 32793;
   static constexpr unsigned kHelpIndexCommand = 3;  // HELP_INDEX
   static constexpr int kShow = 5;                   // SW_SHOW
 

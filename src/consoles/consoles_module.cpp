@@ -3,6 +3,7 @@
 #include "consoles/cpu_card_dlg.h"
 #include "consoles/device_dlg.h"
 #include "reader/card_type_menu.h"
+#include "resources/resource.h"
 #include "view/app_state.h"
 #include "view/card_catalogue.h"
 #include "view/demo_view.h"
@@ -26,6 +27,6 @@ void runDeviceDialog(ViewContext& ctx) {
 }
 
 void installConsolesModule(CDemoView& view) {
-  view.addCommand(kCmdCpuCardConsole, [&view](int) { runCpuCardConsole(view.context()); });
-  view.addCommand(kCmdDeviceDialog, [&view](int) { runDeviceDialog(view.context()); });
+  view.addCommand(ID_CPU_CARD_CONSOLE, [&view](int) { runCpuCardConsole(view.context()); });
+  view.addCommand(ID_DEVICE_OPERATIONS, [&view](int) { runDeviceDialog(view.context()); });
 }

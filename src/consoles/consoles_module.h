@@ -1,12 +1,10 @@
-// The consoles' commands of the view: the CPU card console (32815) and the
-// reader device operation dialog (32841).
+// The consoles' commands of the view: the CPU card console
+// (ID_CPU_CARD_CONSOLE) and the reader device operation dialog
+// (ID_DEVICE_OPERATIONS).
 #pragma once
 
 class CDemoView;
 struct ViewContext;
-
-inline constexpr int kCmdCpuCardConsole = 32815;
-inline constexpr int kCmdDeviceDialog = 32841;
 
 void installConsolesModule(CDemoView& view);
 

@@ -56,8 +56,9 @@ std::string upperHex(const std::uint8_t* bytes, std::size_t count) {
 
 bool CCpuCardDlg::exchange(port::DialogControls& c, bool save) {
   ddx::Exchange dx(c, save ? ddx::Direction::Save : ddx::Direction::Load);
-  dx.radio({1029, 1030, 1031, 1032}, m_slot);
-  return exchangeByte(dx, c, kProtocolEdit, m_protocol) && exchangeByte(dx, c, kTimeParamEdit, m_timeParam);
+  dx.radio({IDC_CPU_SLOT_MAIN, IDC_CPU_SLOT_SAM, IDC_CPU_SLOT_SAM1, IDC_CPU_SLOT_SAM2}, m_slot);
+  return exchangeByte(dx, c, IDC_CPU_PROTOCOL, m_protocol) &&
+         exchangeByte(dx, c, IDC_CPU_TIME_PARAM, m_timeParam);
 }
 
 bool CCpuCardDlg::onInit(port::DialogControls& c) {
@@ -71,16 +72,16 @@ bool CCpuCardDlg::onInit(port::DialogControls& c) {
 
 void CCpuCardDlg::onCommand(port::DialogControls& c, int id, int code) {
   if (code != port::notify::kClicked) return;
-  if (id >= kSlotRadioFirst && id <= kSlotRadioLast) {
+  if (id >= IDC_CPU_SLOT_MAIN && id <= IDC_CPU_SLOT_SAM2) {
     // The radio buttons stand in the order of the slots' driver types.
-    m_slotType = static_cast<pelox::DriverType>(codeOf(pelox::DriverType::Cpu) + (id - kSlotRadioFirst));
+    m_slotType = static_cast<pelox::DriverType>(codeOf(pelox::DriverType::Cpu) + (id - IDC_CPU_SLOT_MAIN));
     return;
   }
   switch (id) {
-    case kResetButton: onReset(c); break;
-    case kSendButton: onSend(c); break;
-    case kPowerDownButton: onPowerDown(c); break;
-    case kParamButton: onSetParameters(c); break;
+    case IDC_CPU_RESET: onReset(c); break;
+    case IDC_CPU_SEND: onSend(c); break;
+    case IDC_CPU_POWER_DOWN: onPowerDown(c); break;
+    case IDC_CPU_PARAM: onSetParameters(c); break;
     default: port::Dialog::onCommand(c, id, code); break;
   }
 }
@@ -100,13 +101,13 @@ void CCpuCardDlg::onReset(port::DialogControls& c) {
   }
   // The length is one byte, so the answer always fits its buffer; bound it
   // all the same.
-  c.setText(kAnswerEdit, upperHex(answer.data(), std::min<std::size_t>(length, answer.size())));
+  c.setText(IDC_CPU_ANSWER, upperHex(answer.data(), std::min<std::size_t>(length, answer.size())));
   exchange(c, false);
 }
 
 void CCpuCardDlg::onSend(port::DialogControls& c) {
   if (!exchange(c, true)) return;
-  std::string typed = c.text(kCommandEdit);
+  std::string typed = c.text(IDC_CPU_COMMAND);
   // Text that does not fit the command buffer is refused whole: a cut
   // command would send bytes the operator did not type.
   if (typed.size() > kCommandTextMax) {
@@ -132,7 +133,7 @@ void CCpuCardDlg::onSend(port::DialogControls& c) {
   }
   drv_.asc2hex(response.data(), responseText.data(), static_cast<short>(responseLength));
   const std::size_t digits = std::min<std::size_t>(2u * responseLength, responseText.size() - 1);
-  c.setText(kResponseEdit, std::string(responseText.data(), strnlen(responseText.data(), digits)));
+  c.setText(IDC_CPU_RESPONSE, std::string(responseText.data(), strnlen(responseText.data(), digits)));
   exchange(c, false);
 }
 

@@ -18,10 +18,10 @@ void plainBox(port::DialogControls& c, const char* text) { c.messageBox(text, kA
 
 bool CDeviceDlg::exchange(port::DialogControls& c, bool save) {
   ddx::Exchange dx(c, save ? ddx::Direction::Save : ddx::Direction::Load);
-  dx.integer(kBeepTimeEdit, m_beepTime);
-  dx.unsignedInteger(kStartEdit, m_start);
-  dx.unsignedInteger(kLengthEdit, m_length);
-  dx.text(kDataEdit, m_data);
+  dx.integer(IDC_DEVICE_BEEP_TIME, m_beepTime);
+  dx.unsignedInteger(IDC_DEVICE_START, m_start);
+  dx.unsignedInteger(IDC_DEVICE_LENGTH, m_length);
+  dx.text(IDC_DEVICE_DATA, m_data);
   return dx.ok();
 }
 
@@ -36,9 +36,9 @@ bool CDeviceDlg::onInit(port::DialogControls& c) {
 void CDeviceDlg::onCommand(port::DialogControls& c, int id, int code) {
   if (code != port::notify::kClicked) return;
   switch (id) {
-    case kBeepButton: onBeep(c); break;
-    case kWriteButton: onWrite(c); break;
-    case kReadButton: onRead(c); break;
+    case IDC_DEVICE_BEEP: onBeep(c); break;
+    case IDC_DEVICE_WRITE: onWrite(c); break;
+    case IDC_DEVICE_READ: onRead(c); break;
     default: port::Dialog::onCommand(c, id, code); break;
   }
 }

@@ -1,6 +1,6 @@
-// CDeviceDlg: the reader device operation dialog (template 146). Sounds the
-// reader's buzzer, writes and reads the reader's own device memory as
-// hexadecimal text; a hidden button (revealed by a right double-click in the
+// CDeviceDlg: the reader device operation dialog (template IDD_DEVICE).
+// Sounds the reader's buzzer, writes and reads the reader's own device memory
+// as hexadecimal text; a hidden button (revealed by a right double-click in the
 // top-left corner) closes it with OK for the 24C16 page operation mode.
 #pragma once
 
@@ -9,19 +9,11 @@
 
 #include "platform/dialog.h"
 #include "reader/driver.h"
+#include "resources/resource.h"
 
 class CDeviceDlg : public port::Dialog {
  public:
-  static constexpr int kTemplate = 146;
-  // Controls.
-  static constexpr int kDataEdit = 1003;
-  static constexpr int kBeepButton = 1014;
-  static constexpr int kWriteButton = 1015;
-  static constexpr int kReadButton = 1016;
-  static constexpr int kStartEdit = 1019;
-  static constexpr int kLengthEdit = 1020;
-  static constexpr int kBeepTimeEdit = 1021;
-  static constexpr int kPageModeButton = 1;  // hidden until revealed
+  static constexpr int kPageModeButton = 1;  // IDOK, hidden until revealed
   // Device memory: addresses 0..2048, start + length up to 2048.
   static constexpr std::uint64_t kDeviceSize = 2048;
   // The hexadecimal text buffer: 2048 characters with the terminating zero,
@@ -31,7 +23,7 @@ class CDeviceDlg : public port::Dialog {
 
   explicit CDeviceDlg(DriverTable& drv) : drv_(drv) {}
 
-  int templateId() const override { return kTemplate; }
+  int templateId() const override { return IDD_DEVICE; }
   bool onInit(port::DialogControls& c) override;
   void onCommand(port::DialogControls& c, int id, int code) override;
   void onOK(port::DialogControls& c) override;

@@ -30,7 +30,7 @@ inline constexpr const char* kNotAnInteger = "Please enter an integer.";
 inline constexpr const char* kIntegerBetween = "Please enter an integer between %1 and %2.";
 inline constexpr const char* kNotAPositiveInteger = "Please enter a positive integer.";
 inline constexpr const char* kTooLong = "Please enter no more than %1 characters.";
-// String 57344, the application title: the caption of validation messages.
+// The application title (IDS_APP_TITLE): the caption of validation messages.
 inline constexpr const char* kDefaultCaption = "Kv310型读写器演示系统";
 
 enum class Direction { Load, Save };

@@ -67,7 +67,7 @@ inline constexpr int kF5 = 0x74;
 class Surface {
  public:
   virtual ~Surface() = default;
-  // Puts the background picture (bitmap 126) at the top-left corner, as
+  // Puts the background picture (IDB_BACKGROUND) at the top-left corner, as
   // large as the client area.
   virtual void drawBackground() = 0;
   // Opaque text: the text's own rectangle is filled with `back`.

@@ -21,12 +21,12 @@ int menuResourceFor(CardType cardType) {
   switch (cardType) {
     case CardType::Sle4428:
     case CardType::Sle4442:
-      return 138;
+      return IDR_MENU_SLE;
     case CardType::Cpu:
     case CardType::Sam:
-      return 135;
+      return IDR_MENU_CPU;
     case CardType::At88sc102:
-      return 139;
+      return IDR_MENU_AT88SC102;
     case CardType::At24c01a:
     case CardType::At24c02:
     case CardType::At24c04:
@@ -34,15 +34,15 @@ int menuResourceFor(CardType cardType) {
     case CardType::At24c16:
     case CardType::At45d041:
     case CardType::At24c64:
-      return 137;
+      return IDR_MENU_I2C;
     case CardType::At88sc1604:
     case CardType::At88sc1604b:
-      return 141;
+      return IDR_MENU_AT88SC1604;
     case CardType::At88sc1608:
     case CardType::At88sc153:
-      return 143;
+      return IDR_MENU_AT88SC1608;
     default:
-      return 2;
+      return IDR_MAINFRAME;
   }
 }
 

@@ -5,9 +5,11 @@
 
 #include "platform/ports.h"
 #include "reader/card_types.h"
+#include "resources/resource.h"
 #include "view/view_context.h"
 
-// Menu resource of a card type code (2 for codes without a menu of their own).
+// Menu resource of a card type (IDR_MAINFRAME for card types without a menu
+// of their own).
 int menuResourceFor(CardType cardType);
 
 // Position of the first item whose caption equals `caption` exactly, or -1.
@@ -31,8 +33,8 @@ struct CardTypeCommand {
   CardType cardType;
 };
 inline constexpr CardTypeCommand kMemoryCardTypeCommands[] = {
-    {32771, CardType::At24c01a}, {32772, CardType::At24c02}, {32773, CardType::At24c04},
-    {32805, CardType::At24c08},  {32774, CardType::At24c16}, {32806, CardType::At24c64},
-    {32791, CardType::Sle4442},  {32796, CardType::Sle4428},
+    {ID_CARDTYPE_24C01A, CardType::At24c01a},  {ID_CARDTYPE_24C02, CardType::At24c02},
+    {ID_CARDTYPE_24C04, CardType::At24c04},    {ID_CARDTYPE_24C08, CardType::At24c08},
+    {ID_CARDTYPE_24C16, CardType::At24c16},    {ID_CARDTYPE_24C64, CardType::At24c64},
+    {ID_CARDTYPE_SLE4442, CardType::Sle4442},  {ID_CARDTYPE_SLE4428, CardType::Sle4428},
 };
-inline constexpr int kCpuCardCommand = 32828;

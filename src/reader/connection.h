@@ -3,6 +3,7 @@
 #pragma once
 
 #include "reader/reader_port.h"
+#include "resources/resource.h"
 #include "view/view_context.h"
 
 // Port menu commands and the port each one opens.
@@ -11,8 +12,8 @@ struct PortCommand {
   ReaderPort port;
 };
 inline constexpr PortCommand kPortCommands[] = {
-    {32784, ReaderPort::Com1}, {32785, ReaderPort::Com2}, {32786, ReaderPort::Com3},
-    {32787, ReaderPort::Com4}, {32831, ReaderPort::Usb},
+    {ID_PORT_COM1, ReaderPort::Com1}, {ID_PORT_COM2, ReaderPort::Com2}, {ID_PORT_COM3, ReaderPort::Com3},
+    {ID_PORT_COM4, ReaderPort::Com4}, {ID_PORT_USB, ReaderPort::Usb},
 };
 
 // Message shown when the driver reports a version fault on a serial port.

@@ -1,13 +1,11 @@
 // Card type auto-detection: the probe chain that finds which card is in the
-// reader, and the "自动测卡型" command (32790) around it.
+// reader, and the "自动测卡型" command (ID_CARDTYPE_AUTODETECT) around it.
 #pragma once
 
 #include "view/app_state.h"
 #include "view/view_context.h"
 
 class CDemoView;
-
-inline constexpr int kAutoDetectCommand = 32790;
 
 // Runs the probes in order, leaving every card's bytes as it found them;
 // sets cardType (None when nothing was identified), detectResult and, for CPU

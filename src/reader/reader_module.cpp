@@ -4,6 +4,7 @@
 #include "reader/connection.h"
 #include "reader/detection.h"
 #include "reader/utility_commands.h"
+#include "resources/resource.h"
 #include "view/demo_view.h"
 
 void installReaderModule(CDemoView& view) {
@@ -19,11 +20,11 @@ void installReaderModule(CDemoView& view) {
     const CardType type = c.cardType;
     view.addCommand(c.commandId, [v, type](int) { chooseMemoryCardType(v->context(), type); });
   }
-  view.addCommand(kCpuCardCommand, [v](int) { chooseCpuCard(v->context()); });
-  view.addCommand(kAutoDetectCommand, [v](int) { autoDetectCardType(*v); });
+  view.addCommand(ID_CARDTYPE_CPU, [v](int) { chooseCpuCard(v->context()); });
+  view.addCommand(ID_CARDTYPE_AUTODETECT, [v](int) { autoDetectCardType(*v); });
 
-  view.addCommand(kPowerDownCommand, [v](int) { powerDownCard(v->context()); });
-  view.addCommand(kVersionCommand, [v](int) { showReaderVersion(v->context()); });
-  view.addCommand(kPushOutCommand, [v](int) { pushOutCard(v->context()); });
-  view.addCommand(kFirmwareDownloadCommand, [v](int) { startFirmwareDownload(v->context()); });
+  view.addCommand(ID_CARD_POWER_DOWN, [v](int) { powerDownCard(v->context()); });
+  view.addCommand(ID_READER_VERSION, [v](int) { showReaderVersion(v->context()); });
+  view.addCommand(ID_CARD_PUSH_OUT, [v](int) { pushOutCard(v->context()); });
+  view.addCommand(ID_READER_FIRMWARE_DOWNLOAD, [v](int) { startFirmwareDownload(v->context()); });
 }

@@ -7,11 +7,6 @@
 
 #include "view/view_context.h"
 
-inline constexpr int kPowerDownCommand = 32807;
-inline constexpr int kVersionCommand = 32848;
-inline constexpr int kPushOutCommand = 32792;
-inline constexpr int kFirmwareDownloadCommand = 32814;
-
 // IC_InitType(pelox::DriverType::ReaderIdentification) answer when no card is inserted.
 inline constexpr short kNoCardForIdentification = -134;
 // The download tool, started by its bare file name.

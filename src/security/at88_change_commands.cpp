@@ -1,5 +1,6 @@
 #include "security/at88_change_commands.h"
 
+#include "resources/resource.h"
 #include "security/at88_calls.h"
 #include "security/counter_check.h"
 #include "security/hex_digits.h"
@@ -46,7 +47,7 @@ void changeCode1604(ViewContext& ctx, short index) {
 }  // namespace
 
 short changeIndex1604(int id) {
-  const int k = id - (kChangeCodeFirst - 1);
+  const int k = id - (ID_CHANGE_ZONE1_PASSWORD - 1);
   return static_cast<short>(k <= 4 ? k : k + 6);
 }
 
@@ -62,7 +63,7 @@ void changeUserCodeAt88(ViewContext& ctx) {
 
 void changeZoneOrEraseCode(ViewContext& ctx, int id) {
   openPasswordCommand(ctx, kChangeBlanking);
-  const int k = id - (kChangeCodeFirst - 1);
+  const int k = id - (ID_CHANGE_ZONE1_PASSWORD - 1);
   switch (ctx.st.cardType) {
     case CardType::At88sc1604:
     case CardType::At88sc1604b:

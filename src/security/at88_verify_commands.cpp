@@ -1,5 +1,6 @@
 #include "security/at88_verify_commands.h"
 
+#include "resources/resource.h"
 #include "security/at88_calls.h"
 #include "security/counter_check.h"
 #include "security/hex_digits.h"
@@ -39,10 +40,10 @@ void rereadAndReportSuccess(ViewContext& ctx, const ReadCardCommand& readCard) {
 
 int eraseZoneOf(int id) {
   switch (id) {
-    case kVerifyEraseCodeZone1: return 1;
-    case kVerifyEraseCodeZone2: return 2;
-    case kVerifyEraseCodeZone3: return 3;
-    case kVerifyEraseCodeZone4: return 4;
+    case ID_VERIFY_ZONE1_ERASE_PASSWORD: return 1;
+    case ID_VERIFY_ZONE2_ERASE_PASSWORD: return 2;
+    case ID_VERIFY_ZONE3_ERASE_PASSWORD: return 3;
+    case ID_VERIFY_ZONE4_ERASE_PASSWORD: return 4;
     default: return 0;
   }
 }
@@ -114,7 +115,7 @@ void verifyUserCode1604(ViewContext& ctx) {
 // Pattern P3 for 160/162; no counter is read.
 void verifyZoneCode(ViewContext& ctx, int id) {
   openPasswordCommand(ctx, kVerifyBlanking);
-  const int zone = id - (kVerifyZoneCodeFirst - 1);
+  const int zone = id - (ID_VERIFY_ZONE1_PASSWORD - 1);
   switch (ctx.st.cardType) {
     case CardType::At88sc1604:
     case CardType::At88sc1604b: {

@@ -1,4 +1,4 @@
-// Commands 32832 "熔丝情况" and 32833 "卡片熔丝": the FAB, CMA and PER fuses
+// Commands ID_FUSE_STATE "熔丝情况" and ID_FUSE_BLOW "卡片熔丝": the FAB, CMA and PER fuses
 // of AT88SC1608 and AT88SC153 cards.
 #pragma once
 
@@ -8,11 +8,8 @@
 
 namespace security {
 
-inline constexpr int kFuseState = 32832;
-inline constexpr int kBlowFuse = 32833;
-
-void showFuseState(ViewContext& ctx);  // 32832
-void blowNextFuse(ViewContext& ctx);   // 32833
+void showFuseState(ViewContext& ctx);  // ID_FUSE_STATE
+void blowNextFuse(ViewContext& ctx);   // ID_FUSE_BLOW
 
 // The state line of a legal reading (7, 6, 4, 0), "" for any other reading.
 std::string fuseStateText(int reading);

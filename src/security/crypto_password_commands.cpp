@@ -1,5 +1,6 @@
 #include "security/crypto_password_commands.h"
 
+#include "resources/resource.h"
 #include "security/secret_code_dlg.h"
 #include "view/app_state.h"
 
@@ -20,22 +21,22 @@ struct CryptoCommand {
 };
 
 const CryptoCommand kCommands[] = {
-    {32834, CSecretCodeDlg::kVerifyRead, false,
+    {ID_VERIFY_READ_PASSWORD, CSecretCodeDlg::kVerifyRead, false,
      [](const DriverTable& d, int h, short s, const char* p) { return d.IC_CheckRPassword_Hex(h, s, p); },
      "校验读密码", "校验读密码成功", "校验读密码失败"},
-    {32835, CSecretCodeDlg::kVerifyWrite, false,
+    {ID_VERIFY_WRITE_PASSWORD, CSecretCodeDlg::kVerifyWrite, false,
      [](const DriverTable& d, int h, short s, const char* p) { return d.IC_CheckWPassword_Hex(h, s, p); },
      "校验写密码", "校验写密码成功", "校验写密码失败"},
-    {32836, CSecretCodeDlg::kVerifySecurityCode, true,
+    {ID_VERIFY_SECURITY_CODE, CSecretCodeDlg::kVerifySecurityCode, true,
      [](const DriverTable& d, int h, short s, const char* p) { return d.IC_CheckWPassword_Hex(h, s, p); },
      "校验安全代码", "校验安全代码成功", "校验安全代码失败"},
-    {32837, CSecretCodeDlg::kChangeRead, false,
+    {ID_CHANGE_READ_PASSWORD, CSecretCodeDlg::kChangeRead, false,
      [](const DriverTable& d, int h, short s, const char* p) { return d.IC_ChangeRPassword_Hex(h, s, p); },
      "改写读密码", "改写读密码成功", "改写读密码失败"},
-    {32838, CSecretCodeDlg::kChangeWrite, false,
+    {ID_CHANGE_WRITE_PASSWORD, CSecretCodeDlg::kChangeWrite, false,
      [](const DriverTable& d, int h, short s, const char* p) { return d.IC_ChangeWPassword_Hex(h, s, p); },
      "改写写密码", "改写写密码成功", "改写写密码失败"},
-    {32839, CSecretCodeDlg::kChangeSecurityCode, true,
+    {ID_CHANGE_SECURITY_CODE, CSecretCodeDlg::kChangeSecurityCode, true,
      [](const DriverTable& d, int h, short s, const char* p) { return d.IC_ChangeWPassword_Hex(h, s, p); },
      "改写安全代码", "改写安全代码成功", "改写安全代码失败"},
 };

@@ -1,12 +1,10 @@
-// Command 32783 "熔断操作(&F)": blows the personalisation fuse of an
+// Command ID_FUSE_PERSONALISATION "熔断操作(&F)": blows the personalisation fuse of an
 // AT88SC102, AT88SC1604 or AT88SC1604B after the operator confirmed.
 #pragma once
 
 #include "view/view_context.h"
 
 namespace security {
-
-inline constexpr int kPersonalisationFuse = 32783;
 
 void blowPersonalisationFuse(ViewContext& ctx);
 

@@ -25,20 +25,21 @@ void CMutualAuthDlg::message(port::DialogControls& c, const char* text, const ch
 }
 
 void CMutualAuthDlg::exchangeFromControls(port::DialogControls& c) {
-  m_random = c.text(kRandomEdit);
-  m_password = c.text(kSeedEdit);
+  m_random = c.text(IDC_AUTH_RANDOM);
+  m_password = c.text(IDC_AUTH_SEED);
 }
 
 void CMutualAuthDlg::showCounter(port::DialogControls& c) {
   const short n = drv_.IC_ReadAuthCount(m_reader);
-  c.setText(kCounterLine, n >= 0 ? kCounterLabel + std::to_string(n) : std::string(kCounterLabel) + "    ");
+  c.setText(IDC_AUTH_COUNTER,
+            n >= 0 ? kCounterLabel + std::to_string(n) : std::string(kCounterLabel) + "    ");
 }
 
 bool CMutualAuthDlg::onInit(port::DialogControls& c) {
-  c.setText(kRandomEdit, m_random);
-  c.setText(kSeedEdit, m_password);
-  c.limitText(kRandomEdit, kTextLength);
-  c.limitText(kSeedEdit, kTextLength);
+  c.setText(IDC_AUTH_RANDOM, m_random);
+  c.setText(IDC_AUTH_SEED, m_password);
+  c.limitText(IDC_AUTH_RANDOM, kTextLength);
+  c.limitText(IDC_AUTH_SEED, kTextLength);
   showCounter(c);
   return true;
 }
@@ -46,9 +47,9 @@ bool CMutualAuthDlg::onInit(port::DialogControls& c) {
 void CMutualAuthDlg::onCommand(port::DialogControls& c, int id, int code) {
   if (code == port::notify::kClicked) {
     switch (id) {
-      case kInitButton: initialise(c); return;
-      case kCardAuthButton: cardAuthenticatesHost(c); return;
-      case kHostAuthButton: hostAuthenticatesCard(c); return;
+      case IDC_AUTH_INIT: initialise(c); return;
+      case IDC_AUTH_CARD: cardAuthenticatesHost(c); return;
+      case IDC_AUTH_HOST: hostAuthenticatesCard(c); return;
       default: break;
     }
   }

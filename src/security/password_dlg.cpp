@@ -2,15 +2,15 @@
 
 void CPasswordDlg::exchange(port::DialogControls& c, bool fromControls) {
   if (fromControls)
-    m_password = c.text(kEdit);
+    m_password = c.text(IDC_PASSWORD);
   else
-    c.setText(kEdit, m_password);
+    c.setText(IDC_PASSWORD, m_password);
 }
 
 bool CPasswordDlg::onInit(port::DialogControls& c) {
   exchange(c, false);
   // The operator can type at once; the default focus handling may follow.
-  c.setFocus(kEdit);
+  c.setFocus(IDC_PASSWORD);
   return true;
 }
 

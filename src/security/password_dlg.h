@@ -1,21 +1,19 @@
-// CPasswordDlg: the small "密码输入" dialog (template 102) in which the
+// CPasswordDlg: the small "密码输入" dialog (template IDD_PASSWORD) in which the
 // memory-card commands ask for a password, zone code or erase code.
 #pragma once
 
 #include <string>
 
 #include "platform/dialog.h"
+#include "resources/resource.h"
 
 class CPasswordDlg : public port::Dialog {
  public:
-  static constexpr int kTemplate = 102;
-  static constexpr int kEdit = 1001;
-
-  int templateId() const override { return kTemplate; }
+  int templateId() const override { return IDD_PASSWORD; }
   bool onInit(port::DialogControls& c) override;
   void onOK(port::DialogControls& c) override;
 
-  // What edit 1001 held when the dialog closed with OK (the edit turns
+  // What edit IDC_PASSWORD held when the dialog closed with OK (the edit turns
   // typed letters into upper case; nothing else is filtered or cut).
   std::string m_password;
 

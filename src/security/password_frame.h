@@ -19,9 +19,12 @@ struct BlankingTexts {
   const char* line1;
   const char* line2;
 };
-inline constexpr BlankingTexts kChangeBlanking{"正在读数据..", "  请稍等......"};      // 32797, 32820-32827
-inline constexpr BlankingTexts kVerifyBlanking{"正在读数据.", "  请稍等....."};        // 32800, 32801-32804
-inline constexpr BlankingTexts kEraseBlanking{"正在读数据.", "  请稍等......."};       // 32781, 32788, 32798, 32799, 32783
+// Changing the user, zone and erase passwords.
+inline constexpr BlankingTexts kChangeBlanking{"正在读数据..", "  请稍等......"};
+// Verifying the user and zone passwords.
+inline constexpr BlankingTexts kVerifyBlanking{"正在读数据.", "  请稍等....."};
+// Verifying the erase passwords; blowing the personalisation fuse.
+inline constexpr BlankingTexts kEraseBlanking{"正在读数据.", "  请稍等......."};
 
 // Blanks status lines 1 and 2 with the group's texts.
 void blankStatus(ViewContext& ctx, BlankingTexts texts);

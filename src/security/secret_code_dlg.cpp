@@ -25,12 +25,12 @@ const char* secretCodeCaption(int mode) {
 }
 
 bool CSecretCodeDlg::exchangeFromControls(port::DialogControls& c) {
-  m_password = c.text(kPasswordEdit);
-  const auto set = ddx::parseInt(c.text(kSetEdit));
+  m_password = c.text(IDC_SECRET_PASSWORD);
+  const auto set = ddx::parseInt(c.text(IDC_SECRET_SET));
   if (!set) {
     c.messageBox(ddx::kNotAnInteger, kAppTitle, kWarning);
-    c.setFocus(kSetEdit);
-    c.selectAll(kSetEdit);
+    c.setFocus(IDC_SECRET_SET);
+    c.selectAll(IDC_SECRET_SET);
     return false;
   }
   m_set = *set;
@@ -43,26 +43,26 @@ void CSecretCodeDlg::showCounter(port::DialogControls& c) {
   const short n = readPassword ? drv_.IC_ReadRPasswordCount(m_reader, set) : drv_.IC_ReadWPasswordCount(m_reader, set);
   std::string line = kCounterLabel;
   if (n >= 0) line += std::to_string(n);
-  c.setText(kCounterLine, line);
+  c.setText(IDC_SECRET_COUNTER, line);
 }
 
 bool CSecretCodeDlg::onInit(port::DialogControls& c) {
-  c.setText(kSetEdit, std::to_string(m_set));
-  c.setText(kPasswordEdit, m_password);
-  c.limitText(kPasswordEdit, kPasswordLength);
-  c.setText(kSetLabel, m_setLabel);
+  c.setText(IDC_SECRET_SET, std::to_string(m_set));
+  c.setText(IDC_SECRET_PASSWORD, m_password);
+  c.limitText(IDC_SECRET_PASSWORD, kPasswordLength);
+  c.setText(IDC_SECRET_SET_LABEL, m_setLabel);
   c.setCaption(secretCodeCaption(m_mode));
   if (m_mode == kVerifySecurityCode || m_mode == kChangeSecurityCode) {
     // The security code's set is fixed.
-    c.show(kSetLabel, false);
-    c.show(kSetEdit, false);
+    c.show(IDC_SECRET_SET_LABEL, false);
+    c.show(IDC_SECRET_SET, false);
   }
   showCounter(c);
   return true;
 }
 
 void CSecretCodeDlg::onCommand(port::DialogControls& c, int id, int code) {
-  if (id == kSetEdit && code == port::notify::kEditChange) {
+  if (id == IDC_SECRET_SET && code == port::notify::kEditChange) {
     onSetChanged(c);
     return;
   }
@@ -73,7 +73,7 @@ void CSecretCodeDlg::onSetChanged(port::DialogControls& c) {
   exchangeFromControls(c);  // on a non-integer m_set keeps its value
   if (m_set > 7 || m_set < 0) {
     c.messageBox("输入错误！", kAppTitle, kWarning);
-    c.selectAll(kSetEdit);
+    c.selectAll(IDC_SECRET_SET);
     return;
   }
   showCounter(c);
@@ -87,7 +87,7 @@ void CSecretCodeDlg::onOK(port::DialogControls& c) {
   // would reach it cut to another set's number.
   if (m_set > SHRT_MAX || m_set < SHRT_MIN) {
     c.messageBox("输入错误！", kAppTitle, kWarning);
-    c.selectAll(kSetEdit);
+    c.selectAll(IDC_SECRET_SET);
     return;
   }
   if (m_password.size() != static_cast<std::size_t>(kPasswordLength)) {

@@ -1,5 +1,5 @@
 // CSecretCodeDlg: the password dialog of the AT88SC1608 / AT88SC153
-// (template 144): a password set, a six-character password and the error
+// (template IDD_SECRET_CODE): a password set, a six-character password and the error
 // counter of the chosen password.
 #pragma once
 
@@ -7,14 +7,10 @@
 
 #include "platform/dialog.h"
 #include "reader/driver.h"
+#include "resources/resource.h"
 
 class CSecretCodeDlg : public port::Dialog {
  public:
-  static constexpr int kTemplate = 144;
-  static constexpr int kSetEdit = 1006;
-  static constexpr int kPasswordEdit = 1007;
-  static constexpr int kSetLabel = 1008;
-  static constexpr int kCounterLine = 1010;
   static constexpr int kPasswordLength = 6;
 
   // The operation the dialog is opened for.
@@ -29,7 +25,7 @@ class CSecretCodeDlg : public port::Dialog {
 
   explicit CSecretCodeDlg(const DriverTable& drv) : drv_(drv) {}
 
-  int templateId() const override { return kTemplate; }
+  int templateId() const override { return IDD_SECRET_CODE; }
   bool onInit(port::DialogControls& c) override;
   void onCommand(port::DialogControls& c, int id, int code) override;
   void onOK(port::DialogControls& c) override;

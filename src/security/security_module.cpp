@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "resources/resource.h"
 #include "security/at88_change_commands.h"
 #include "security/at88_verify_commands.h"
 #include "security/crypto_fuse_commands.h"
@@ -13,9 +14,6 @@
 #include "view/demo_view.h"
 
 namespace security {
-
-inline constexpr int kMutualAuthentication = 32840;
-inline constexpr int kReadCard = 32778;
 
 void runMutualAuthentication(ViewContext& ctx) {
   CMutualAuthDlg dlg(ctx.drv);
@@ -31,19 +29,22 @@ void installSecurityModule(CDemoView& view) {
   // The remembered password set lives as long as the view.
   auto remembered = std::make_shared<RememberedSet>();
   // The card read command, run as if the operator had chosen it.
-  const ReadCardCommand readCard = [&view] { view.onCommand(kReadCard); };
+  const ReadCardCommand readCard = [&view] { view.onCommand(ID_CARD_READ); };
 
-  view.addCommand(kVerifyUserPassword, [&ctx, readCard](int) { verifyUserPassword(ctx, readCard); });
-  view.addCommand(kChangeUserPassword, [&ctx](int) { changeUserPassword(ctx); });
-  view.addCommandRange(kVerifyZoneCodeFirst, kVerifyZoneCodeLast, [&ctx](int id) { verifyZoneCode(ctx, id); });
-  for (int id : {kVerifyEraseCodeZone1, kVerifyEraseCodeZone2, kVerifyEraseCodeZone3, kVerifyEraseCodeZone4})
+  view.addCommand(ID_VERIFY_USER_PASSWORD, [&ctx, readCard](int) { verifyUserPassword(ctx, readCard); });
+  view.addCommand(ID_CHANGE_USER_PASSWORD, [&ctx](int) { changeUserPassword(ctx); });
+  view.addCommandRange(ID_VERIFY_ZONE1_PASSWORD, ID_VERIFY_ZONE4_PASSWORD,
+                       [&ctx](int id) { verifyZoneCode(ctx, id); });
+  for (int id : {ID_VERIFY_ZONE1_ERASE_PASSWORD, ID_VERIFY_ZONE2_ERASE_PASSWORD,
+                 ID_VERIFY_ZONE3_ERASE_PASSWORD, ID_VERIFY_ZONE4_ERASE_PASSWORD})
     view.addCommand(id, [&ctx, readCard](int cmd) { verifyEraseCode(ctx, readCard, cmd); });
-  view.addCommandRange(kChangeCodeFirst, kChangeCodeLast, [&ctx](int id) { changeZoneOrEraseCode(ctx, id); });
-  view.addCommand(kPersonalisationFuse, [&ctx](int) { blowPersonalisationFuse(ctx); });
+  view.addCommandRange(ID_CHANGE_ZONE1_PASSWORD, ID_CHANGE_ZONE4_ERASE_PASSWORD,
+                       [&ctx](int id) { changeZoneOrEraseCode(ctx, id); });
+  view.addCommand(ID_FUSE_PERSONALISATION, [&ctx](int) { blowPersonalisationFuse(ctx); });
 
-  view.addCommandRange(kCryptoPasswordFirst, kCryptoPasswordLast,
+  view.addCommandRange(ID_VERIFY_READ_PASSWORD, ID_CHANGE_SECURITY_CODE,
                        [&ctx, remembered](int id) { runCryptoPasswordCommand(ctx, *remembered, id); });
-  view.addCommand(kFuseState, [&ctx](int) { showFuseState(ctx); });
-  view.addCommand(kBlowFuse, [&ctx](int) { blowNextFuse(ctx); });
-  view.addCommand(kMutualAuthentication, [&ctx](int) { runMutualAuthentication(ctx); });
+  view.addCommand(ID_FUSE_STATE, [&ctx](int) { showFuseState(ctx); });
+  view.addCommand(ID_FUSE_BLOW, [&ctx](int) { blowNextFuse(ctx); });
+  view.addCommand(ID_MUTUAL_AUTHENTICATION, [&ctx](int) { runMutualAuthentication(ctx); });
 }

@@ -1,4 +1,5 @@
-// Commands 32800 "核对用户密码" and 32797 "修改用户密码": the dispatch on
+// Commands ID_VERIFY_USER_PASSWORD "核对用户密码" and ID_CHANGE_USER_PASSWORD
+// "修改用户密码": the dispatch on
 // the card type and the SLE4442 / SLE4428 branches. The AT88SC102/1604/1604B
 // branches live in at88_verify_commands and at88_change_commands.
 #pragma once
@@ -8,10 +9,7 @@
 
 namespace security {
 
-inline constexpr int kVerifyUserPassword = 32800;
-inline constexpr int kChangeUserPassword = 32797;
-
-void verifyUserPassword(ViewContext& ctx, const ReadCardCommand& readCard);  // 32800
-void changeUserPassword(ViewContext& ctx);  // 32797
+void verifyUserPassword(ViewContext& ctx, const ReadCardCommand& readCard);  // ID_VERIFY_USER_PASSWORD
+void changeUserPassword(ViewContext& ctx);                                   // ID_CHANGE_USER_PASSWORD
 
 }  // namespace security

@@ -1,5 +1,5 @@
-// The card image file commands of the view: open (57601, Ctrl+O) and save
-// (57603, Ctrl+S).
+// The card image file commands of the view: open (ID_FILE_OPEN, Ctrl+O) and
+// save (ID_FILE_SAVE, Ctrl+S).
 #pragma once
 
 class CDemoView;

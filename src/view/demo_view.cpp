@@ -1,10 +1,7 @@
 #include "view/demo_view.h"
 
+#include "resources/resource.h"
 #include "view/app_state.h"
-
-namespace {
-constexpr int kAutoDetectCommand = 32790;
-}  // namespace
 
 CDemoView::CDemoView(AppState& st, CDemoDoc& doc, DriverTable& drv, port::ViewWindow& window,
                      port::Shell& shell, port::MenuBar& menu, port::DialogRunner& dialogs,
@@ -56,7 +53,7 @@ void CDemoView::onPaint(port::Surface& offscreen) {
   if (firstPaint) {
     // Once: the card type detection runs after the window is on screen.
     ctx_.st.viewState = ViewState::NoCardData;
-    ctx_.window.postCommand(kAutoDetectCommand);
+    ctx_.window.postCommand(ID_CARDTYPE_AUTODETECT);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "resources/resource.h"
 #include "view/app_state.h"
 #include "view/demo_view.h"
 #include "view/editor.h"
@@ -9,9 +10,6 @@
 #include "view/write_command.h"
 
 namespace {
-
-constexpr int kReadCommand = 32778;
-constexpr int kWriteCommand = 32779;
 
 // Editor and writer of one view; they live as long as its handlers.
 struct MemoryViewModule {
@@ -61,8 +59,8 @@ struct MemoryViewModule {
 
 void installMemoryViewModule(CDemoView& view) {
   auto m = std::make_shared<MemoryViewModule>(view.context());
-  view.addCommand(kReadCommand, [m](int) { runReadCommand(m->ctx); });
-  view.addCommand(kWriteCommand, [m](int) { m->writer.enterEditMode(); });
+  view.addCommand(ID_CARD_READ, [m](int) { runReadCommand(m->ctx); });
+  view.addCommand(ID_CARD_WRITE, [m](int) { m->writer.enterEditMode(); });
   view.keyDown = [m](int key) { m->onKeyDown(key); };
   view.charInput = [m](unsigned c) {
     m->editor.onChar(c);

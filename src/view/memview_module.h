@@ -1,5 +1,5 @@
-// The memory view's command module: Read (32778), Write (32779) and the
-// view's keys, characters and mouse clicks.
+// The memory view's command module: Read (ID_CARD_READ), Write
+// (ID_CARD_WRITE) and the view's keys, characters and mouse clicks.
 #pragma once
 
 class CDemoView;

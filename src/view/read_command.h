@@ -10,6 +10,6 @@
 // is in st.viewState.
 int readCore(ViewContext& ctx, ReaderPort port, CardType cardType);
 
-// The Read command (32778): page/zone dialog where needed, the read core,
+// The Read command (ID_CARD_READ): page/zone dialog where needed, the read core,
 // the outcome in the status area, four beeps.
 void runReadCommand(ViewContext& ctx);

@@ -23,5 +23,5 @@ struct ViewContext {
   ViewPainter& painter;
 };
 
-// The application title (string 57344), the caption of plain message boxes.
+// The application title (string IDS_APP_TITLE), the caption of plain message boxes.
 inline constexpr const char* kAppTitle = "Kv310型读写器演示系统";

@@ -23,7 +23,7 @@ class CardWriter {
  public:
   CardWriter(ViewContext& ctx, MemoryEditor& editor) : ctx_(ctx), editor_(editor) {}
 
-  // The Write command (32779): shows the hints and the caret.
+  // The Write command (ID_CARD_WRITE): shows the hints and the caret.
   void enterEditMode();
   // Escape in edit mode.
   void leaveEditMode();

@@ -11,16 +11,16 @@ std::string CZoneSelectDlg::promptFor(CardType cardType) {
 namespace {
 
 void exchange(CZoneSelectDlg& d, ddx::Exchange& dx) {
-  dx.integerRange(CZoneSelectDlg::kPageEdit, d.m_pageNumber, 0, 2047);
-  dx.text(CZoneSelectDlg::kPrompt, d.m_prompt);
-  dx.check(CZoneSelectDlg::kSetUserZone, d.m_setUserZone);
+  dx.integerRange(IDC_ZONE_PAGE, d.m_pageNumber, 0, 2047);
+  dx.text(IDC_ZONE_PROMPT, d.m_prompt);
+  dx.check(IDC_ZONE_SET_USER_ZONE, d.m_setUserZone);
 }
 
 }  // namespace
 
 bool CZoneSelectDlg::onInit(port::DialogControls& c) {
   m_prompt = promptFor(m_cardType);
-  c.show(kSetUserZone, m_cardType == CardType::At88sc1608);
+  c.show(IDC_ZONE_SET_USER_ZONE, m_cardType == CardType::At88sc1608);
   ddx::Exchange dx(c, ddx::Direction::Load);
   exchange(*this, dx);
   return true;

@@ -18,11 +18,6 @@
 
 namespace {
 
-constexpr int kRead = 32778;
-constexpr int kWrite = 32779;
-constexpr int kOpen = 57601;
-constexpr int kSave = 57603;
-
 std::vector<std::uint8_t> fileBytes(const std::wstring& path) {
   std::ifstream in(std::filesystem::path(path), std::ios::binary);
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -131,12 +126,12 @@ int wmain() {
   noBox(demo, "at start-up");
 
   e2e::step("read the 24C02 and save it with Ctrl+S");
-  demo.command(kRead);
+  demo.command(ID_CARD_READ);
   demo.settle(1500);
   noBox(demo, "after the read");
   const std::vector<std::uint8_t> original = e2e::stateMemory(state);
   E2E_EQ(original.size(), static_cast<std::size_t>(256));
-  demo.command(kSave);
+  demo.command(ID_FILE_SAVE);
   if (chooseFile(demo, backup, "cardimage_save_dialog")) {
     const std::string said = answerBox(demo);
     E2E_CHECK(said.rfind("已保存24C02的卡片映像（256 字节）：", 0) == 0);
@@ -144,7 +139,7 @@ int wmain() {
   }
 
   e2e::step("change the card: three bytes written with F5");
-  demo.command(kWrite);
+  demo.command(ID_CARD_WRITE);
   demo.settle(300);
   demo.chars("a1b2c3");
   demo.key(VK_F5);
@@ -153,13 +148,13 @@ int wmain() {
   E2E_EQ(static_cast<int>(e2e::stateMemory(state).at(0)), 0xA1);
 
   e2e::step("a file of another size is refused");
-  demo.command(kOpen);
+  demo.command(ID_FILE_OPEN);
   if (chooseFile(demo, tooShort, "cardimage_open_dialog")) {
     E2E_EQ(answerBox(demo), std::string("文件大小为 100 字节，与24C02的 256 字节不符，文件没有打开。"));
   }
 
   e2e::step("open the saved file with Ctrl+O, then F5 restores the card");
-  demo.command(kOpen);
+  demo.command(ID_FILE_OPEN);
   if (chooseFile(demo, backup, "cardimage_open_backup")) {
     E2E_EQ(answerBox(demo), std::string("已打开文件：3 个字节与卡片不同，已标为修改。\n按 F5 写入卡片。"));
     E2E_EQ(static_cast<int>(e2e::stateMemory(state).at(0)), 0xA1);  // not before F5

@@ -30,42 +30,42 @@ HWND waitOther(e2e::Program& demo, const std::string& caption, HWND besides, int
 
 void cpuConsole(e2e::Program& demo) {
   e2e::step("CPU card console: reset");
-  demo.command(32815);
+  demo.command(ID_CPU_CARD_CONSOLE);
   HWND dlg = demo.waitWindow("CPU卡操作", e2e::kDialog);
   if (!E2E_CHECK(dlg != nullptr)) return;
-  E2E_CHECK(e2e::isChecked(dlg, 1029));
-  E2E_CHECK(!e2e::isVisible(dlg, 1033));
-  e2e::press(dlg, 1003);
+  E2E_CHECK(e2e::isChecked(dlg, IDC_CPU_SLOT_MAIN));
+  E2E_CHECK(!e2e::isVisible(dlg, IDC_CPU_PARAM));
+  e2e::press(dlg, IDC_CPU_RESET);
   demo.settle();
-  E2E_EQ(e2e::itemText(dlg, 1004), std::string("3B021450"));
+  E2E_EQ(e2e::itemText(dlg, IDC_CPU_ANSWER), std::string("3B021450"));
 
   e2e::step("CPU card console: APDUs");
-  e2e::type(dlg, 1006, "0084000008");  // GET CHALLENGE, 8 bytes
-  e2e::press(dlg, 1005);
+  e2e::type(dlg, IDC_CPU_COMMAND, "0084000008");  // GET CHALLENGE, 8 bytes
+  e2e::press(dlg, IDC_CPU_SEND);
   demo.settle();
-  const std::string challenge = e2e::itemText(dlg, 1007);
+  const std::string challenge = e2e::itemText(dlg, IDC_CPU_RESPONSE);
   E2E_EQ(challenge.size(), std::size_t{20});
   E2E_EQ(challenge.substr(challenge.size() >= 4 ? challenge.size() - 4 : 0), std::string("9000"));
-  e2e::type(dlg, 1006, "00a4000002eeee");  // typed in lower case: the edit makes capitals
-  E2E_EQ(e2e::itemText(dlg, 1006), std::string("00A4000002EEEE"));
-  e2e::press(dlg, 1005);
+  e2e::type(dlg, IDC_CPU_COMMAND, "00a4000002eeee");  // typed in lower case: the edit makes capitals
+  E2E_EQ(e2e::itemText(dlg, IDC_CPU_COMMAND), std::string("00A4000002EEEE"));
+  e2e::press(dlg, IDC_CPU_SEND);
   demo.settle();
-  E2E_EQ(e2e::itemText(dlg, 1007), std::string("6A82"));
+  E2E_EQ(e2e::itemText(dlg, IDC_CPU_RESPONSE), std::string("6A82"));
   e2e::screenshot(dlg, "consoles_cpu");
 
   e2e::step("CPU card console: power down, then a command is refused");
-  e2e::press(dlg, 1008);
+  e2e::press(dlg, IDC_CPU_POWER_DOWN);
   demo.settle();
   E2E_CHECK(waitOther(demo, "Kv310型读写器演示系统", dlg, 500) == nullptr);
-  e2e::type(dlg, 1006, "0084000008");
-  e2e::press(dlg, 1005);
+  e2e::type(dlg, IDC_CPU_COMMAND, "0084000008");
+  e2e::press(dlg, IDC_CPU_SEND);
   HWND box = waitOther(demo, "错误提示", dlg);
   if (E2E_CHECK(box != nullptr)) {
     E2E_EQ(e2e::messageText(box).rfind("ERR_CODE=-", 0), std::size_t{0});
     e2e::press(box, IDOK);
     demo.waitGone(box);
   }
-  E2E_EQ(e2e::itemText(dlg, 1007), std::string("6A82"));
+  E2E_EQ(e2e::itemText(dlg, IDC_CPU_RESPONSE), std::string("6A82"));
 
   e2e::press(dlg, IDCANCEL);
   E2E_CHECK(demo.waitGone(dlg));
@@ -73,38 +73,38 @@ void cpuConsole(e2e::Program& demo) {
 
 void deviceDialog(e2e::Program& demo) {
   e2e::step("device dialog: write and read back");
-  demo.command(32841);
+  demo.command(ID_DEVICE_OPERATIONS);
   HWND dlg = demo.waitWindow("设备操作", e2e::kDialog);
   if (!E2E_CHECK(dlg != nullptr)) return;
-  E2E_EQ(e2e::itemText(dlg, 1021), std::string("20"));
+  E2E_EQ(e2e::itemText(dlg, IDC_DEVICE_BEEP_TIME), std::string("20"));
   E2E_CHECK(!e2e::isVisible(dlg, 1));
-  e2e::type(dlg, 1019, "2040");
-  e2e::type(dlg, 1020, "8");
-  e2e::type(dlg, 1003, "0123456789abcdef");
-  e2e::press(dlg, 1015);
+  e2e::type(dlg, IDC_DEVICE_START, "2040");
+  e2e::type(dlg, IDC_DEVICE_LENGTH, "8");
+  e2e::type(dlg, IDC_DEVICE_DATA, "0123456789abcdef");
+  e2e::press(dlg, IDC_DEVICE_WRITE);
   HWND box = waitOther(demo, "设备操作", dlg);
   if (E2E_CHECK(box != nullptr)) {
     E2E_EQ(e2e::messageText(box), std::string("写数据成功"));
     e2e::press(box, IDOK);
     demo.waitGone(box);
   }
-  e2e::type(dlg, 1003, "");
-  e2e::type(dlg, 1019, "2044");
-  e2e::type(dlg, 1020, "4");
-  e2e::press(dlg, 1016);
+  e2e::type(dlg, IDC_DEVICE_DATA, "");
+  e2e::type(dlg, IDC_DEVICE_START, "2044");
+  e2e::type(dlg, IDC_DEVICE_LENGTH, "4");
+  e2e::press(dlg, IDC_DEVICE_READ);
   demo.settle();
-  E2E_EQ(e2e::itemText(dlg, 1003), std::string("89ABCDEF"));
+  E2E_EQ(e2e::itemText(dlg, IDC_DEVICE_DATA), std::string("89ABCDEF"));
 
   e2e::step("device dialog: a transfer past the end is refused");
-  e2e::type(dlg, 1020, "5");
-  e2e::press(dlg, 1016);
+  e2e::type(dlg, IDC_DEVICE_LENGTH, "5");
+  e2e::press(dlg, IDC_DEVICE_READ);
   box = waitOther(demo, "Kv310型读写器演示系统", dlg);
   if (E2E_CHECK(box != nullptr)) {
     E2E_EQ(e2e::messageText(box), std::string("输入长度错误！"));
     e2e::press(box, IDOK);
     demo.waitGone(box);
   }
-  E2E_EQ(e2e::itemText(dlg, 1003), std::string("89ABCDEF"));
+  E2E_EQ(e2e::itemText(dlg, IDC_DEVICE_DATA), std::string("89ABCDEF"));
   e2e::screenshot(dlg, "consoles_device");
 
   e2e::step("device dialog: the hidden page mode button");

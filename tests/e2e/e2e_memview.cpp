@@ -14,9 +14,6 @@
 
 namespace {
 
-constexpr int kRead = 32778;
-constexpr int kWrite = 32779;
-
 std::string simIni(const std::string& type, const std::string& state) {
   return "[reader]\nport = usb\n[card]\ntype = " + type + "\nstate = " + state + "\n";
 }
@@ -41,7 +38,7 @@ void readEditWrite24c16() {
   noBox(demo, "at start-up");
 
   e2e::step("read the 24C16");
-  demo.command(kRead);
+  demo.command(ID_CARD_READ);
   demo.settle(1500);
   noBox(demo, "after the read");
 
@@ -53,7 +50,7 @@ void readEditWrite24c16() {
   demo.settle(300);
 
   e2e::step("edit: hexadecimal, characters, a second page");
-  demo.command(kWrite);
+  demo.command(ID_CARD_WRITE);
   demo.settle(300);
   demo.chars("a1b2c3");  // bytes 0, 1, 2
   demo.key(VK_DOWN);     // row 1, byte 19
@@ -110,7 +107,7 @@ void zoneColours1604b() {
   if (frame == nullptr) return;
   noBox(demo, "at start-up");
   e2e::step("an AT88SC1604B page in zone colours");
-  demo.command(kRead);
+  demo.command(ID_CARD_READ);
   demo.settle(2000);
   noBox(demo, "after the read");
   e2e::screenshot(frame, "memview_1604b_zones");

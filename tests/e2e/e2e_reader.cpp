@@ -119,7 +119,7 @@ void versionText() {
   e2e::step("版本号 shows the driver's version text");
   e2e::Program demo({.simIni = kIniHead + "type = sle4442\nstate = cards/version.card\n"});
   if (demo.start() == nullptr) return;
-  demo.command(32848);
+  demo.command(ID_READER_VERSION);
   HWND box = demo.waitWindow("版本号", e2e::kDialog);
   if (E2E_CHECK(box != nullptr)) {
     E2E_EQ(e2e::messageText(box), std::string("PELOX-E2E 2.5"));
@@ -140,7 +140,7 @@ void detection() {
   CHECK_SHOWS(app, layout::cardNamePos, "4442", colour::red);
   CHECK_SHOWS(app, layout::statusLine2Pos, "检测成功", colour::black);
   CHECK_SHOWS(app, layout::portNamePos, "USB", colour::red);
-  checkMenuBar(app, 138);
+  checkMenuBar(app, IDR_MENU_SLE);
   e2e::screenshot(app.frame(), "reader_4442");
   e2e::step("  a different text would be seen");
   E2E_CHECK(!shows(app, layout::cardNamePos, "4428", colour::red));
@@ -149,24 +149,24 @@ void detection() {
 
   e2e::step("the card is swapped for a 24C16: 自动测卡型 follows it");
   writeIni("type = 24c16\nstate = cards/reader24c16.card\n");
-  command(app, 32790);
+  command(app, ID_CARDTYPE_AUTODETECT);
   CHECK_SHOWS(app, layout::cardNamePos, "24C16", colour::red);
   CHECK_SHOWS(app, layout::statusLine2Pos, "检测成功", colour::black);
-  checkMenuBar(app, 137);
+  checkMenuBar(app, IDR_MENU_I2C);
   e2e::screenshot(app.frame(), "reader_24c16");
 
   e2e::step("the card is pulled: 未插入卡");
   writeIni("type = none\n");
-  command(app, 32790);
+  command(app, ID_CARDTYPE_AUTODETECT);
   CHECK_SHOWS(app, layout::statusLine1Pos, "检测失败", colour::black);
   CHECK_SHOWS(app, layout::statusLine2Pos, "未插入卡", colour::black);
-  checkMenuBar(app, 2);
+  checkMenuBar(app, IDR_MAINFRAME);
 
   e2e::step("a manual choice: 4428");
   writeIni("type = sle4428\nstate = cards/reader4428.card\n");
-  command(app, 32796);
+  command(app, ID_CARDTYPE_SLE4428);
   CHECK_SHOWS(app, layout::cardNamePos, "4428", colour::red);
-  checkMenuBar(app, 138);
+  checkMenuBar(app, IDR_MENU_SLE);
   e2e::screenshot(app.frame(), "reader_manual_4428");
 
   DestroyWindow(app.frame());

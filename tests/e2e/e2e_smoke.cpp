@@ -57,13 +57,13 @@ void outOfProcess() {
   E2E_EQ(e2e::text(frame), kCaption);
 
   e2e::step("About box");
-  demo.command(57664);
+  demo.command(ID_APP_ABOUT);
   HWND about = demo.waitWindow(kCaption, e2e::kDialog);
   if (E2E_CHECK(about != nullptr)) {
-    E2E_EQ(e2e::itemText(about, 1025), kCaption);
-    const std::string notice = e2e::itemText(about, 1026);
+    E2E_EQ(e2e::itemText(about, IDC_ABOUT_TITLE), kCaption);
+    const std::string notice = e2e::itemText(about, IDC_ABOUT_NOTICE);
     E2E_CHECK(!notice.empty() && notice.find('\n') == std::string::npos);
-    E2E_EQ(e2e::itemText(about, 1027), std::string());
+    E2E_EQ(e2e::itemText(about, IDC_ABOUT_EXTRA), std::string());
     E2E_EQ(e2e::itemText(about, 1), std::string("确认"));
     // Every dialog has the grey background.
     E2E_EQ(static_cast<unsigned>(pixelAt(about, 2, 2)), static_cast<unsigned>(RGB(192, 192, 192)));
@@ -73,7 +73,7 @@ void outOfProcess() {
   }
 
   e2e::step("exit command: no question");
-  demo.command(57665);
+  demo.command(ID_APP_EXIT);
   E2E_CHECK(demo.waitExit(10000));
 }
 
@@ -131,10 +131,11 @@ void inProcess() {
   SendMessageW(app.frame(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(bar, 2)), MAKELPARAM(2, FALSE));
   const ItemState states[] = {
       // "手工选择" items that no command stands behind: always greyed.
-      {32775, false}, {32789, false}, {32813, false}, {32846, false}, {32830, false},
-      {32850, false}, {32843, false}, {32794, false}, {32777, false},
+      {ID_CARDTYPE_AT88SC102, false}, {ID_CARDTYPE_AT88SC1604, false}, {ID_CARDTYPE_AT88SC1604B, false},
+      {ID_CARDTYPE_AT88SC153, false}, {ID_CARDTYPE_AT88SC1608, false}, {ID_CARDTYPE_AT45D041_MAINFRAME, false},
+      {ID_CARDTYPE_SSF1101, false},   {ID_CARDTYPE_SLE4404, false},    {ID_CARDTYPE_SLE4406, false},
       // The frame's and the application's own commands.
-      {57665, true}, {32847, true}, {57664, true},
+      {ID_APP_EXIT, true}, {ID_HELP_TOPICS, true}, {ID_APP_ABOUT, true},
   };
   for (const auto& s : states) {
     const UINT st = GetMenuState(bar, static_cast<UINT>(s.id), MF_BYCOMMAND);

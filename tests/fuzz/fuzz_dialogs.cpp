@@ -12,6 +12,7 @@
 
 #include "app/demo_doc.h"
 #include "fakes/fake_ui.h"
+#include "resources/resource.h"
 #include "sim/sim_api.h"
 #include "support/rc_file.h"
 #include "view/app_state.h"
@@ -43,12 +44,20 @@ constexpr CardCase kCards[] = {
 
 // Commands that open dialogs with text fields: passwords and codes, fuses,
 // mutual authentication, the read (zone and page numbers), the consoles
-// (the CPU card's APDU text, template 127; the reader's device data and
-// addresses, template 146).
+// (the CPU card's APDU text, template IDD_CPU_CARD; the reader's device data
+// and addresses, template IDD_DEVICE).
 constexpr int kCommands[] = {
-    32800, 32797, 32801, 32802, 32803, 32804, 32781, 32788, 32798, 32799, 32820,
-    32821, 32822, 32823, 32824, 32825, 32826, 32827, 32783, 32834, 32835, 32836,
-    32837, 32838, 32839, 32832, 32833, 32840, 32778, 32815, 32841,
+    ID_VERIFY_USER_PASSWORD,        ID_CHANGE_USER_PASSWORD,        ID_VERIFY_ZONE1_PASSWORD,
+    ID_VERIFY_ZONE2_PASSWORD,       ID_VERIFY_ZONE3_PASSWORD,       ID_VERIFY_ZONE4_PASSWORD,
+    ID_VERIFY_ZONE1_ERASE_PASSWORD, ID_VERIFY_ZONE2_ERASE_PASSWORD, ID_VERIFY_ZONE3_ERASE_PASSWORD,
+    ID_VERIFY_ZONE4_ERASE_PASSWORD, ID_CHANGE_ZONE1_PASSWORD,       ID_CHANGE_ZONE2_PASSWORD,
+    ID_CHANGE_ZONE3_PASSWORD,       ID_CHANGE_ZONE4_PASSWORD,       ID_CHANGE_ZONE1_ERASE_PASSWORD,
+    ID_CHANGE_ZONE2_ERASE_PASSWORD, ID_CHANGE_ZONE3_ERASE_PASSWORD, ID_CHANGE_ZONE4_ERASE_PASSWORD,
+    ID_FUSE_PERSONALISATION,        ID_VERIFY_READ_PASSWORD,        ID_VERIFY_WRITE_PASSWORD,
+    ID_VERIFY_SECURITY_CODE,        ID_CHANGE_READ_PASSWORD,        ID_CHANGE_WRITE_PASSWORD,
+    ID_CHANGE_SECURITY_CODE,        ID_FUSE_STATE,                  ID_FUSE_BLOW,
+    ID_MUTUAL_AUTHENTICATION,       ID_CARD_READ,                   ID_CPU_CARD_CONSOLE,
+    ID_DEVICE_OPERATIONS,
 };
 
 struct DialogShape {

@@ -6,6 +6,7 @@
 #include "reader/detection.h"
 #include "reader/driver_fallback.h"
 #include "reader/driver_trace.h"
+#include "resources/resource.h"
 
 #include <cstdlib>
 
@@ -33,7 +34,7 @@ bool Application::start(int show, bool loadReaderDriver) {
     }
   }
   if (!MainWindow::registerClass(ctx_.instance) || !ViewWindow::registerClass(ctx_.instance)) return false;
-  accelerators_ = LoadAcceleratorsW(ctx_.instance, MAKEINTRESOURCEW(CDemoApp::kMainResource));
+  accelerators_ = LoadAcceleratorsW(ctx_.instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
   if (!main_.create()) return false;
   ShowWindow(ctx_.frame, show);
   UpdateWindow(ctx_.frame);
@@ -52,7 +53,8 @@ int Application::run() {
       continue;
     TranslateMessage(&m);
     DispatchMessageW(&m);
-    if (m.message == WM_COMMAND && m.hwnd == ctx_.view && LOWORD(m.wParam) == kAutoDetectCommand) ready.arm();
+    if (m.message == WM_COMMAND && m.hwnd == ctx_.view && LOWORD(m.wParam) == ID_CARDTYPE_AUTODETECT)
+      ready.arm();
   }
   return static_cast<int>(m.wParam);
 }

@@ -4,6 +4,7 @@
 
 #include "platform/win32/menu_bar.h"
 #include "platform/win32/text.h"
+#include "resources/resource.h"
 
 namespace win32 {
 
@@ -18,7 +19,7 @@ bool MainWindow::registerClass(HINSTANCE instance) {
   WNDCLASSW wc{};
   wc.lpfnWndProc = proc;
   wc.hInstance = instance;
-  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(CDemoApp::kMainResource));
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_MAINFRAME));
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kClassName;
@@ -26,7 +27,7 @@ bool MainWindow::registerClass(HINSTANCE instance) {
 }
 
 bool MainWindow::create() {
-  HMENU menu = LoadMenuW(ctx_.instance, MAKEINTRESOURCEW(CDemoApp::kMainResource));
+  HMENU menu = LoadMenuW(ctx_.instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
   if (menu == nullptr) {
     const std::string text = "菜单资源 2 无法加载（" + errorText(GetLastError()) + "）。";
     MessageBoxW(nullptr, wide(text).c_str(), L"Kv310型读写器演示系统", MB_OK | MB_ICONSTOP);

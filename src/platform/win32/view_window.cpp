@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "platform/win32/text.h"
+#include "resources/resource.h"
 
 namespace win32 {
 namespace {
@@ -132,7 +133,7 @@ void DcSurface::drawText(int x, int y, std::string_view utf8, port::Colour text,
 }
 
 ViewWindow::ViewWindow(Context& ctx) : ctx_(ctx) {
-  background_ = LoadBitmapW(ctx.instance, MAKEINTRESOURCEW(kBackgroundBitmap));
+  background_ = LoadBitmapW(ctx.instance, MAKEINTRESOURCEW(IDB_BACKGROUND));
   if (background_ == nullptr) OutputDebugStringW(L"pelox demo: bitmap 126 missing, background drawn grey\n");
 }
 

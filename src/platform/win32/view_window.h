@@ -71,7 +71,6 @@ class DcSurface : public port::Surface {
 class ViewWindow : public port::ViewWindow {
  public:
   static constexpr const wchar_t* kClassName = L"PeloxDemoView";
-  static constexpr int kBackgroundBitmap = 126;
 
   explicit ViewWindow(Context& ctx);
   ~ViewWindow() override;

@@ -376,7 +376,7 @@ bool Program::waitExit(int timeoutMs) {
 
 void Program::close() {
   if (pi_.hProcess == nullptr) return;
-  if (running() && frame_ != nullptr && anyDialog() == nullptr) command(57665);
+  if (running() && frame_ != nullptr && anyDialog() == nullptr) command(ID_APP_EXIT);
   if (!waitExit(5000)) {
     TerminateProcess(pi_.hProcess, 1);
     waitExit(5000);

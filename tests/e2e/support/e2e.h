@@ -4,10 +4,10 @@
 //   int wmain() {
 //     e2e::Program demo({.simIni = "[reader]\nport=USB\n"});
 //     HWND frame = demo.start();
-//     demo.command(57664);                          // the About box
+//     demo.command(ID_APP_ABOUT);                   // the About box
 //     HWND about = demo.waitWindow("pelox读写器演示程序", e2e::kDialog);
-//     E2E_EQ(e2e::itemText(about, 1025), std::string("pelox读写器演示程序"));
-//     e2e::press(about, 1);
+//     E2E_EQ(e2e::itemText(about, IDC_ABOUT_TITLE), std::string("pelox读写器演示程序"));
+//     e2e::press(about, IDOK);
 //     return e2e::finish();
 //   }
 //
@@ -23,6 +23,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "resources/resource.h"
 
 namespace e2e {
 

@@ -36,7 +36,7 @@ struct CpuOnSim : SimConsole {
     open(card);
     dlg = std::make_unique<CCpuCardDlg>(drv);
     dlg->m_reader = handle;
-    c = std::make_unique<fake::FakeControls>(CCpuCardDlg::kTemplate, *dlg, ui.shell);
+    c = std::make_unique<fake::FakeControls>(IDD_CPU_CARD, *dlg, ui.shell);
     dlg->onInit(*c);
   }
   std::string apdu(const std::string& text) {
@@ -110,7 +110,7 @@ TEST_F(SimConsole, DeviceMemoryKeepsWhatWasWritten) {
   open("none");
   CDeviceDlg dlg(drv);
   dlg.m_reader = handle;
-  fake::FakeControls c(CDeviceDlg::kTemplate, dlg, ui.shell);
+  fake::FakeControls c(IDD_DEVICE, dlg, ui.shell);
   dlg.onInit(c);
   c.type(1019, "2038");
   c.type(1020, "10");

@@ -52,7 +52,7 @@ struct CpuConsole : ::testing::Test {
     });
     dlg.m_reader = kHandle;
     dlg.m_slotType = pelox::DriverType::Cpu;
-    c = std::make_unique<fake::FakeControls>(CCpuCardDlg::kTemplate, dlg, ui.shell);
+    c = std::make_unique<fake::FakeControls>(IDD_CPU_CARD, dlg, ui.shell);
     dlg.onInit(*c);
   }
 
@@ -73,8 +73,8 @@ struct CpuConsole : ::testing::Test {
   }
 
   void send(const std::string& text) {
-    c->type(CCpuCardDlg::kCommandEdit, text);
-    c->click(CCpuCardDlg::kSendButton);
+    c->type(IDC_CPU_COMMAND, text);
+    c->click(IDC_CPU_SEND);
   }
 };
 
@@ -105,7 +105,7 @@ TEST_F(CpuConsole, ResetShowsTheAnswerInUpperCaseHex) {
     c->setText(1004, "OLD");
     answerResetWith(k.atr);
     drv.clearCalls();
-    c->click(CCpuCardDlg::kResetButton);
+    c->click(IDC_CPU_RESET);
     EXPECT_EQ(c->text(1004), k.shown) << k.atr.size() << " bytes";
     EXPECT_EQ(drv.names(), (std::vector<std::string>{"IC_InitType", "IC_CpuReset"})) << drv.dump();
     EXPECT_EQ(drv.calls.at(0).ints, (std::vector<long long>{kHandle, 12}));
@@ -117,11 +117,11 @@ TEST_F(CpuConsole, ResetShowsTheAnswerInUpperCaseHex) {
 TEST_F(CpuConsole, ResetFailuresKeepThePreviousAnswer) {
   c->setText(1004, "3B021450");
   drv.results("IC_InitType", {1});
-  c->click(CCpuCardDlg::kResetButton);
+  c->click(IDC_CPU_RESET);
   EXPECT_EQ(drv.count("IC_CpuReset"), 0);
   drv.results("IC_CpuReset", {-3, -32768});
-  c->click(CCpuCardDlg::kResetButton);
-  c->click(CCpuCardDlg::kResetButton);
+  c->click(IDC_CPU_RESET);
+  c->click(IDC_CPU_RESET);
   EXPECT_EQ(ui.log.boxes(), (std::vector<std::string>{std::string(kAppTitle) + "|IC_InitType error",
                                                       "错误提示|ERR_CODE=-3", "错误提示|ERR_CODE=-32768"}));
   EXPECT_EQ(c->text(1004), "3B021450");
@@ -131,7 +131,7 @@ TEST_F(CpuConsole, RadioButtonsChooseTheDriverTypeOfTheReset) {
   for (int id = 1029; id <= 1032; ++id) {
     dlg.onCommand(*c, id, port::notify::kClicked);
     drv.clearCalls();
-    c->click(CCpuCardDlg::kResetButton);
+    c->click(IDC_CPU_RESET);
     ASSERT_EQ(drv.count("IC_InitType"), 1);
     EXPECT_EQ(drv.callsTo("IC_InitType")[0].ints.at(1), 12 + (id - 1029)) << id;
   }
@@ -198,10 +198,10 @@ TEST_F(CpuConsole, ExchangeFailuresShowTheirMessageAndKeepTheResponse) {
 }
 
 TEST_F(CpuConsole, PowerDownReportsOnlyFailure) {
-  c->click(CCpuCardDlg::kPowerDownButton);
+  c->click(IDC_CPU_POWER_DOWN);
   EXPECT_TRUE(ui.log.boxes().empty());
   drv.results("IC_Down", {-1});
-  c->click(CCpuCardDlg::kPowerDownButton);
+  c->click(IDC_CPU_POWER_DOWN);
   EXPECT_EQ(ui.log.boxes(), (std::vector<std::string>{std::string(kAppTitle) + "|PowerDown Error."}));
   EXPECT_EQ(drv.callsTo("IC_Down").at(0).ints, (std::vector<long long>{kHandle}));
 }
@@ -210,9 +210,9 @@ TEST_F(CpuConsole, ParameterButtonPassesSlotProtocolAndTime) {
   // Hidden edits: nothing but the program can fill them.
   c->setText(1035, "1");
   c->setText(1034, "200");
-  dlg.onCommand(*c, CCpuCardDlg::kParamButton, port::notify::kClicked);
+  dlg.onCommand(*c, IDC_CPU_PARAM, port::notify::kClicked);
   drv.results("IC_SetCpuPara", {5});
-  dlg.onCommand(*c, CCpuCardDlg::kParamButton, port::notify::kClicked);
+  dlg.onCommand(*c, IDC_CPU_PARAM, port::notify::kClicked);
   ASSERT_EQ(drv.count("IC_SetCpuPara"), 2);
   EXPECT_EQ(drv.callsTo("IC_SetCpuPara")[0].ints, (std::vector<long long>{kHandle, 12, 1, 200}));
   EXPECT_EQ(ui.log.boxes(), (std::vector<std::string>{std::string(kAppTitle) + "|设置CPU参数成功",
@@ -223,7 +223,7 @@ TEST_F(CpuConsole, ParameterOutOfByteRangeIsRefusedUncalled) {
   for (const char* typed : {"256", "-1", "abc", ""}) {
     ui.log.clear();
     c->setText(1034, typed);
-    dlg.onCommand(*c, CCpuCardDlg::kParamButton, port::notify::kClicked);
+    dlg.onCommand(*c, IDC_CPU_PARAM, port::notify::kClicked);
     EXPECT_EQ(ui.log.boxes(),
               (std::vector<std::string>{std::string(kAppTitle) + "|Please enter an integer between 0 and 255."}))
         << typed;

@@ -13,6 +13,7 @@
 #include "consoles/consoles_module.h"
 #include "fakes/fake_ui.h"
 #include "fakes/scripted_driver.h"
+#include "resources/resource.h"
 #include "support/enum_print.h"
 #include "view/app_state.h"
 #include "view/demo_view.h"
@@ -30,7 +31,7 @@ struct DeviceDialog : ::testing::Test {
 
   void SetUp() override {
     dlg.m_reader = kHandle;
-    c = std::make_unique<fake::FakeControls>(CDeviceDlg::kTemplate, dlg, ui.shell);
+    c = std::make_unique<fake::FakeControls>(IDD_DEVICE, dlg, ui.shell);
     dlg.onInit(*c);
   }
   void range(const std::string& start, const std::string& length) {
@@ -56,7 +57,7 @@ TEST_F(DeviceDialog, BeepTimeRange) {
     drv.clearCalls();
     ui.log.clear();
     c->type(1021, k.typed);
-    c->click(CDeviceDlg::kBeepButton);
+    c->click(IDC_DEVICE_BEEP);
     if (k.called) {
       ASSERT_EQ(drv.count("IC_Beep"), 1) << k.typed;
       EXPECT_EQ(drv.calls[0].ints, (std::vector<long long>{kHandle, 5, std::stoll(k.typed)}));
@@ -69,7 +70,7 @@ TEST_F(DeviceDialog, BeepTimeRange) {
   drv.results("IC_Beep", {-2});
   ui.log.clear();
   c->type(1021, "20");
-  c->click(CDeviceDlg::kBeepButton);
+  c->click(IDC_DEVICE_BEEP);
   EXPECT_EQ(ui.log.boxes(), (std::vector<std::string>{"设备操作|蜂鸣失败"}));
 }
 
@@ -91,7 +92,7 @@ TEST_F(DeviceDialog, TransferRangeChecksForWriteAndRead) {
       {"0", "2048", "输入长度错误！"},
       {"1", "4294967295", "输入长度错误！"},  // would wrap round to 0 in 32 bits
   };
-  for (int button : {CDeviceDlg::kWriteButton, CDeviceDlg::kReadButton}) {
+  for (int button : {IDC_DEVICE_WRITE, IDC_DEVICE_READ}) {
     for (const Case& k : cases) {
       drv.clearCalls();
       ui.log.clear();
@@ -113,9 +114,9 @@ TEST_F(DeviceDialog, TransferRangeChecksForWriteAndRead) {
 TEST_F(DeviceDialog, WriteSendsTheDataTextAndReportsTheResult) {
   range("16", "4");
   c->type(1003, "0a1B2c3D");
-  c->click(CDeviceDlg::kWriteButton);
+  c->click(IDC_DEVICE_WRITE);
   drv.results("IC_WriteDevice_Hex", {-1});
-  c->click(CDeviceDlg::kWriteButton);
+  c->click(IDC_DEVICE_WRITE);
   ASSERT_EQ(drv.count("IC_WriteDevice_Hex"), 2);
   EXPECT_EQ(drv.calls[0].ints, (std::vector<long long>{kHandle, 16, 4}));
   EXPECT_EQ(drv.calls[0].texts.at(0), "0a1B2c3D");
@@ -125,14 +126,14 @@ TEST_F(DeviceDialog, WriteSendsTheDataTextAndReportsTheResult) {
 TEST_F(DeviceDialog, DataTextOverTheBufferIsRefusedUnwritten) {
   range("0", "1023");
   c->type(1003, std::string(2046, 'F'));
-  c->click(CDeviceDlg::kWriteButton);
+  c->click(IDC_DEVICE_WRITE);
   EXPECT_EQ(drv.count("IC_WriteDevice_Hex"), 1);
   drv.clearCalls();
   ui.log.clear();
   c->type(1003, std::string(2047, 'F'));
-  c->click(CDeviceDlg::kWriteButton);
+  c->click(IDC_DEVICE_WRITE);
   c->type(1003, std::string(10000, 'F'));
-  c->click(CDeviceDlg::kWriteButton);
+  c->click(IDC_DEVICE_WRITE);
   EXPECT_EQ(drv.calls.size(), 0u);
   EXPECT_EQ(ui.log.boxes(), (std::vector<std::string>{kTitle + "|输入长度错误！", kTitle + "|输入长度错误！"}));
 }
@@ -142,10 +143,10 @@ TEST_F(DeviceDialog, ReadShowsTwoDigitsPerByteAndEmptiesTheFieldOnFailure) {
   drv.onCall("IC_ReadDevice_Hex", [](const fake::DriverCall&, const std::vector<void*>& out) {
     std::strcpy(static_cast<char*>(out.at(0)), "00112233445566778899AABBCCDDEEFF");
   });
-  c->click(CDeviceDlg::kReadButton);  // start 0, length 10
+  c->click(IDC_DEVICE_READ);  // start 0, length 10
   EXPECT_EQ(c->text(1003), "00112233445566778899");
   drv.results("IC_ReadDevice_Hex", {-1});
-  c->click(CDeviceDlg::kReadButton);
+  c->click(IDC_DEVICE_READ);
   EXPECT_EQ(c->text(1003), "");
   EXPECT_EQ(dlg.m_data, "");
   EXPECT_EQ(ui.log.boxes(), (std::vector<std::string>{"设备操作|读数据失败"}));
@@ -154,10 +155,10 @@ TEST_F(DeviceDialog, ReadShowsTwoDigitsPerByteAndEmptiesTheFieldOnFailure) {
 TEST_F(DeviceDialog, RefusedFieldStopsTheTransfer) {
   c->type(1003, "112233");
   c->type(1019, "abc");
-  c->click(CDeviceDlg::kWriteButton);
+  c->click(IDC_DEVICE_WRITE);
   c->type(1019, "0");
   c->type(1021, "x");
-  c->click(CDeviceDlg::kReadButton);
+  c->click(IDC_DEVICE_READ);
   EXPECT_EQ(drv.calls.size(), 0u) << drv.dump();
   EXPECT_EQ(ui.log.boxes(), (std::vector<std::string>{kTitle + "|Please enter a positive integer.",
                                                       kTitle + "|Please enter an integer."}));
@@ -200,7 +201,7 @@ struct DeviceCommand : ::testing::Test {
     st.cardType = CardType::Sle4442;
     view =
         std::make_unique<CDemoView>(st, doc, drv.table, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files);
-    if (!view->hasCommand(kCmdDeviceDialog)) installConsolesModule(*view);
+    if (!view->hasCommand(ID_DEVICE_OPERATIONS)) installConsolesModule(*view);
   }
 };
 
@@ -213,7 +214,7 @@ TEST_F(DeviceCommand, PageModeButtonSelects24C16AndSetsThePageMode) {
       c.rightDoubleClick({2, 3});
       c.click(1);
     });
-    view->onCommand(kCmdDeviceDialog);
+    view->onCommand(ID_DEVICE_OPERATIONS);
     EXPECT_EQ(st.cardType, CardType::At24c16);
     EXPECT_EQ(ui.menu.installedId, 137);
     const auto inits = drv.callsTo("IC_InitType");
@@ -234,7 +235,7 @@ TEST_F(DeviceCommand, PageModeButtonSelects24C16AndSetsThePageMode) {
 
 TEST_F(DeviceCommand, ClosingWithoutThePageButtonChangesNothing) {
   ui.dialogs.scripts.push_back([](fake::FakeControls& c) { c.click(2); });
-  view->onCommand(kCmdDeviceDialog);
+  view->onCommand(ID_DEVICE_OPERATIONS);
   EXPECT_EQ(ui.dialogs.opened, (std::vector<int>{146}));
   EXPECT_EQ(st.cardType, CardType::Sle4442);
   EXPECT_EQ(drv.calls.size(), 0u) << drv.dump();
@@ -248,9 +249,9 @@ TEST(CpuCardCommand, OpensTheConsoleOnTheReaderHandle) {
   st.readerHandle = kHandle;
   st.cardType = CardType::Cpu;
   CDemoView view(st, doc, drv.table, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files);
-  if (!view.hasCommand(kCmdCpuCardConsole)) installConsolesModule(view);
+  if (!view.hasCommand(ID_CPU_CARD_CONSOLE)) installConsolesModule(view);
   ui.dialogs.scripts.push_back([](fake::FakeControls& c) { c.click(1008); });
-  view.onCommand(kCmdCpuCardConsole);
+  view.onCommand(ID_CPU_CARD_CONSOLE);
   EXPECT_EQ(ui.dialogs.opened, (std::vector<int>{127}));
   ASSERT_EQ(drv.count("IC_Down"), 1);
   EXPECT_EQ(drv.calls[0].ints, (std::vector<long long>{kHandle}));

@@ -5,6 +5,7 @@
 #include "app/demo_doc.h"
 #include "fakes/fake_ui.h"
 #include "reader/detection.h"
+#include "resources/resource.h"
 #include "sim/sim_api.h"
 #include "support/enum_print.h"
 #include "view/app_state.h"
@@ -55,7 +56,7 @@ TEST_P(SimDetection, IdentifiesTheCardAndLeavesItUnchanged) {
   SimView v(c.card);
   ASSERT_EQ(v.st.port, ReaderPort::Usb) << v.ui.log.dump();
   const std::string before = sim::TestReader::stateText();
-  ASSERT_TRUE(v.view->onCommand(kAutoDetectCommand));
+  ASSERT_TRUE(v.view->onCommand(ID_CARDTYPE_AUTODETECT));
   EXPECT_EQ(v.st.cardType, c.cardType) << v.ui.log.dump();
   EXPECT_EQ(v.at(layout::cardNamePos), c.caption);
   EXPECT_EQ(v.at(layout::statusLine2Pos), "检测成功");
@@ -63,7 +64,7 @@ TEST_P(SimDetection, IdentifiesTheCardAndLeavesItUnchanged) {
   EXPECT_EQ(v.ui.log.beeps(1), 5);
   EXPECT_EQ(sim::TestReader::stateText(), before) << "the probes changed the card";
   // A second run finds the same card and still changes nothing.
-  ASSERT_TRUE(v.view->onCommand(kAutoDetectCommand));
+  ASSERT_TRUE(v.view->onCommand(ID_CARDTYPE_AUTODETECT));
   EXPECT_EQ(v.st.cardType, c.cardType);
   EXPECT_EQ(sim::TestReader::stateText(), before);
 }
@@ -78,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(Cards, SimDetection, ::testing::ValuesIn(kCards), [](co
 
 TEST(SimDetectionEdges, NoCardInTheReader) {
   SimView v("none");
-  v.view->onCommand(kAutoDetectCommand);
+  v.view->onCommand(ID_CARDTYPE_AUTODETECT);
   EXPECT_EQ(v.st.cardType, CardType::None);
   EXPECT_EQ(v.at(layout::statusLine1Pos), "检测失败");
   EXPECT_EQ(v.at(layout::statusLine2Pos), "未插入卡");
@@ -96,7 +97,7 @@ TEST(SimDetectionEdges, CardsWhoseBytesLookLikeProbePatternsStayUnchanged) {
     SimView v(card);
     sim::TestReader::setMemory(static_cast<std::size_t>(address), bytes);
     const std::string before = sim::TestReader::stateText();
-    v.view->onCommand(kAutoDetectCommand);
+    v.view->onCommand(ID_CARDTYPE_AUTODETECT);
     EXPECT_EQ(v.st.cardType, code) << card;
     EXPECT_EQ(sim::TestReader::stateText(), before) << card;
   }
@@ -105,11 +106,11 @@ TEST(SimDetectionEdges, CardsWhoseBytesLookLikeProbePatternsStayUnchanged) {
 TEST(SimDetectionEdges, SwappedCardIsFollowed) {
   SimView v("sle4442", 1);
   ASSERT_EQ(v.st.port, ReaderPort::Com2);
-  v.view->onCommand(kAutoDetectCommand);
+  v.view->onCommand(ID_CARDTYPE_AUTODETECT);
   EXPECT_EQ(v.st.cardType, CardType::Sle4442);
   EXPECT_EQ(v.ui.menu.popupCaptions("卡型选择(&T)").size(), 7u) << "serial: 设备操作 offered";
   sim::TestReader::insert("at88sc102");
-  v.view->onCommand(kAutoDetectCommand);
+  v.view->onCommand(ID_CARDTYPE_AUTODETECT);
   EXPECT_EQ(v.st.cardType, CardType::At88sc102);
   EXPECT_EQ(v.ui.menu.installedId, 139);
 }

@@ -6,6 +6,7 @@
 
 #include "reader/detection.h"
 #include "reader/reader_fixture.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ struct Detection : ScriptedView {
     for (const auto& c : drv.callsTo("IC_InitType")) v.push_back(c.ints.at(1));
     return v;
   }
-  void detect() { ASSERT_TRUE(view.onCommand(kAutoDetectCommand)); }
+  void detect() { ASSERT_TRUE(view.onCommand(ID_CARDTYPE_AUTODETECT)); }
   void expectFailureOutcome(const std::string& reason) {
     EXPECT_EQ(line(1), "检测失败") << context();
     EXPECT_EQ(line(2), reason) << context();

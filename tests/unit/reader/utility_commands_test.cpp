@@ -7,6 +7,7 @@
 
 #include "reader/reader_fixture.h"
 #include "reader/utility_commands.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -17,11 +18,11 @@ const std::string kTitle = kAppTitle;
 
 TEST_F(ScriptedView, PowerDownIsSilentUnlessTheDriverFails) {
   connected();
-  view.onCommand(kPowerDownCommand);
-  view.onCommand(kPowerDownCommand);
+  view.onCommand(ID_CARD_POWER_DOWN);
+  view.onCommand(ID_CARD_POWER_DOWN);
   EXPECT_TRUE(ui.log.events.empty()) << context();
   drv.results("IC_Down", {-1});
-  view.onCommand(kPowerDownCommand);
+  view.onCommand(ID_CARD_POWER_DOWN);
   EXPECT_EQ(ui.log.boxes(), (std::vector<std::string>{"提示信息|PowerDown Error."}));
   EXPECT_EQ(ui.log.of(fake::Event::Kind::MessageBox).at(0).style, port::mb::kIconInformation);
   EXPECT_EQ(drv.callsTo("IC_Down").at(0).ints, (std::vector<long long>{7}));
@@ -50,7 +51,7 @@ TEST_P(VersionText, ShowsWhatTheDriverWroteWithinTheBuffer) {
   drv.onCall("IC_ReadVer", [written](const fake::DriverCall&, const std::vector<void*>& out) {
     std::memcpy(out.at(0), written.data(), std::min<std::size_t>(written.size(), 20));
   });
-  view.onCommand(kVersionCommand);
+  view.onCommand(ID_READER_VERSION);
   EXPECT_EQ(ui.log.boxes(), (std::vector<std::string>{GetParam().box})) << context();
   EXPECT_EQ(ui.log.of(fake::Event::Kind::MessageBox).at(0).style, port::mb::kOk);
 }
@@ -66,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, VersionText, ::testing::ValuesIn(kVersionCases),
 TEST_F(ScriptedView, PushOutShowsNothing) {
   connected();
   drv.results("IC_Pushout", {-9});
-  view.onCommand(kPushOutCommand);
+  view.onCommand(ID_CARD_PUSH_OUT);
   EXPECT_EQ(drv.names(), (std::vector<std::string>{"IC_Pushout"}));
   EXPECT_TRUE(ui.log.events.empty()) << context();
 }
@@ -101,7 +102,7 @@ TEST_P(FirmwareDownload, FollowsTheReadersAnswer) {
   drv.results("IC_InitType", {c.identifyType});
   drv.results("IC_Read", {c.readResult});
   drv.readData("IC_Read", {{'V', c.secondByte}});
-  view.onCommand(kFirmwareDownloadCommand);
+  view.onCommand(ID_READER_FIRMWARE_DOWNLOAD);
   std::vector<std::string> names = drv.names();
   ASSERT_FALSE(names.empty());
   EXPECT_EQ(drv.calls[0].ints, (std::vector<long long>{7, 253}));

@@ -65,7 +65,7 @@ int readNumber(const char* card) {
 
 void read(Rig& r, const char* card) {
   if (int n = readNumber(card); n >= 0)
-    r.ui.dialogs.scripts.push_back(fake::typeAndOk(CZoneSelectDlg::kPageEdit, std::to_string(n)));
+    r.ui.dialogs.scripts.push_back(fake::typeAndOk(IDC_ZONE_PAGE, std::to_string(n)));
   r.command(kRead);
   r.ui.dialogs.scripts.clear();
 }
@@ -95,7 +95,7 @@ std::vector<Op> readOps() {
 Op writeOp(const char* card, const std::string& code, std::vector<Edit> edits, std::vector<int> marks = {}) {
   auto setup = [card, code, edits, marks](Rig& r) {
     detect(r);
-    if (!code.empty()) r.dialogCommand(kVerifyUser, CPasswordDlg::kEdit, code);
+    if (!code.empty()) r.dialogCommand(kVerifyUser, IDC_PASSWORD, code);
     read(r, card);
     r.command(kWrite);
     for (const Edit& e : edits) r.typeAt(e.address, e.value);
@@ -121,13 +121,13 @@ std::vector<Op> writeOps() {
 Op memoryCommand(const char* card, int id, const std::string& text, const std::string& userCode) {
   auto setup = [userCode](Rig& r) {
     detect(r);
-    if (!userCode.empty()) r.dialogCommand(kVerifyUser, CPasswordDlg::kEdit, userCode);
+    if (!userCode.empty()) r.dialogCommand(kVerifyUser, IDC_PASSWORD, userCode);
   };
   auto run = [id, text](Rig& r) {
     if (text.empty()) {
       r.command(id);
     } else {
-      r.dialogCommand(id, CPasswordDlg::kEdit, text);
+      r.dialogCommand(id, IDC_PASSWORD, text);
     }
   };
   return {std::string(card) + " command " + std::to_string(id), card, setup, run, {}};
@@ -139,8 +139,8 @@ Op cryptoCommand(const char* card, int id, const std::string& set, const std::st
                  bool securityFirst) {
   auto enter = [](Rig& r, int command, const std::string& s, const std::string& pw) {
     r.ui.dialogs.scripts.push_back([s, pw](fake::FakeControls& c) {
-      if (!s.empty()) c.type(CSecretCodeDlg::kSetEdit, s);
-      c.type(CSecretCodeDlg::kPasswordEdit, pw);
+      if (!s.empty()) c.type(IDC_SECRET_SET, s);
+      c.type(IDC_SECRET_PASSWORD, pw);
       c.click(port::mb::kIdOk);
     });
     r.command(command);
@@ -163,11 +163,11 @@ Op cryptoCommand(const char* card, int id, const std::string& set, const std::st
 Op mutualAuthentication(const char* card) {
   auto run = [](Rig& r) {
     r.ui.dialogs.scripts.push_back([](fake::FakeControls& c) {
-      c.type(CMutualAuthDlg::kRandomEdit, "1234567812345678");
-      c.click(CMutualAuthDlg::kInitButton);
-      c.type(CMutualAuthDlg::kSeedEdit, "FFFFFFFFFFFFFFFF");
-      c.click(CMutualAuthDlg::kCardAuthButton);
-      c.click(CMutualAuthDlg::kHostAuthButton);
+      c.type(IDC_AUTH_RANDOM, "1234567812345678");
+      c.click(IDC_AUTH_INIT);
+      c.type(IDC_AUTH_SEED, "FFFFFFFFFFFFFFFF");
+      c.click(IDC_AUTH_CARD);
+      c.click(IDC_AUTH_HOST);
     });
     r.command(32840);
     r.ui.dialogs.scripts.clear();

@@ -11,8 +11,8 @@ using Dlg = CSecretCodeDlg;
 // whether the dialog was still open after the confirmation.
 fake::FakeDialogRunner::Script setAndPassword(std::string set, std::string password, bool* open = nullptr) {
   return [set, password, open](fake::FakeControls& c) {
-    if (!set.empty()) c.type(Dlg::kSetEdit, set);
-    c.type(Dlg::kPasswordEdit, password);
+    if (!set.empty()) c.type(IDC_SECRET_SET, set);
+    c.type(IDC_SECRET_PASSWORD, password);
     c.click(1);
     if (open) *open = !c.ended;
   };
@@ -70,12 +70,12 @@ TEST_P(CryptoPasswordCommand, UsesItsSetCallAndTexts) {
     ASSERT_TRUE(ui.dialogs.last);
     const fake::FakeControls& dlg = *ui.dialogs.last;
     EXPECT_EQ(dlg.caption, c.caption);
-    EXPECT_EQ(dlg.controls.at(Dlg::kSetEdit).visible, c.setShown);
-    EXPECT_EQ(dlg.controls.at(Dlg::kSetLabel).visible, c.setShown);
+    EXPECT_EQ(dlg.controls.at(IDC_SECRET_SET).visible, c.setShown);
+    EXPECT_EQ(dlg.controls.at(IDC_SECRET_SET_LABEL).visible, c.setShown);
     if (c.setShown) {
-      EXPECT_EQ(dlg.controls.at(Dlg::kSetLabel).text, c.label);
+      EXPECT_EQ(dlg.controls.at(IDC_SECRET_SET_LABEL).text, c.label);
     }
-    EXPECT_EQ(dlg.controls.at(Dlg::kCounterLine).text, "当前密码错误计数器：3");
+    EXPECT_EQ(dlg.controls.at(IDC_SECRET_COUNTER).text, "当前密码错误计数器：3");
     const std::vector<std::string> expected{
         std::string(c.counterCall) + "(7," + std::to_string(c.setUsed) + ")",
         std::string(c.call) + "(7," + std::to_string(c.setUsed) + ")\"A1B2C3\"",
@@ -91,15 +91,15 @@ TEST_F(SecurityTest, RememberedSetFollowsConfirmedSetCommandsOnly) {
   ui.dialogs.scripts.push_back(setAndPassword("3", "FFFFFF"));
   run(CardType::At88sc1608, 32834);
   std::string proposed;
-  ui.dialogs.scripts.push_back([&](fake::FakeControls& c) { proposed = c.text(Dlg::kSetEdit); });  // then cancelled
+  ui.dialogs.scripts.push_back([&](fake::FakeControls& c) { proposed = c.text(IDC_SECRET_SET); });  // then cancelled
   run(CardType::At88sc1608, 32838);
   EXPECT_EQ(proposed, "3") << "verifying set 3 must propose set 3 next";
 
-  ui.dialogs.scripts.push_back([](fake::FakeControls& c) { c.type(Dlg::kSetEdit, "5"); });  // cancelled
+  ui.dialogs.scripts.push_back([](fake::FakeControls& c) { c.type(IDC_SECRET_SET, "5"); });  // cancelled
   run(CardType::At88sc1608, 32835);
   ui.dialogs.scripts.push_back(setAndPassword("", "FFFFFF"));  // the security code (set 7)
   run(CardType::At88sc1608, 32839);
-  ui.dialogs.scripts.push_back([&](fake::FakeControls& c) { proposed = c.text(Dlg::kSetEdit); });
+  ui.dialogs.scripts.push_back([&](fake::FakeControls& c) { proposed = c.text(IDC_SECRET_SET); });
   run(CardType::At88sc1608, 32837);
   EXPECT_EQ(proposed, "3") << "cancel and the security code leave the remembered set";
 }
@@ -109,14 +109,14 @@ TEST_F(SecurityTest, SetChangeHandlerRangeAndCounterRefresh) {
   drv.results("IC_ReadRPasswordCount", {8, 5});  // initialisation (set 0), then set 5
   std::vector<std::string> lines;
   ui.dialogs.scripts.push_back([&](fake::FakeControls& c) {
-    c.type(Dlg::kSetEdit, "5");  // accepted on an AT88SC153 too: the bound is 0-7
-    lines.push_back(c.text(Dlg::kCounterLine));
-    c.type(Dlg::kSetEdit, "");  // not an integer: the counter of the previous set 5 is shown again
-    lines.push_back(c.text(Dlg::kCounterLine));
-    c.type(Dlg::kSetEdit, "9");
-    lines.push_back(c.text(Dlg::kCounterLine));
-    lines.push_back(c.controls[Dlg::kSetEdit].selectedAll ? "selected" : "not selected");
-    c.type(Dlg::kSetEdit, "-1");
+    c.type(IDC_SECRET_SET, "5");  // accepted on an AT88SC153 too: the bound is 0-7
+    lines.push_back(c.text(IDC_SECRET_COUNTER));
+    c.type(IDC_SECRET_SET, "");  // not an integer: the counter of the previous set 5 is shown again
+    lines.push_back(c.text(IDC_SECRET_COUNTER));
+    c.type(IDC_SECRET_SET, "9");
+    lines.push_back(c.text(IDC_SECRET_COUNTER));
+    lines.push_back(c.controls[IDC_SECRET_SET].selectedAll ? "selected" : "not selected");
+    c.type(IDC_SECRET_SET, "-1");
   });
   run(CardType::At88sc153, 32834);
   EXPECT_EQ(lines, (std::vector<std::string>{"当前密码错误计数器：5", "当前密码错误计数器：6", "当前密码错误计数器：6",
@@ -132,7 +132,7 @@ TEST_F(SecurityTest, SetChangeHandlerRangeAndCounterRefresh) {
 TEST_F(SecurityTest, CounterLineWithoutNumberWhenTheReadFails) {
   drv.results("IC_ReadWPasswordCount", {-1});
   std::string line;
-  ui.dialogs.scripts.push_back([&](fake::FakeControls& c) { line = c.text(Dlg::kCounterLine); });
+  ui.dialogs.scripts.push_back([&](fake::FakeControls& c) { line = c.text(IDC_SECRET_COUNTER); });
   run(CardType::At88sc1608, 32836);
   EXPECT_EQ(line, "当前密码错误计数器：");
 }
@@ -173,7 +173,7 @@ TEST_F(SecurityTest, SetOutsideTheRangeIsSentAndRememberedWhenConfirmed) {
   run(CardType::At88sc1608, 32837);
   EXPECT_EQ(drv.callsTo("IC_ChangeRPassword_Hex").at(0).ints, (std::vector<long long>{7, 9}));
   std::string proposed;
-  ui.dialogs.scripts.push_back([&](fake::FakeControls& c) { proposed = c.text(Dlg::kSetEdit); });
+  ui.dialogs.scripts.push_back([&](fake::FakeControls& c) { proposed = c.text(IDC_SECRET_SET); });
   run(CardType::At88sc1608, 32834);
   EXPECT_EQ(proposed, "9");
 }

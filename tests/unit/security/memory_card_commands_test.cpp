@@ -483,7 +483,7 @@ class MemoryCardCommand : public SecurityTest, public ::testing::WithParamInterf
 TEST_P(MemoryCardCommand, FollowsItsBranch) {
   const Case& c = GetParam();
   for (const auto& [name, values] : c.results) drv.results(name, values);
-  if (c.typed) type(CPasswordDlg::kEdit, *c.typed);
+  if (c.typed) type(IDC_PASSWORD, *c.typed);
   run(c.card, c.command);
 
   // The code bytes only: the zero byte after them is the driver's business.
@@ -503,7 +503,7 @@ TEST_P(MemoryCardCommand, FollowsItsBranch) {
   }
   EXPECT_EQ(made, c.calls) << drv.dump();
   EXPECT_EQ(statusLine(2), c.status);
-  const auto opened = std::count(ui.dialogs.opened.begin(), ui.dialogs.opened.end(), CPasswordDlg::kTemplate);
+  const auto opened = std::count(ui.dialogs.opened.begin(), ui.dialogs.opened.end(), IDD_PASSWORD);
   EXPECT_EQ(opened, c.dialogs);
 }
 

@@ -17,7 +17,7 @@ class MutualAuth : public SecurityTest {
   std::string open(fake::FakeDialogRunner::Script script) {
     ui.dialogs.scripts.push_back(std::move(script));
     run(CardType::At88sc1608, 32840);
-    return ui.dialogs.last ? ui.dialogs.last->controls[Dlg::kCounterLine].text : "";
+    return ui.dialogs.last ? ui.dialogs.last->controls[IDC_AUTH_COUNTER].text : "";
   }
   void ciReads(const std::string& hex) {
     drv.onCall("IC_ReadConfigZone_Hex", [hex](const fake::DriverCall&, const std::vector<void*>& out) {
@@ -41,8 +41,8 @@ TEST_F(MutualAuth, InitialisationChecksTheRandomNumber) {
   };
   for (const auto& r : rows) {
     open([&](fake::FakeControls& c) {
-      c.type(Dlg::kRandomEdit, r.random);
-      c.click(Dlg::kInitButton);
+      c.type(IDC_AUTH_RANDOM, r.random);
+      c.click(IDC_AUTH_INIT);
     });
     EXPECT_EQ(outcome(ui.log), r.outcome) << r.random;
     EXPECT_EQ(drv.count("IC_InitAuth_Hex"), r.sent ? 1 : 0) << r.random;
@@ -52,8 +52,8 @@ TEST_F(MutualAuth, InitialisationChecksTheRandomNumber) {
   }
   drv.results("IC_InitAuth_Hex", {-1});
   open([](fake::FakeControls& c) {
-    c.type(Dlg::kRandomEdit, "1234567812345678");
-    c.click(Dlg::kInitButton);
+    c.type(IDC_AUTH_RANDOM, "1234567812345678");
+    c.click(IDC_AUTH_INIT);
   });
   EXPECT_EQ(outcome(ui.log), plain("初始化认证错误"));
 }
@@ -62,8 +62,8 @@ TEST_F(MutualAuth, CardAuthenticatesHostChecksOnlyThePassword) {
   drv.results("IC_ReadAuthCount", {8, 7});
   ciReads("FFFFFFFFFFFFFFFF");
   const std::string counter = open([](fake::FakeControls& c) {
-    c.type(Dlg::kSeedEdit, "4F794A463FF81D81");  // the random field stays empty
-    c.click(Dlg::kCardAuthButton);
+    c.type(IDC_AUTH_SEED, "4F794A463FF81D81");  // the random field stays empty
+    c.click(IDC_AUTH_CARD);
   });
   EXPECT_EQ(calls(), (std::vector<std::string>{"IC_ReadAuthCount(7)", "IC_ReadConfigZone_Hex(7,40,8)",
                                                "SetInit_Hex()\"FFFFFFFFFFFFFFFF\"\"4F794A463FF81D81\"\"\"",
@@ -90,8 +90,8 @@ TEST_F(MutualAuth, CardAuthenticatesHostStops) {
   for (const auto& r : rows) {
     if (*r.failing) drv.results(r.failing, {-1});
     open([&](fake::FakeControls& c) {
-      c.type(Dlg::kSeedEdit, r.password);
-      c.click(Dlg::kCardAuthButton);
+      c.type(IDC_AUTH_SEED, r.password);
+      c.click(IDC_AUTH_CARD);
     });
     EXPECT_EQ(outcome(ui.log), r.outcome) << r.password << " " << r.failing;
     EXPECT_EQ(drv.count("IC_ReadAuthCount"), r.counterRefreshed ? 2 : 1) << r.failing;
@@ -108,10 +108,10 @@ TEST_F(MutualAuth, HostAuthenticatesCardComparesCiWithQ2) {
   });
   ciReads("DEC2EE1B1C9276E9");
   open([](fake::FakeControls& c) {
-    c.click(Dlg::kHostAuthButton);  // no Q2 yet
-    c.type(Dlg::kSeedEdit, "4F794A463FF81D81");
-    c.click(Dlg::kCardAuthButton);
-    c.click(Dlg::kHostAuthButton);
+    c.click(IDC_AUTH_HOST);  // no Q2 yet
+    c.type(IDC_AUTH_SEED, "4F794A463FF81D81");
+    c.click(IDC_AUTH_CARD);
+    c.click(IDC_AUTH_HOST);
   });
   EXPECT_EQ(outcome(ui.log),
             plain("主机认证卡错误！") + " box(卡认证主机|卡认证主机成功|0x0) box(主机认证卡|主机认证卡成功|0x0)");
@@ -119,9 +119,9 @@ TEST_F(MutualAuth, HostAuthenticatesCardComparesCiWithQ2) {
 
   ciReads("0000000000000000");
   open([](fake::FakeControls& c) {
-    c.type(Dlg::kSeedEdit, "4F794A463FF81D81");
-    c.click(Dlg::kCardAuthButton);
-    c.click(Dlg::kHostAuthButton);
+    c.type(IDC_AUTH_SEED, "4F794A463FF81D81");
+    c.click(IDC_AUTH_CARD);
+    c.click(IDC_AUTH_HOST);
   });
   EXPECT_EQ(outcome(ui.log), "box(卡认证主机|卡认证主机成功|0x0) " + plain("主机认证卡错误！"));
 }
@@ -130,7 +130,7 @@ TEST_F(MutualAuth, EmptyQ2NeverMatchesAnEmptyCi) {
   // Regression: a Ci read as an empty text must not "match" the Q2 that no
   // Authenticate_Hex has produced yet.
   ciReads("");
-  open([](fake::FakeControls& c) { c.click(Dlg::kHostAuthButton); });
+  open([](fake::FakeControls& c) { c.click(IDC_AUTH_HOST); });
   EXPECT_EQ(outcome(ui.log), plain("主机认证卡错误！"));
 }
 

@@ -26,7 +26,7 @@ class SimSecurity : public ::testing::Test {
   std::string present(int command, const std::string& code) {
     ui.log.clear();
     ui.window.screen.clear();
-    ui.dialogs.scripts.push_back(fake::typeAndOk(CPasswordDlg::kEdit, code));
+    ui.dialogs.scripts.push_back(fake::typeAndOk(IDC_PASSWORD, code));
     EXPECT_TRUE(view->onCommand(command));
     ui.dialogs.scripts.clear();
     const std::string status = ui.window.screen.visibleText(12, 316);
@@ -37,8 +37,8 @@ class SimSecurity : public ::testing::Test {
   std::string crypto(int command, const std::string& set, const std::string& password) {
     ui.log.clear();
     ui.dialogs.scripts.push_back([=](fake::FakeControls& c) {
-      if (!set.empty()) c.type(CSecretCodeDlg::kSetEdit, set);
-      c.type(CSecretCodeDlg::kPasswordEdit, password);
+      if (!set.empty()) c.type(IDC_SECRET_SET, set);
+      c.type(IDC_SECRET_PASSWORD, password);
       c.click(1);
     });
     EXPECT_TRUE(view->onCommand(command));
@@ -192,7 +192,7 @@ TEST_F(SimSecurity, CryptoWrongPresentationsCountDownAndLock) {
   EXPECT_EQ(crypto(32835, "4", "FFFFFF"), "校验写密码|校验写密码失败") << "locked";
   // The counter line of the next dialog shows it.
   std::string line;
-  ui.dialogs.scripts.push_back([&](fake::FakeControls& c) { line = c.text(CSecretCodeDlg::kCounterLine); });
+  ui.dialogs.scripts.push_back([&](fake::FakeControls& c) { line = c.text(IDC_SECRET_COUNTER); });
   view->onCommand(32835);
   EXPECT_EQ(line, "当前密码错误计数器：0");
 }
@@ -224,12 +224,12 @@ TEST_F(SimSecurity, MutualAuthenticationWithTheRightAndAWrongSeed) {
     std::string counterAfter;
     ui.log.clear();
     ui.dialogs.scripts.push_back([&](fake::FakeControls& c) {
-      c.type(CMutualAuthDlg::kRandomEdit, "1234567812345678");
-      c.click(CMutualAuthDlg::kInitButton);
-      c.type(CMutualAuthDlg::kSeedEdit, right ? "FFFFFFFFFFFFFFFF" : "FFFFFFFFFFFFFFFE");
-      c.click(CMutualAuthDlg::kCardAuthButton);
-      counterAfter = c.text(CMutualAuthDlg::kCounterLine);
-      c.click(CMutualAuthDlg::kHostAuthButton);
+      c.type(IDC_AUTH_RANDOM, "1234567812345678");
+      c.click(IDC_AUTH_INIT);
+      c.type(IDC_AUTH_SEED, right ? "FFFFFFFFFFFFFFFF" : "FFFFFFFFFFFFFFFE");
+      c.click(IDC_AUTH_CARD);
+      counterAfter = c.text(IDC_AUTH_COUNTER);
+      c.click(IDC_AUTH_HOST);
     });
     ASSERT_TRUE(view->onCommand(32840));
     const auto boxes = ui.log.boxes();
