@@ -1,4 +1,4 @@
-// Microprocessor cards under driver type 12.
+// Microprocessor cards under DriverType::Cpu.
 #include <cstring>
 
 #include "sim/api_support.h"
@@ -10,7 +10,7 @@ short PELOX_API IC_CpuReset(int handle, unsigned char* length, unsigned char* an
   return cardCall("IC_CpuReset", handle, [&](Reader& r, Card& card) -> short {
     if (length == nullptr || answer == nullptr) return err::kParam;
     auto* cpu = dynamic_cast<CpuCard*>(&card);
-    // Only a microprocessor card answers a reset, and only under type 12.
+    // Only a microprocessor card answers a reset, and only under the CPU driver type.
     if (r.driverType() != pelox::DriverType::Cpu || cpu == nullptr) return err::kProtocol;
     Bytes atr = cpu->reset();
     *length = static_cast<unsigned char>(atr.size());

@@ -1,5 +1,5 @@
-// Atmel secure memory cards: AT88SC102 (type 32) and AT88SC1604 / 1604B
-// (type 160), laid out as the program's memory maps show them.
+// Atmel secure memory cards: AT88SC102 (DriverType::At88sc102) and
+// AT88SC1604 / 1604B (DriverType::At88sc1604), laid out as the program's memory maps show them.
 #pragma once
 
 #include <array>

@@ -1,4 +1,4 @@
-// Microprocessor cards (driver type 12): answer to reset and a small
+// Microprocessor cards (DriverType::Cpu): answer to reset and a small
 // ISO 7816-4 responder.
 #pragma once
 

@@ -1,4 +1,4 @@
-// CryptoMemory: AT88SC1608 (type 208) and AT88SC153 (type 209).
+// CryptoMemory: AT88SC1608 and AT88SC153, each under its own driver type.
 #pragma once
 
 #include <array>

@@ -5,7 +5,8 @@
 
 namespace sim {
 
-// 24C01A, 24C02, 24C04, 24C08, 24C16 (driver type 64) and 24C64 (type 192).
+// 24C01A, 24C02, 24C04, 24C08, 24C16 (DriverType::I2c) and 24C64
+// (DriverType::I2cTwoByteAddress).
 class I2cCard : public Card {
  public:
   I2cCard(std::string name, std::size_t size, std::size_t page);
@@ -27,7 +28,7 @@ class I2cCard : public Card {
   std::size_t page_;
 };
 
-// SLE4442 (type 16) and SLE4428 (type 4): PSC, error counter, write-once
+// SLE4442 and SLE4428, each under its own driver type: PSC, error counter, write-once
 // protection with data comparison, unlocked until power-off.
 class SleCard : public Card {
  public:
@@ -68,7 +69,7 @@ class SleCard : public Card {
   bool unlocked_ = false;
 };
 
-// SLE4404 (type 8): 52 bytes; only the signature B7 A0 is fixed.
+// SLE4404: 52 bytes; only the signature B7 A0 is fixed.
 class Sle4404Card : public Card {
  public:
   Sle4404Card();
@@ -84,8 +85,8 @@ class Sle4404Card : public Card {
   Bytes memory_;
 };
 
-// Page-organised flash: AT45D041 (type 65, 2048 x 264) and SSF1101 (type 66,
-// 512 x 1024). Reads and writes stay inside one page.
+// Page-organised flash: AT45D041 (2048 x 264) and SSF1101 (512 x 1024). Reads and writes stay inside one
+// page.
 class PagedCard : public Card {
  public:
   PagedCard(std::string name, pelox::DriverType driverType, std::size_t pages, std::size_t pageSize);

@@ -13,7 +13,7 @@ struct At88Calls {
   pelox::IC_ChangePass_1604_fn changePass;
 };
 
-// Card type 162 takes the 1604B calls, every other code the 1604 calls.
+// The AT88SC1604B takes the 1604B calls, every other card type the 1604 calls.
 inline At88Calls at88CallsFor(const DriverTable& d, CardType cardType) {
   if (cardType == CardType::At88sc1604b)
     return {d.IC_ReadCount_1604B, d.IC_CheckPass_1604B, d.IC_ChangePass_1604B};

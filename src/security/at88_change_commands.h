@@ -8,7 +8,7 @@
 
 namespace security {
 
-// ID_CHANGE_USER_PASSWORD on card types 33, 160 and 162; the command's opening has already run.
+// ID_CHANGE_USER_PASSWORD on the AT88SC102, 1604 and 1604B; the command's opening has already run.
 void changeUserCodeAt88(ViewContext& ctx);
 // Commands ID_CHANGE_ZONE1_PASSWORD to ID_CHANGE_ZONE4_ERASE_PASSWORD
 // (consecutive), with their own opening.

@@ -112,7 +112,7 @@ void verifyUserCode1604(ViewContext& ctx) {
   reportCheck(ctx, calls.checkPass(handle, kUserCodeIndex, bytes.data()), text::kWrongPassword);
 }
 
-// Pattern P3 for 160/162; no counter is read.
+// Pattern P3 for the AT88SC1604/1604B; no counter is read.
 void verifyZoneCode(ViewContext& ctx, int id) {
   openPasswordCommand(ctx, kVerifyBlanking);
   const int zone = id - (ID_VERIFY_ZONE1_PASSWORD - 1);

@@ -15,7 +15,7 @@ namespace security {
 // command ID_CARD_READ): the AT88SC102 commands refresh the card image with it.
 using ReadCardCommand = std::function<void()>;
 
-// ID_VERIFY_USER_PASSWORD on an AT88SC102 (card type 33) and on an AT88SC1604/1604B (160, 162);
+// ID_VERIFY_USER_PASSWORD on an AT88SC102 and on an AT88SC1604/1604B;
 // the command's opening has already run.
 void verifyUserCode102(ViewContext& ctx, const ReadCardCommand& readCard);
 void verifyUserCode1604(ViewContext& ctx);

@@ -11,7 +11,8 @@
 // character's value is its code minus 0x30 when it is "9" or below (as a
 // signed 8-bit value), otherwise its upper-case code minus 0x37; the first
 // digit of a pair contributes its low four bits, the second its whole value.
-// Characters past the end of `text` count as zero bytes.
+// Characters past the end of `text` count as NUL characters (value 0 - 0x30,
+// like any other character below "9"); the text is never read past its end.
 std::vector<std::uint8_t> PackHexDigits(std::string_view text, int n);
 
 // Reads `count` bytes from the first 2 x count characters of `text`, each

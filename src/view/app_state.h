@@ -27,6 +27,11 @@ enum class DetectResult : int {
   Unknown = 100,     // a probe's card type or read was refused; also once an outcome is shown
 };
 
+// The SLE4442/SLE4428 protection flag of a byte, as the driver reads it
+// (the SLE4428 takes any value but kProtected as writable).
+inline constexpr std::uint8_t kProtectedFlag = 0;  // protected on the card, or marked for it
+inline constexpr std::uint8_t kWritableFlag = 1;
+
 // The AT88SC1608's configuration zone, after its user zones 0 to 7.
 inline constexpr int kAt88sc1608ConfigZone = 8;
 
@@ -49,11 +54,11 @@ struct AppState {
   int caretCol = 0;
   int charWidth = 9;
   int lineHeight = 15;
-  // SLE4442 protection flags of bytes 0..31: 0 = protected, 1 = writable.
+  // SLE4442 protection flags of bytes 0..31 (kProtectedFlag, kWritableFlag).
   std::array<std::uint8_t, 32> protect4442{};
   std::array<std::uint8_t, 32> protect4442Saved{};
   // SLE4428, one buffer per 256-byte page: 256 data bytes, then one flag
-  // byte per data byte (0 = protected or marked, non-zero = writable).
+  // byte per data byte.
   std::array<std::array<std::uint8_t, 512>, 4> pages4428{};
   std::array<std::array<std::uint8_t, 512>, 4> pages4428Saved{};
 };
@@ -62,11 +67,11 @@ struct AppState {
 // the card: it can never be written again.
 inline bool protectedOnCard(const AppState& st, int address) {
   if (st.cardType == CardType::Sle4442 && address >= 0 && address < 32) {
-    return st.protect4442Saved[static_cast<std::size_t>(address)] == 0;
+    return st.protect4442Saved[static_cast<std::size_t>(address)] == kProtectedFlag;
   }
   if (st.cardType == CardType::Sle4428 && address >= 0 && address < 1024) {
     return st.pages4428Saved[static_cast<std::size_t>(address / 256)]
-                            [static_cast<std::size_t>(256 + address % 256)] == 0;
+                            [static_cast<std::size_t>(256 + address % 256)] == kProtectedFlag;
   }
   return false;
 }

@@ -24,7 +24,7 @@ void warn(ViewContext& ctx, const std::string& text, const char* caption) {
 }  // namespace
 
 bool hasCardImage(const AppState& st) {
-  // viewState 2 is set only by a successful read and left by anything that
+  // ViewState::CardData is set only by a successful read and left by anything that
   // changes the card type; a failed read (another zone, no card) clears it.
   return st.viewState == ViewState::CardData && st.gridShown == 1 && codeOf(st.cardType) > 0 &&
          st.cardType != CardType::Cpu && st.cardType != CardType::Sam && st.byteCount > 0 &&

@@ -124,13 +124,14 @@ port::Colour ViewPainter::byteColour(int address) {
   if (st_.cardType == CardType::Sle4428 && address >= 0 && address < 1024) {
     // SLE4428: the flag byte after the page's 256 data bytes.
     const auto& page = st_.pages4428[static_cast<std::size_t>(address / kCellsPerPage)];
-    return page[static_cast<std::size_t>(kCellsPerPage + address % kCellsPerPage)] == 0 ? colour::red
-                                                                                         : colour::yellow;
+    return page[static_cast<std::size_t>(kCellsPerPage + address % kCellsPerPage)] == kProtectedFlag
+               ? colour::red
+               : colour::yellow;
   }
   if (st_.cardType == CardType::Sle4442 && address >= 0 && address < 32) {
     const std::uint8_t flag = st_.protect4442[static_cast<std::size_t>(address)];
-    if (flag == 0) return colour::red;
-    if (flag == 1) return colour::yellow;
+    if (flag == kProtectedFlag) return colour::red;
+    if (flag == kWritableFlag) return colour::yellow;
   }
   catalogue_.build1608Map(st_.zoneIndex);
   const ZoneEntry* z = CardCatalogue::zoneOf(catalogue_.findDescriptor(st_.cardType), address);

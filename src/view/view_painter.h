@@ -23,7 +23,7 @@ class ViewPainter {
   void setTarget(port::Surface* s);  // nullptr: back to the window
 
   // The full paint handler's drawing, in order (background, grid, captions,
-  // page total, caret information; then detectResult := 4). Returns after
+  // page total, caret information; then detectResult := Undetermined). Returns after
   // the grid when `firstPaint` is set. The page total is recomputed as
   // capacityFor does, but currentPage stays: a repaint keeps the page shown.
   // The status area is not redrawn (the background covers it).

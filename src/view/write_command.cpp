@@ -21,7 +21,7 @@ bool isProtectedCard(CardType cardType) {
   return cardType == CardType::Sle4442 || cardType == CardType::Sle4428;
 }
 
-// The SLE4428 protection flag of a card address (0 = protected or marked).
+// The SLE4428 protection flag of a card address.
 std::uint8_t& flag4428(std::array<std::array<std::uint8_t, 512>, 4>& pages, int address) {
   return pages[static_cast<std::size_t>(address / 256)][static_cast<std::size_t>(256 + address % 256)];
 }
@@ -65,15 +65,15 @@ void CardWriter::toggleMark() {
   if (a < 0 || a >= st.byteCount) return;
   std::uint8_t* flag = nullptr;
   if (st.cardType == CardType::Sle4442) {
-    if (a >= 32 || st.protect4442Saved[static_cast<std::size_t>(a)] == 0) return;
+    if (a >= 32 || st.protect4442Saved[static_cast<std::size_t>(a)] == kProtectedFlag) return;
     flag = &st.protect4442[static_cast<std::size_t>(a)];
   } else {
-    if (a >= 1021 || flag4428(st.pages4428Saved, a) == 0) return;
+    if (a >= 1021 || flag4428(st.pages4428Saved, a) == kProtectedFlag) return;
     flag = &flag4428(st.pages4428, a);
   }
-  *flag = *flag == 0 ? 1 : 0;
+  *flag = *flag == kProtectedFlag ? kWritableFlag : kProtectedFlag;
   if (!editor_.caretParked) ctx_.window.hideCaret();
-  ctx_.painter.drawCell(a, *flag == 0 ? colour::red : colour::yellow);
+  ctx_.painter.drawCell(a, *flag == kProtectedFlag ? colour::red : colour::yellow);
   if (!editor_.caretParked) ctx_.window.showCaret();
 }
 
@@ -157,16 +157,18 @@ bool CardWriter::writeMarks4428() {
     for (int offset = 0; offset < 256; ++offset) {
       const int a = p * 256 + offset;
       if (a >= 1021) break;
-      if (flag4428(st.pages4428Saved, a) == 0 || flag4428(st.pages4428, a) != 0) continue;
+      if (flag4428(st.pages4428Saved, a) == kProtectedFlag || flag4428(st.pages4428, a) != kProtectedFlag)
+        continue;
       const std::uint8_t value = ctx_.doc.byteAt(a);
       // The mark counts only when the card reads the byte back as protected.
-      std::array<std::uint8_t, 2> back{0, 1};  // the byte, then its flag (0 = protected)
+      std::array<std::uint8_t, 2> back{0, kWritableFlag};  // the byte, then its flag
       if (ctx_.drv.IC_WriteWithProtection(st.readerHandle, toShort(a), 1, &value) != 0 ||
-          ctx_.drv.IC_ReadWithProtection(st.readerHandle, toShort(a), 1, back.data()) != 0 || back[1] != 0) {
+          ctx_.drv.IC_ReadWithProtection(st.readerHandle, toShort(a), 1, back.data()) != 0 ||
+          back[1] != kProtectedFlag) {
         ctx_.shell.messageBox("写保护没有成功.", kInfoCaption, port::mb::kIconInformation);
         return false;
       }
-      flag4428(st.pages4428Saved, a) = 0;
+      flag4428(st.pages4428Saved, a) = kProtectedFlag;
       beep(1);
     }
   }
@@ -177,15 +179,15 @@ bool CardWriter::writeMarks4442() {
   AppState& st = ctx_.st;
   for (int i = 0; i < 32; ++i) {
     const auto at = static_cast<std::size_t>(i);
-    if (st.protect4442Saved[at] == 0 || st.protect4442[at] != 0) continue;
+    if (st.protect4442Saved[at] == kProtectedFlag || st.protect4442[at] != kProtectedFlag) continue;
     const std::uint8_t value = ctx_.doc.byteAt(i);
-    std::uint8_t flag = 1;  // 0 = protected
+    std::uint8_t flag = kWritableFlag;
     if (ctx_.drv.IC_WriteProtection(st.readerHandle, toShort(i), 1, &value) != 0 ||
-        ctx_.drv.IC_ReadProtection(st.readerHandle, toShort(i), 1, &flag) != 0 || flag != 0) {
+        ctx_.drv.IC_ReadProtection(st.readerHandle, toShort(i), 1, &flag) != 0 || flag != kProtectedFlag) {
       ctx_.shell.messageBox("写保护没有成功.", kInfoCaption, port::mb::kIconInformation);
       return false;
     }
-    st.protect4442Saved[at] = 0;
+    st.protect4442Saved[at] = kProtectedFlag;
     beep(1);
   }
   return true;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "resources/resource.h"
+
 namespace {
 
 struct RecordingFrame : FrameWindow {
@@ -82,18 +84,18 @@ TEST(MainFrame, Commands) {
   RecordingFrame frame;
   RecordingShell shell;
   CMainFrame f(frame, shell);
-  for (int id : {57665, 32847, 32793}) EXPECT_TRUE(f.hasCommand(id)) << id;
-  EXPECT_FALSE(f.hasCommand(57664));
+  for (int id : {ID_APP_EXIT, ID_HELP_TOPICS, ID_HELP_WINHELP_INDEX}) EXPECT_TRUE(f.hasCommand(id)) << id;
+  EXPECT_FALSE(f.hasCommand(ID_APP_ABOUT));
 
-  EXPECT_TRUE(f.onCommand(32847));
-  EXPECT_TRUE(f.onCommand(32793));
+  EXPECT_TRUE(f.onCommand(ID_HELP_TOPICS));
+  EXPECT_TRUE(f.onCommand(ID_HELP_WINHELP_INDEX));
   EXPECT_EQ(shell.calls, (std::vector<std::string>{"start:hh.exe C:\\Program Files\\Demo\\KVhelp.chm|5",
                                                    "help:DEMO.hlp|3"}));
   EXPECT_EQ(frame.destroyed, 0);
-  EXPECT_TRUE(f.onCommand(57665));
+  EXPECT_TRUE(f.onCommand(ID_APP_EXIT));
   EXPECT_EQ(frame.destroyed, 1);
   EXPECT_EQ(shell.calls.size(), 2u) << "exit asks no question";
-  EXPECT_FALSE(f.onCommand(32790));
+  EXPECT_FALSE(f.onCommand(ID_CARDTYPE_AUTODETECT));
 }
 
 }  // namespace

@@ -7,12 +7,11 @@
 
 #include "fakes/scripted_driver.h"
 #include "memview_fixture.h"
+#include "resources/resource.h"
 
 namespace memview_test {
 namespace {
 
-constexpr int kOpen = 57601;
-constexpr int kSave = 57603;
 
 std::vector<std::uint8_t> counting(int n) {
   std::vector<std::uint8_t> bytes;
@@ -29,7 +28,7 @@ class CardImageTest : public ::testing::Test {
     v.ui.files.files["C:\\card.bin"] = file;
     v.ui.files.answers = {"C:\\card.bin"};
     v.ui.log.clear();
-    v.view.onCommand(kOpen);
+    v.view.onCommand(ID_FILE_OPEN);
   }
 };
 
@@ -37,7 +36,7 @@ TEST_F(CardImageTest, SaveWritesTheImageOfTheZoneShown) {
   v.st.zoneIndex = 8;
   v.load(CardType::At88sc1608, counting(128));  // AT88SC1608 configuration zone
   v.ui.files.answers = {"D:\\backup\\cfg.bin"};
-  v.view.onCommand(kSave);
+  v.view.onCommand(ID_FILE_SAVE);
   EXPECT_EQ(v.ui.files.asked, std::vector<std::string>{"save|*.bin|bin|1608_config.bin"});
   EXPECT_EQ(v.ui.files.files["D:\\backup\\cfg.bin"], counting(128));
   EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{
@@ -47,26 +46,26 @@ TEST_F(CardImageTest, SaveWritesTheImageOfTheZoneShown) {
   v.ui.log.clear();
   v.ui.files.failing = {"D:\\backup\\cfg.bin"};
   v.ui.files.answers = {"D:\\backup\\cfg.bin"};
-  v.view.onCommand(kSave);
+  v.view.onCommand(ID_FILE_SAVE);
   EXPECT_EQ(v.ui.log.boxes(),
             std::vector<std::string>{"出错警告|保存文件失败，原有文件没有改变：\nD:\\backup\\cfg.bin"});
 
   v.ui.log.clear();
-  v.view.onCommand(kSave);  // cancelled
+  v.view.onCommand(ID_FILE_SAVE);  // cancelled
   EXPECT_TRUE(v.ui.log.boxes().empty());
 }
 
 TEST_F(CardImageTest, NothingToSaveOrOpenBeforeARead) {
   v.st.cardType = CardType::Sle4442;
   v.st.byteCount = 256;
-  v.view.onCommand(kSave);
-  v.view.onCommand(kOpen);
+  v.view.onCommand(ID_FILE_SAVE);
+  v.view.onCommand(ID_FILE_OPEN);
   EXPECT_EQ(v.ui.log.boxes(), (std::vector<std::string>{"提示信息|请先读卡，再保存卡片映像。",
                                                         "提示信息|请先读卡，再打开卡片映像文件。"}));
   EXPECT_TRUE(v.ui.files.asked.empty());
   v.load(CardType::Sle4442);
   v.st.viewState = ViewState::ReadFailed;  // the last read failed: the image is not the card's
-  v.view.onCommand(kSave);
+  v.view.onCommand(ID_FILE_SAVE);
   EXPECT_TRUE(v.ui.files.asked.empty());
 }
 
@@ -92,7 +91,7 @@ TEST_F(CardImageTest, FileOfAnotherSizeIsRefusedAndChangesNothing) {
     m.load(c.cardType);
     m.ui.files.files["a.bin"] = std::vector<std::uint8_t>(static_cast<std::size_t>(c.fileSize), 0x11);
     m.ui.files.answers = {"a.bin"};
-    m.view.onCommand(kOpen);
+    m.view.onCommand(ID_FILE_OPEN);
     EXPECT_EQ(m.ui.log.boxes(), std::vector<std::string>{c.box});
     EXPECT_EQ(m.ui.log.of(fake::Event::Kind::MessageBox).at(0).style, port::mb::kIconExclamation);
     EXPECT_EQ(m.hex(0), "ff") << c.box;
@@ -101,7 +100,7 @@ TEST_F(CardImageTest, FileOfAnotherSizeIsRefusedAndChangesNothing) {
   }
   v.load(CardType::Sle4442);
   v.ui.files.answers = {"missing.bin"};
-  v.view.onCommand(kOpen);
+  v.view.onCommand(ID_FILE_OPEN);
   EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{"出错警告|无法读取文件：\nmissing.bin"});
 }
 

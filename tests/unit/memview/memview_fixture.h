@@ -19,6 +19,7 @@
 #include "view/demo_view.h"
 #include "view/editor_caret.h"
 #include "view/view_painter.h"
+#include "resources/resource.h"
 
 namespace memview {
 inline void PrintTo(const Stop& s, std::ostream* os) {
@@ -36,8 +37,6 @@ inline std::string sig(const fake::DriverCall& c) {
 }
 
 inline constexpr int kHandle = 7;
-inline constexpr int kReadCommand = 32778;
-inline constexpr int kWriteCommand = 32779;
 
 struct MemView {
   explicit MemView(DriverTable& drv)
@@ -69,7 +68,7 @@ struct MemView {
     view.painter().drawGrid();
   }
 
-  void edit() { view.onCommand(kWriteCommand); }
+  void edit() { view.onCommand(ID_CARD_WRITE); }
   void key(int vk, int times = 1) {
     for (int i = 0; i < times; ++i) view.onKeyDown(vk);
   }

@@ -195,7 +195,7 @@ class ReadCommandTest : public ReadCoreTest {};
 TEST_F(ReadCommandTest, SuccessShowsTheCardAndBeepsFourTimes) {
   v.st.cardType = CardType::At24c16;
   drv.readData("IC_Read", {pattern(2048, 1)});
-  v.view.onCommand(kReadCommand);
+  v.view.onCommand(ID_CARD_READ);
   EXPECT_EQ(v.st.viewState, ViewState::CardData);
   EXPECT_EQ(v.st.gridShown, 1);
   EXPECT_EQ(v.status(2), "读卡成功");
@@ -217,7 +217,7 @@ TEST_F(ReadCommandTest, OutcomesInTheStatusArea) {
     m.st.cardType = CardType::At24c02;
     d.results("IC_Status", c.status);
     d.results("IC_Read", {c.readResult});
-    m.view.onCommand(kReadCommand);
+    m.view.onCommand(ID_CARD_READ);
     EXPECT_EQ(m.status(1), "读卡失败") << c.line2;
     EXPECT_EQ(m.status(2), c.line2);
     EXPECT_EQ(m.ui.log.beeps(1), 4);
@@ -232,7 +232,7 @@ TEST_F(ReadCommandTest, ReadLeavesEditMode) {
   v.load(CardType::At24c16);
   v.edit();
   ASSERT_EQ(v.st.editActive, 1);
-  v.view.onCommand(kReadCommand);
+  v.view.onCommand(ID_CARD_READ);
   EXPECT_EQ(v.st.editActive, 0);
   EXPECT_FALSE(v.ui.window.caretVisible);
 }
@@ -253,7 +253,7 @@ TEST_F(ReadCommandTest, At45d041AsksForThePage) {
     c.type(1002, "2047");
     c.click(1);
   });
-  v.view.onCommand(kReadCommand);
+  v.view.onCommand(ID_CARD_READ);
   EXPECT_EQ(v.ui.dialogs.opened, std::vector<int>{113});
   EXPECT_EQ(v.st.zoneIndex, 2047);
   EXPECT_EQ(drv.names().front(), "IC_InitType");
@@ -268,7 +268,7 @@ TEST_F(ReadCommandTest, InitFailureIsToldAndTheReadGoesOn) {
   v.st.cardType = CardType::Ssf1101;
   drv.results("IC_InitType", {-1});
   v.ui.dialogs.scripts.push_back(fake::typeAndOk(1002, "600"));
-  v.view.onCommand(kReadCommand);
+  v.view.onCommand(ID_CARD_READ);
   EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{"提示信息|init card is fail.!"});
   EXPECT_EQ(v.ui.dialogs.last->text(1005), "(0-511):");
   EXPECT_EQ(v.st.blockIndex, 511) << "600 is lowered to the last block";
@@ -284,12 +284,12 @@ TEST_F(ReadCommandTest, At88sc1608ZonesSelectTheUserZone) {
     c.type(1002, "3");
     c.click(1);
   });
-  v.view.onCommand(kReadCommand);
+  v.view.onCommand(ID_CARD_READ);
   EXPECT_EQ(described(drv), (std::vector<std::string>{"IC_SetUserZone(7,3)", "IC_Status(7)", "IC_Status(7)",
                                                       "IC_ReadUserZone(7,0,256)"}));
   drv.clearCalls();
   v.ui.dialogs.scripts.push_back(fake::typeAndOk(1002, "9"));
-  v.view.onCommand(kReadCommand);
+  v.view.onCommand(ID_CARD_READ);
   EXPECT_EQ(v.st.zoneIndex, 8);
   EXPECT_EQ(drv.count("IC_SetUserZone"), 0);
   EXPECT_EQ(sig(drv.callsTo("IC_ReadConfigZone").at(0)), "IC_ReadConfigZone(7,0,128)");
@@ -304,7 +304,7 @@ TEST_F(ReadCommandTest, CancelChangesNothing) {
     m.st.zoneIndex = 4;
     m.st.blockIndex = 5;
     m.ui.dialogs.scripts.push_back(fake::cancel());
-    m.view.onCommand(kReadCommand);
+    m.view.onCommand(ID_CARD_READ);
     EXPECT_EQ(m.st.zoneIndex, 4) << type;
     EXPECT_EQ(m.st.blockIndex, 5) << type;
     EXPECT_EQ(d.count("IC_Status"), 0) << type;

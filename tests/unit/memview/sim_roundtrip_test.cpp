@@ -8,6 +8,7 @@
 
 #include "memview_fixture.h"
 #include "sim/sim_api.h"
+#include "resources/resource.h"
 
 namespace memview_test {
 namespace {
@@ -66,7 +67,7 @@ class SimView {
         card.cardType == CardType::At88sc1608) {
       v.ui.dialogs.scripts.push_back(fake::typeAndOk(1002, std::to_string(card.number)));
     }
-    v.view.onCommand(kReadCommand);
+    v.view.onCommand(ID_CARD_READ);
   }
 
   // Bytes of the image that are plain card memory: all but the AT88SC153's
@@ -293,7 +294,7 @@ TEST(SimRoundTrip, SavedImageRestoresTheCard) {
     MemView& v = s.v;
     s.read();
     v.ui.files.answers = {"backup.bin"};
-    v.view.onCommand(57603);
+    v.view.onCommand(ID_FILE_SAVE);
     const std::vector<std::uint8_t> saved = v.ui.files.files["backup.bin"];
     ASSERT_EQ(saved, s.image());
 
@@ -305,7 +306,7 @@ TEST(SimRoundTrip, SavedImageRestoresTheCard) {
     s.read();
     v.ui.files.answers = {"backup.bin"};
     v.ui.log.clear();
-    v.view.onCommand(57601);
+    v.view.onCommand(ID_FILE_OPEN);
     EXPECT_EQ(v.rows(), std::vector<int>{32});
     EXPECT_EQ(v.st.editActive, 1);
     EXPECT_EQ(sim::TestReader::memory()[base + 40], 0x5A) << "nothing is written before F5";

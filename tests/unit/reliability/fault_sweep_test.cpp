@@ -23,14 +23,11 @@
 #include "security/secret_code_dlg.h"
 #include "sim/sim_api.h"
 #include "view/zone_select_dlg.h"
+#include "resources/resource.h"
 
 namespace reliability {
 namespace {
 
-constexpr int kDetect = 32790;
-constexpr int kRead = 32778;
-constexpr int kWrite = 32779;
-constexpr int kVerifyUser = 32800;
 constexpr const char* kNotWritten = "操作提示|写入没有成功，要重新读卡吗？";
 
 enum class Fault { Fail, Pull, Drop };
@@ -53,7 +50,7 @@ struct Op {
 
 // ---- the operations ----
 
-void detect(Rig& r) { r.command(kDetect); }
+void detect(Rig& r) { r.command(ID_CARDTYPE_AUTODETECT); }
 
 // The page, block or zone number the Read command asks for, or -1.
 int readNumber(const char* card) {
@@ -66,7 +63,7 @@ int readNumber(const char* card) {
 void read(Rig& r, const char* card) {
   if (int n = readNumber(card); n >= 0)
     r.ui.dialogs.scripts.push_back(fake::typeAndOk(IDC_ZONE_PAGE, std::to_string(n)));
-  r.command(kRead);
+  r.command(ID_CARD_READ);
   r.ui.dialogs.scripts.clear();
 }
 
@@ -95,9 +92,9 @@ std::vector<Op> readOps() {
 Op writeOp(const char* card, const std::string& code, std::vector<Edit> edits, std::vector<int> marks = {}) {
   auto setup = [card, code, edits, marks](Rig& r) {
     detect(r);
-    if (!code.empty()) r.dialogCommand(kVerifyUser, IDC_PASSWORD, code);
+    if (!code.empty()) r.dialogCommand(ID_VERIFY_USER_PASSWORD, IDC_PASSWORD, code);
     read(r, card);
-    r.command(kWrite);
+    r.command(ID_CARD_WRITE);
     for (const Edit& e : edits) r.typeAt(e.address, e.value);
     for (int a : marks) r.markAt(a);
   };
@@ -121,7 +118,7 @@ std::vector<Op> writeOps() {
 Op memoryCommand(const char* card, int id, const std::string& text, const std::string& userCode) {
   auto setup = [userCode](Rig& r) {
     detect(r);
-    if (!userCode.empty()) r.dialogCommand(kVerifyUser, IDC_PASSWORD, userCode);
+    if (!userCode.empty()) r.dialogCommand(ID_VERIFY_USER_PASSWORD, IDC_PASSWORD, userCode);
   };
   auto run = [id, text](Rig& r) {
     if (text.empty()) {
@@ -148,7 +145,7 @@ Op cryptoCommand(const char* card, int id, const std::string& set, const std::st
   };
   auto setup = [enter, securityFirst](Rig& r) {
     detect(r);
-    if (securityFirst) enter(r, 32836, "", "FFFFFF");
+    if (securityFirst) enter(r, ID_VERIFY_SECURITY_CODE, "", "FFFFFF");
   };
   auto run = [enter, id, set, password](Rig& r) {
     if (password.empty()) {
@@ -169,7 +166,7 @@ Op mutualAuthentication(const char* card) {
       c.click(IDC_AUTH_CARD);
       c.click(IDC_AUTH_HOST);
     });
-    r.command(32840);
+    r.command(ID_MUTUAL_AUTHENTICATION);
     r.ui.dialogs.scripts.clear();
   };
   return {std::string(card) + " authentication", card, detect, run, {}};
@@ -179,32 +176,32 @@ std::vector<Op> securityOps() {
   std::vector<Op> ops;
   for (auto [card, code, next] :
        {std::tuple{"sle4442", "FFFFFF", "123456"}, std::tuple{"sle4428", "FFFF", "1234"}}) {
-    ops.push_back(memoryCommand(card, kVerifyUser, code, ""));
-    ops.push_back(memoryCommand(card, 32797, next, code));
+    ops.push_back(memoryCommand(card, ID_VERIFY_USER_PASSWORD, code, ""));
+    ops.push_back(memoryCommand(card, ID_CHANGE_USER_PASSWORD, next, code));
   }
   for (auto [id, text] :
-       {std::pair{kVerifyUser, "F0F0"}, std::pair{32781, "FFFFFFFFFFFF"}, std::pair{32788, "FFFFFFFF"},
-        std::pair{32797, "1234"}, std::pair{32824, "112233445566"}, std::pair{32825, "11223344"},
-        std::pair{32783, ""}}) {
-    ops.push_back(memoryCommand("at88sc102", id, text, id == kVerifyUser ? "" : "F0F0"));
+       {std::pair{ID_VERIFY_USER_PASSWORD, "F0F0"}, std::pair{ID_VERIFY_ZONE1_ERASE_PASSWORD, "FFFFFFFFFFFF"}, std::pair{ID_VERIFY_ZONE2_ERASE_PASSWORD, "FFFFFFFF"},
+        std::pair{ID_CHANGE_USER_PASSWORD, "1234"}, std::pair{ID_CHANGE_ZONE1_ERASE_PASSWORD, "112233445566"}, std::pair{ID_CHANGE_ZONE2_ERASE_PASSWORD, "11223344"},
+        std::pair{ID_FUSE_PERSONALISATION, ""}}) {
+    ops.push_back(memoryCommand("at88sc102", id, text, id == ID_VERIFY_USER_PASSWORD ? "" : "F0F0"));
   }
   for (const char* card : {"at88sc1604", "at88sc1604b"}) {
-    ops.push_back(memoryCommand(card, kVerifyUser, "FFFF", ""));
-    for (int id : {32801, 32802, 32803, 32804, 32781, 32788, 32798, 32799})
+    ops.push_back(memoryCommand(card, ID_VERIFY_USER_PASSWORD, "FFFF", ""));
+    for (int id : {ID_VERIFY_ZONE1_PASSWORD, ID_VERIFY_ZONE2_PASSWORD, ID_VERIFY_ZONE3_PASSWORD, ID_VERIFY_ZONE4_PASSWORD, ID_VERIFY_ZONE1_ERASE_PASSWORD, ID_VERIFY_ZONE2_ERASE_PASSWORD, ID_VERIFY_ZONE3_ERASE_PASSWORD, ID_VERIFY_ZONE4_ERASE_PASSWORD})
       ops.push_back(memoryCommand(card, id, "FFFF", "FFFF"));
-    for (int id = 32820; id <= 32827; ++id) ops.push_back(memoryCommand(card, id, "1234", "FFFF"));
-    ops.push_back(memoryCommand(card, 32797, "1234", "FFFF"));
-    ops.push_back(memoryCommand(card, 32783, "", "FFFF"));
+    for (int id = ID_CHANGE_ZONE1_PASSWORD; id <= ID_CHANGE_ZONE4_ERASE_PASSWORD; ++id) ops.push_back(memoryCommand(card, id, "1234", "FFFF"));
+    ops.push_back(memoryCommand(card, ID_CHANGE_USER_PASSWORD, "1234", "FFFF"));
+    ops.push_back(memoryCommand(card, ID_FUSE_PERSONALISATION, "", "FFFF"));
   }
   for (const char* card : {"at88sc1608", "at88sc153"}) {
-    ops.push_back(cryptoCommand(card, 32834, "1", "FFFFFF", false));
-    ops.push_back(cryptoCommand(card, 32835, "1", "FFFFFF", false));
-    ops.push_back(cryptoCommand(card, 32836, "", "FFFFFF", false));
-    ops.push_back(cryptoCommand(card, 32837, "1", "123456", true));
-    ops.push_back(cryptoCommand(card, 32838, "1", "123456", true));
-    ops.push_back(cryptoCommand(card, 32839, "", "123456", true));
-    ops.push_back(cryptoCommand(card, 32832, "", "", false));
-    ops.push_back(cryptoCommand(card, 32833, "", "", true));
+    ops.push_back(cryptoCommand(card, ID_VERIFY_READ_PASSWORD, "1", "FFFFFF", false));
+    ops.push_back(cryptoCommand(card, ID_VERIFY_WRITE_PASSWORD, "1", "FFFFFF", false));
+    ops.push_back(cryptoCommand(card, ID_VERIFY_SECURITY_CODE, "", "FFFFFF", false));
+    ops.push_back(cryptoCommand(card, ID_CHANGE_READ_PASSWORD, "1", "123456", true));
+    ops.push_back(cryptoCommand(card, ID_CHANGE_WRITE_PASSWORD, "1", "123456", true));
+    ops.push_back(cryptoCommand(card, ID_CHANGE_SECURITY_CODE, "", "123456", true));
+    ops.push_back(cryptoCommand(card, ID_FUSE_STATE, "", "", false));
+    ops.push_back(cryptoCommand(card, ID_FUSE_BLOW, "", "", true));
     ops.push_back(mutualAuthentication(card));
   }
   return ops;

@@ -1,5 +1,6 @@
-// Commands 32832 and 32833 for every kind of fuse reading.
+// Commands ID_FUSE_STATE and ID_FUSE_BLOW for every kind of fuse reading.
 #include "security_fixture.h"
+#include "resources/resource.h"
 
 namespace sectest {
 namespace {
@@ -10,9 +11,9 @@ const std::string kWarning = "\n\n注意：卡片熔丝不可恢复，你是否�
 
 struct Reading {
   int value;
-  std::string stateBox;  // 32832
-  std::string blowBox;   // 32833, first box
-  bool asks;             // 32833 asks and writes on OK
+  std::string stateBox;  // ID_FUSE_STATE
+  std::string blowBox;   // ID_FUSE_BLOW, first box
+  bool asks;             // ID_FUSE_BLOW asks and writes on OK
 };
 
 const Reading kReadings[] = {
@@ -35,7 +36,7 @@ class FuseReading : public SecurityTest, public ::testing::WithParamInterface<Re
 
 TEST_P(FuseReading, StateBox) {
   drv.setDefault("IC_ReadFuse", GetParam().value);
-  run(CardType::At88sc1608, 32832);
+  run(CardType::At88sc1608, ID_FUSE_STATE);
   EXPECT_EQ(outcome(ui.log), GetParam().stateBox);
   EXPECT_EQ(calls(), std::vector<std::string>{"IC_ReadFuse(7)"});
 }
@@ -43,7 +44,7 @@ TEST_P(FuseReading, StateBox) {
 TEST_P(FuseReading, BlowAsksThenWritesOrRefuses) {
   const Reading& r = GetParam();
   drv.setDefault("IC_ReadFuse", r.value);
-  run(CardType::At88sc153, 32833);
+  run(CardType::At88sc153, ID_FUSE_BLOW);
   if (!r.asks) {
     EXPECT_EQ(outcome(ui.log), r.blowBox);
     EXPECT_EQ(drv.count("IC_WriteFuse"), 0);
@@ -53,12 +54,12 @@ TEST_P(FuseReading, BlowAsksThenWritesOrRefuses) {
   EXPECT_EQ(calls(), (std::vector<std::string>{"IC_ReadFuse(7)", "IC_WriteFuse(7,0)"}));
 
   ui.shell.answers.push_back(port::mb::kIdCancel);
-  run(CardType::At88sc153, 32833);
+  run(CardType::At88sc153, ID_FUSE_BLOW);
   EXPECT_EQ(outcome(ui.log), r.blowBox) << "cancel writes nothing";
   EXPECT_EQ(drv.count("IC_WriteFuse"), 0);
 
   drv.results("IC_WriteFuse", {-1});
-  run(CardType::At88sc153, 32833);
+  run(CardType::At88sc153, ID_FUSE_BLOW);
   EXPECT_EQ(outcome(ui.log), r.blowBox + " box(卡片熔丝|卡片熔丝出错！|0x10)");
 }
 

@@ -1,6 +1,7 @@
-// Commands 32834-32839 and CSecretCodeDlg against a scripted driver.
+// Commands ID_VERIFY_READ_PASSWORD-ID_CHANGE_SECURITY_CODE and CSecretCodeDlg against a scripted driver.
 #include "security/secret_code_dlg.h"
 #include "security_fixture.h"
+#include "resources/resource.h"
 
 namespace sectest {
 namespace {
@@ -33,21 +34,21 @@ struct CommandCase {
 };
 
 const CommandCase kCommands[] = {
-    {32834, CardType::At88sc1608, "校验读密码", true, "密码套(0-7):", 2, "IC_ReadRPasswordCount",
+    {ID_VERIFY_READ_PASSWORD, CardType::At88sc1608, "校验读密码", true, "密码套(0-7):", 2, "IC_ReadRPasswordCount",
      "IC_CheckRPassword_Hex", "校验读密码", "校验读密码成功", "校验读密码失败"},
-    {32835, CardType::At88sc153, "校验写密码", true, "密码套(0-1):", 2, "IC_ReadWPasswordCount",
+    {ID_VERIFY_WRITE_PASSWORD, CardType::At88sc153, "校验写密码", true, "密码套(0-1):", 2, "IC_ReadWPasswordCount",
      "IC_CheckWPassword_Hex", "校验写密码", "校验写密码成功", "校验写密码失败"},
-    {32836, CardType::At88sc1608, "校验安全代码", false, "", 7, "IC_ReadWPasswordCount",
+    {ID_VERIFY_SECURITY_CODE, CardType::At88sc1608, "校验安全代码", false, "", 7, "IC_ReadWPasswordCount",
      "IC_CheckWPassword_Hex", "校验安全代码", "校验安全代码成功", "校验安全代码失败"},
-    {32836, CardType::At88sc153, "校验安全代码", false, "", 1, "IC_ReadWPasswordCount",
+    {ID_VERIFY_SECURITY_CODE, CardType::At88sc153, "校验安全代码", false, "", 1, "IC_ReadWPasswordCount",
      "IC_CheckWPassword_Hex", "校验安全代码", "校验安全代码成功", "校验安全代码失败"},
-    {32837, CardType::At88sc1608, "修改读密码", true, "密码套(0-7):", 2, "IC_ReadRPasswordCount",
+    {ID_CHANGE_READ_PASSWORD, CardType::At88sc1608, "修改读密码", true, "密码套(0-7):", 2, "IC_ReadRPasswordCount",
      "IC_ChangeRPassword_Hex", "改写读密码", "改写读密码成功", "改写读密码失败"},
-    {32838, CardType::At88sc153, "修改写密码", true, "密码套(0-1):", 2, "IC_ReadWPasswordCount",
+    {ID_CHANGE_WRITE_PASSWORD, CardType::At88sc153, "修改写密码", true, "密码套(0-1):", 2, "IC_ReadWPasswordCount",
      "IC_ChangeWPassword_Hex", "改写写密码", "改写写密码成功", "改写写密码失败"},
-    {32839, CardType::At88sc1608, "修改安全代码", false, "", 7, "IC_ReadWPasswordCount",
+    {ID_CHANGE_SECURITY_CODE, CardType::At88sc1608, "修改安全代码", false, "", 7, "IC_ReadWPasswordCount",
      "IC_ChangeWPassword_Hex", "改写安全代码", "改写安全代码成功", "改写安全代码失败"},
-    {32839, CardType::At88sc153, "修改安全代码", false, "", 1, "IC_ReadWPasswordCount",
+    {ID_CHANGE_SECURITY_CODE, CardType::At88sc153, "修改安全代码", false, "", 1, "IC_ReadWPasswordCount",
      "IC_ChangeWPassword_Hex", "改写安全代码", "改写安全代码成功", "改写安全代码失败"},
 };
 
@@ -56,7 +57,7 @@ class CryptoPasswordCommand : public SecurityTest, public ::testing::WithParamIn
   // Sets the remembered set to 2 through a verified read password.
   void rememberSet2() {
     ui.dialogs.scripts.push_back(setAndPassword("2", "FFFFFF"));
-    run(CardType::At88sc1608, 32834);
+    run(CardType::At88sc1608, ID_VERIFY_READ_PASSWORD);
   }
 };
 
@@ -89,18 +90,18 @@ INSTANTIATE_TEST_SUITE_P(Table, CryptoPasswordCommand, ::testing::ValuesIn(kComm
 
 TEST_F(SecurityTest, RememberedSetFollowsConfirmedSetCommandsOnly) {
   ui.dialogs.scripts.push_back(setAndPassword("3", "FFFFFF"));
-  run(CardType::At88sc1608, 32834);
+  run(CardType::At88sc1608, ID_VERIFY_READ_PASSWORD);
   std::string proposed;
   ui.dialogs.scripts.push_back([&](fake::FakeControls& c) { proposed = c.text(IDC_SECRET_SET); });  // then cancelled
-  run(CardType::At88sc1608, 32838);
+  run(CardType::At88sc1608, ID_CHANGE_WRITE_PASSWORD);
   EXPECT_EQ(proposed, "3") << "verifying set 3 must propose set 3 next";
 
   ui.dialogs.scripts.push_back([](fake::FakeControls& c) { c.type(IDC_SECRET_SET, "5"); });  // cancelled
-  run(CardType::At88sc1608, 32835);
+  run(CardType::At88sc1608, ID_VERIFY_WRITE_PASSWORD);
   ui.dialogs.scripts.push_back(setAndPassword("", "FFFFFF"));  // the security code (set 7)
-  run(CardType::At88sc1608, 32839);
+  run(CardType::At88sc1608, ID_CHANGE_SECURITY_CODE);
   ui.dialogs.scripts.push_back([&](fake::FakeControls& c) { proposed = c.text(IDC_SECRET_SET); });
-  run(CardType::At88sc1608, 32837);
+  run(CardType::At88sc1608, ID_CHANGE_READ_PASSWORD);
   EXPECT_EQ(proposed, "3") << "cancel and the security code leave the remembered set";
 }
 
@@ -118,7 +119,7 @@ TEST_F(SecurityTest, SetChangeHandlerRangeAndCounterRefresh) {
     lines.push_back(c.controls[IDC_SECRET_SET].selectedAll ? "selected" : "not selected");
     c.type(IDC_SECRET_SET, "-1");
   });
-  run(CardType::At88sc153, 32834);
+  run(CardType::At88sc153, ID_VERIFY_READ_PASSWORD);
   EXPECT_EQ(lines, (std::vector<std::string>{"当前密码错误计数器：5", "当前密码错误计数器：6", "当前密码错误计数器：6",
                                               "selected"}));
   EXPECT_EQ(outcome(ui.log),
@@ -133,7 +134,7 @@ TEST_F(SecurityTest, CounterLineWithoutNumberWhenTheReadFails) {
   drv.results("IC_ReadWPasswordCount", {-1});
   std::string line;
   ui.dialogs.scripts.push_back([&](fake::FakeControls& c) { line = c.text(IDC_SECRET_COUNTER); });
-  run(CardType::At88sc1608, 32836);
+  run(CardType::At88sc1608, ID_VERIFY_SECURITY_CODE);
   EXPECT_EQ(line, "当前密码错误计数器：");
 }
 
@@ -154,7 +155,7 @@ TEST_F(SecurityTest, ConfirmRefusals) {
   for (const auto& r : rows) {
     bool open = false;
     ui.dialogs.scripts.push_back(setAndPassword("", r.typed, &open));
-    run(CardType::At88sc1608, 32835);
+    run(CardType::At88sc1608, ID_VERIFY_WRITE_PASSWORD);
     const std::string sent = drv.count("IC_CheckWPassword_Hex") ? drv.callsTo("IC_CheckWPassword_Hex")[0].texts.at(0) : "";
     if (r.box.empty()) {
       std::string expect = r.typed.substr(0, 6);
@@ -170,11 +171,11 @@ TEST_F(SecurityTest, ConfirmRefusals) {
 
 TEST_F(SecurityTest, SetOutsideTheRangeIsSentAndRememberedWhenConfirmed) {
   ui.dialogs.scripts.push_back(setAndPassword("9", "FFFFFF"));
-  run(CardType::At88sc1608, 32837);
+  run(CardType::At88sc1608, ID_CHANGE_READ_PASSWORD);
   EXPECT_EQ(drv.callsTo("IC_ChangeRPassword_Hex").at(0).ints, (std::vector<long long>{7, 9}));
   std::string proposed;
   ui.dialogs.scripts.push_back([&](fake::FakeControls& c) { proposed = c.text(IDC_SECRET_SET); });
-  run(CardType::At88sc1608, 32834);
+  run(CardType::At88sc1608, ID_VERIFY_READ_PASSWORD);
   EXPECT_EQ(proposed, "9");
 }
 
@@ -183,7 +184,7 @@ TEST_F(SecurityTest, ConfirmWithASetThatIsNotANumberKeepsTheDialogOpen) {
   for (const std::string set : {"x", "70003"}) {
     bool open = false;
     ui.dialogs.scripts.push_back(setAndPassword(set, "FFFFFF", &open));
-    run(CardType::At88sc1608, 32838);
+    run(CardType::At88sc1608, ID_CHANGE_WRITE_PASSWORD);
     EXPECT_EQ(drv.count("IC_ChangeWPassword_Hex"), 0) << set;
     EXPECT_TRUE(open) << set;
   }

@@ -1,8 +1,9 @@
-// CMutualAuthDlg (command 32840) against a scripted driver.
+// CMutualAuthDlg (command ID_MUTUAL_AUTHENTICATION) against a scripted driver.
 #include <cstring>
 
 #include "security/mutual_auth_dlg.h"
 #include "security_fixture.h"
+#include "resources/resource.h"
 
 namespace sectest {
 namespace {
@@ -16,7 +17,7 @@ class MutualAuth : public SecurityTest {
   // Runs the dialog with a script; returns the counter line it showed last.
   std::string open(fake::FakeDialogRunner::Script script) {
     ui.dialogs.scripts.push_back(std::move(script));
-    run(CardType::At88sc1608, 32840);
+    run(CardType::At88sc1608, ID_MUTUAL_AUTHENTICATION);
     return ui.dialogs.last ? ui.dialogs.last->controls[IDC_AUTH_COUNTER].text : "";
   }
   void ciReads(const std::string& hex) {

@@ -7,6 +7,7 @@
 #include "fakes/scripted_driver.h"
 #include "support/enum_print.h"
 #include "view/app_state.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ TEST_F(View, FirstPaintDrawsTheBlankGridAndPostsDetectionOnce) {
   st.port = ReaderPort::Usb;
   paint();
   EXPECT_EQ(st.viewState, ViewState::NoCardData);
-  EXPECT_EQ(ui.window.posted, std::vector<int>{32790});
+  EXPECT_EQ(ui.window.posted, std::vector<int>{ID_CARDTYPE_AUTODETECT});
   EXPECT_EQ(offscreen.backgroundDraws, 1);
   EXPECT_EQ(offscreen.textAt(33, 32)->text, "000");
   // Nothing past the grid: no port name, caption or page total yet.
@@ -37,7 +38,7 @@ TEST_F(View, FirstPaintDrawsTheBlankGridAndPostsDetectionOnce) {
 
   st.detectResult = DetectResult::Unknown;
   paint();
-  EXPECT_EQ(ui.window.posted, std::vector<int>{32790}) << "posted again on a later paint";
+  EXPECT_EQ(ui.window.posted, std::vector<int>{ID_CARDTYPE_AUTODETECT}) << "posted again on a later paint";
   EXPECT_EQ(offscreen.visibleText(220, 332), "USB ");
   EXPECT_EQ(offscreen.visibleText(218, 301), "未知卡型");
   EXPECT_EQ(st.detectResult, DetectResult::Undetermined);
