@@ -92,7 +92,9 @@ class Parser {
 
   // Dialog templates (rc_parser_dialogs.cpp).
   Dialog dialog(int id, bool extended);
-  void position(Control& c);
+  // x, y, width and height, comma-separated.
+  void rect(int& x, int& y, int& w, int& h);
+  void position(Control& c) { rect(c.x, c.y, c.w, c.h); }
   void trailingStyles(Control& c);
   Control control();
 

@@ -19,13 +19,7 @@ const char* const kPlainControls[] = {"EDITTEXT", "COMBOBOX", "LISTBOX", "SCROLL
 Dialog Parser::dialog(int id, bool extended) {
   Dialog d;
   d.id = id;
-  d.x = num();
-  expectComma();
-  d.y = num();
-  expectComma();
-  d.w = num();
-  expectComma();
-  d.h = num();
+  rect(d.x, d.y, d.w, d.h);
   if (extended && accept(",")) num();  // help id
   for (;;) {
     if (isIdent("STYLE")) {
@@ -57,14 +51,14 @@ Dialog Parser::dialog(int id, bool extended) {
   return d;
 }
 
-void Parser::position(Control& c) {
-  c.x = num();
+void Parser::rect(int& x, int& y, int& w, int& h) {
+  x = num();
   expectComma();
-  c.y = num();
+  y = num();
   expectComma();
-  c.w = num();
+  w = num();
   expectComma();
-  c.h = num();
+  h = num();
 }
 
 void Parser::trailingStyles(Control& c) {
