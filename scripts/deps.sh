@@ -27,6 +27,12 @@ have_cmd chmcmd || need+=(fp-utils)
 have_cmd enum_chmLib || need+=(libchm-bin)
 have_pkg fonts-wqy-microhei || need+=(fonts-wqy-microhei)
 have_pkg fonts-wine || need+=(fonts-wine)  # Marlett: the caption buttons
+# The PC/SC driver's tests: pcscd with vsmartcard's virtual reader driver,
+# run in a network namespace of its own (ip, unshare, nsenter).
+have_pkg pcscd || need+=(pcscd)
+have_pkg libpcsclite-dev || need+=(libpcsclite-dev)
+have_pkg vsmartcard-vpcd || need+=(vsmartcard-vpcd)
+have_cmd ip || need+=(iproute2)
 # libFuzzer's runtime for clang
 if have_cmd clang++; then
   ver=$(clang++ --version | sed -n 's/.*version \([0-9]*\).*/\1/p' | head -1)

@@ -8,7 +8,11 @@ scripts/deps.sh
 scripts/build.sh native win64 win32
 
 echo "== native tests"
-(cd build/native && ctest --output-on-failure -j "$(nproc)" --timeout 300)
+# One pcscd for the run (the PC/SC driver's tests through the virtual
+# reader); the tests run in its network namespace, where vpcd is reachable.
+scripts/pcscd.sh start
+trap 'scripts/pcscd.sh stop' EXIT
+(cd build/native && PELOX_PCSCD_REQUIRED=1 ../../scripts/pcscd.sh run ctest --output-on-failure -j "$(nproc)" --timeout 300)
 
 for t in scripts/checks/*.sh; do
   [ -e "$t" ] || continue

@@ -1,0 +1,73 @@
+// Microprocessor cards: reset through the smart-card service (the answer to
+// reset comes from it), APDUs passed through unchanged.
+#include <cstring>
+
+#include "pcsc/api_support.h"
+
+namespace pcsc::api {
+
+namespace {
+using pelox::DriverType;
+
+// How the readers report a memory card: TS 3B, no interface bytes and the
+// four bytes of a synchronous card's header (ISO 7816-10: the protocol type
+// in the first byte's high nibble, 8, 9 or A) as historical bytes.
+bool memoryCardAnswer(const Bytes& atr) {
+  if (atr.size() != 6 || atr[0] != 0x3B || atr[1] != 0x04) return false;
+  const int type = atr[2] >> 4;
+  return type == 0x8 || type == 0x9 || type == 0xA;
+}
+constexpr short kLongestCommand = 261;
+constexpr std::size_t kLongestAnswer = 255;
+}  // namespace
+
+short PELOX_API IC_CpuReset(int handle, unsigned char* length, unsigned char* answer) {
+  return typedCall(handle, {DriverType::Cpu}, [&](Session& s) -> short {
+    if (length == nullptr || answer == nullptr) return sim::err::kParam;
+    s.cpuReset = false;
+    std::optional<Bytes> atr = s.link()->reset();
+    if (!atr) return s.lostResult();
+    if (memoryCardAnswer(*atr) || atr->size() > 33) return sim::err::kProtocol;
+    *length = static_cast<unsigned char>(atr->size());
+    std::memcpy(answer, atr->data(), atr->size());
+    s.cpuReset = true;
+    return sim::err::kOk;
+  });
+}
+
+short PELOX_API IC_CpuApdu(int handle, short length, const unsigned char* command,
+                           unsigned char* responseLength, unsigned char* response) {
+  return typedCall(handle, {DriverType::Cpu}, [&](Session& s) -> short {
+    if (length < 4 || length > kLongestCommand || command == nullptr || responseLength == nullptr ||
+        response == nullptr)
+      return sim::err::kParam;
+    if (!s.cpuReset) return sim::err::kSequence;  // reset the card first
+    std::optional<Response> r = s.exchange(Bytes(command, command + length));
+    if (!r) return s.lostResult();
+    Bytes reply = r->data;
+    reply.push_back(r->sw1);
+    reply.push_back(r->sw2);
+    if (reply.size() > kLongestAnswer) reply.erase(reply.begin(), reply.end() - kLongestAnswer);
+    *responseLength = static_cast<unsigned char>(reply.size());
+    std::memcpy(response, reply.data(), reply.size());
+    return sim::err::kOk;
+  });
+}
+
+short PELOX_API IC_CpuGetProtocol(int handle) {
+  return typedCall(handle, {DriverType::Cpu}, [](Session& s) -> short {
+    if (!s.cpuReset) return sim::err::kSequence;
+    int p = s.link()->protocol();
+    return p < 0 ? sim::err::kProtocol : static_cast<short>(p);
+  });
+}
+
+short PELOX_API IC_SetCpuPara(int handle, unsigned char slotType, unsigned char protocol, unsigned char) {
+  return readerCall(handle, [&](Session&) -> short {
+    if (slotType >= 13 && slotType <= 15) return sim::err::kNoFunction;  // no SAM slot behind PC/SC
+    if (slotType != 12 || protocol > 1) return sim::err::kParam;
+    return sim::err::kOk;  // the smart-card service chooses the protocol itself
+  });
+}
+
+}  // namespace pcsc::api
