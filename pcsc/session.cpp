@@ -206,8 +206,13 @@ std::uint8_t readerCardType(pelox::DriverType type) {
 
 Bytes command(std::uint8_t ins, std::uint8_t p1, std::uint8_t p2, const std::uint8_t* data,
               std::size_t length) {
-  Bytes b{0xFF, ins, p1, p2, static_cast<std::uint8_t>(length)};
-  b.insert(b.end(), data, data + length);
+  Bytes b(5 + length);
+  b[0] = 0xFF;
+  b[1] = ins;
+  b[2] = p1;
+  b[3] = p2;
+  b[4] = static_cast<std::uint8_t>(length);
+  for (std::size_t i = 0; i < length; ++i) b[5 + i] = data[i];
   return b;
 }
 
