@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # The 32-bit release package holds the program, the help, the Windows README
-# and the simulated reader in its own folder.
+# and the simulated reader and the PC/SC driver in folders of their own.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 zip="$ROOT/build/win32/PeloxDemo-i686.zip"
 [ -s "$zip" ] || { echo "FAIL: $zip missing"; exit 1; }
 list=$(python3 -c 'import sys,zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip")
 for f in PeloxDemo/Demo.exe PeloxDemo/KVhelp.chm PeloxDemo/README-Windows.txt \
-         PeloxDemo/simulator/pelox.dll PeloxDemo/simulator/pelox-sim.ini; do
+         PeloxDemo/simulator/pelox.dll PeloxDemo/simulator/pelox-sim.ini \
+         PeloxDemo/pcsc/pelox.dll PeloxDemo/pcsc/pelox-pcsc.ini; do
   grep -qx "$f" <<<"$list" || { echo "FAIL: $f missing from the package"; echo "$list"; exit 1; }
 done
 # No simulated driver beside Demo.exe: the vendor's pelox.dll goes there.
