@@ -24,6 +24,10 @@ bool readAll(int fd, std::uint8_t* out, std::size_t n, const std::atomic<bool>& 
     if (ready < 0 && errno == EINTR) continue;
     if (ready < 0) return false;
     if (ready == 0) continue;
+    // vpcd writes a message's length and its payload apart: acknowledge at
+    // once, or its second write waits for our delayed acknowledgement.
+    int one = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_QUICKACK, &one, sizeof(one));
     ssize_t r = recv(fd, out + got, n - got, 0);
     if (r <= 0) return false;
     got += static_cast<std::size_t>(r);
