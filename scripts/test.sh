@@ -22,4 +22,5 @@ done
 
 echo "== end-to-end tests under Wine"
 scripts/e2e.sh
+scripts/pcsc-e2e.sh
 echo "== all tests passed"

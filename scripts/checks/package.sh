@@ -11,6 +11,8 @@ for f in PeloxDemo/Demo.exe PeloxDemo/KVhelp.chm PeloxDemo/README-Windows.txt \
          PeloxDemo/pcsc/pelox.dll PeloxDemo/pcsc/pelox-pcsc.ini; do
   grep -qx "$f" <<<"$list" || { echo "FAIL: $f missing from the package"; echo "$list"; exit 1; }
 done
+# The end-to-end test's winscard.dll is never shipped.
+if grep -qi "winscard" <<<"$list"; then echo "FAIL: the test-only winscard.dll is in the package"; exit 1; fi
 # No simulated driver beside Demo.exe: the vendor's pelox.dll goes there.
 if grep -qx "PeloxDemo/pelox.dll" <<<"$list"; then echo "FAIL: pelox.dll beside Demo.exe"; exit 1; fi
 python3 - "$zip" <<'PY'
