@@ -52,6 +52,7 @@ stop_all() {
   return 0
 }
 trap stop_all EXIT
+trap 'exit 1' INT TERM  # the EXIT trap then stops everything too
 
 rm -rf "$DIR"
 mkdir -p "$RUN/cards"

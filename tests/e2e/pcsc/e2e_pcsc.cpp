@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "support/e2e.h"
+#include "view/app_state.h"
 
 namespace {
 
@@ -65,6 +66,20 @@ int errorCounter() {
   return at == std::string::npos ? -1 : std::atoi(state.c_str() + at + head.size());
 }
 
+// The view's pixels of the text colour `c` in a text field at `at` (client
+// coordinates), read from the screen: another process's window cannot be
+// read directly.
+int pixelsOf(HWND view, port::Point at, port::Colour c) {
+  POINT origin{at.x, at.y};
+  ClientToScreen(view, &origin);
+  HDC dc = GetDC(nullptr);
+  int n = 0;
+  for (int y = origin.y; y < origin.y + 16; ++y)
+    for (int x = origin.x; x < origin.x + 60; ++x) n += GetPixel(dc, x, y) == c ? 1 : 0;
+  ReleaseDC(nullptr, dc);
+  return n;
+}
+
 void noBox(e2e::Program& demo, const char* when) {
   HWND box = demo.anyDialog();
   if (!E2E_CHECK(box == nullptr)) {
@@ -93,6 +108,9 @@ void sle4442() {
   if (frame == nullptr) return;
   noBox(demo, "at start-up");
   e2e::screenshot(frame, "pcsc_4442_detected");
+  // The card type and the port in red: detection found a card on USB.
+  E2E_CHECK(pixelsOf(demo.view(), layout::cardNamePos, colour::red) > 20);
+  E2E_CHECK(pixelsOf(demo.view(), layout::portNamePos, colour::red) > 20);
   demo.command(ID_READER_VERSION);
   HWND box = demo.waitWindow("版本号", e2e::kDialog);
   if (E2E_CHECK(box != nullptr)) {
