@@ -7,6 +7,7 @@
 #include "view/app_state.h"
 #include "view/card_catalogue.h"
 #include "view/demo_view.h"
+#include "view/image_guard.h"
 
 void runCpuCardConsole(ViewContext& ctx) {
   CCpuCardDlg dlg(ctx.drv);
@@ -19,6 +20,7 @@ void runDeviceDialog(ViewContext& ctx) {
   CDeviceDlg dlg(ctx.drv);
   dlg.m_reader = ctx.st.readerHandle;
   if (ctx.dialogs.runModal(dlg) != port::mb::kIdOk) return;
+  if (!memview::confirmDiscardEdits(ctx)) return;
   // The page operation mode works on a 24C16: select it first, then
   // switch the reader into the mode. The card type stays 24C16 either way.
   chooseMemoryCardType(ctx, CardType::At24c16);

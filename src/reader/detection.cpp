@@ -7,6 +7,7 @@
 #include "view/app_state.h"
 #include "view/card_catalogue.h"
 #include "view/demo_view.h"
+#include "view/image_guard.h"
 #include "view/view_painter.h"
 
 namespace {
@@ -349,6 +350,9 @@ DetectResult DetectCardType(ViewContext& ctx) {
 void autoDetectCardType(CDemoView& view) {
   ViewContext& ctx = view.context();
   AppState& st = ctx.st;
+  // The operator's own detection; the first one, at start, has no edits.
+  if (!memview::confirmDiscardEdits(ctx)) return;
+  memview::forgetCardImage(st);
   st.gridShown = 0;
   if (st.editActive == 1) {
     view.onKeyDown(port::vk::kEscape);

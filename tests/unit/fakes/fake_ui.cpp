@@ -146,6 +146,27 @@ void FakeWindow::createCaret(int width, int height) {
   caretHeight = height;
 }
 
+void FakeWindow::destroyCaret() {
+  caretCreated = false;
+  caretVisible = false;
+}
+
+void FakeWindow::dialogTakesFocus() {
+  if (dialogDepth++ > 0) return;
+  if (focusEvents) focusEvents(false);
+  // The edit control's caret replaces the view's.
+  caretCreated = false;
+  caretVisible = false;
+  dialogCaret = true;
+  caret = kDialogCaret;
+}
+
+void FakeWindow::dialogReturnsFocus() {
+  if (dialogDepth == 0 || --dialogDepth > 0) return;
+  dialogCaret = false;  // destroyed with the edit control; its position stays
+  if (focusEvents) focusEvents(true);
+}
+
 void FakeWindow::invalidate(bool now) {
   ++invalidations;
   if (now && paintNow) paintNow();
@@ -436,7 +457,28 @@ void FakeControls::rightDoubleClick(port::Point p) {
   dialog_.onMouse(*this, port::mouse::kRightDoubleClick, p);
 }
 
+namespace {
+
+// The focus is a dialog's while it is open.
+class DialogFocus {
+ public:
+  explicit DialogFocus(FakeWindow* w) : w_(w) {
+    if (w_ != nullptr) w_->dialogTakesFocus();
+  }
+  ~DialogFocus() {
+    if (w_ != nullptr) w_->dialogReturnsFocus();
+  }
+  DialogFocus(const DialogFocus&) = delete;
+  DialogFocus& operator=(const DialogFocus&) = delete;
+
+ private:
+  FakeWindow* w_;
+};
+
+}  // namespace
+
 int FakeDialogRunner::runModal(port::Dialog& dialog) {
+  const DialogFocus focus(window);
   const int id = dialog.templateId();
   opened.push_back(id);
   Event e{Event::Kind::Dialog};
@@ -480,12 +522,14 @@ std::string FakeFileDialogs::next() {
 }
 
 std::string FakeFileDialogs::askSavePath(const Filter& filter, std::string_view defaultName) {
+  const DialogFocus focus(window);
   asked.push_back("save|" + std::string(filter.pattern) + "|" + std::string(filter.extension) + "|" +
                   std::string(defaultName));
   return next();
 }
 
 std::string FakeFileDialogs::askOpenPath(const Filter& filter) {
+  const DialogFocus focus(window);
   asked.push_back("open|" + std::string(filter.pattern) + "|" + std::string(filter.extension));
   return next();
 }

@@ -81,10 +81,32 @@ class FakeWindow : public port::ViewWindow {
   explicit FakeWindow(EventLog& log) : log_(log), surface_(screen, log) {}
   port::Surface& surface() override { return surface_; }
   void createCaret(int width, int height) override;
-  void showCaret() override { caretVisible = true; }
-  void hideCaret() override { caretVisible = false; }
-  void setCaretPos(port::Point p) override { caret = p; }
+  void destroyCaret() override;
+  // Showing and hiding work on the view's own caret only.
+  void showCaret() override {
+    if (caretCreated) caretVisible = true;
+  }
+  void hideCaret() override {
+    if (caretCreated) caretVisible = false;
+  }
+  // Moves the thread's caret, whichever window owns it.
+  void setCaretPos(port::Point p) override {
+    if (caretCreated || dialogCaret) caret = p;
+  }
   port::Point caretPos() override { return caret; }
+
+  // Windows keeps one caret per thread. A dialog whose edit control takes
+  // the focus sends the view WM_KILLFOCUS and creates its own caret, which
+  // replaces the view's; it destroys it when it closes, and the view gets
+  // WM_SETFOCUS. Nested dialogs move the focus once.
+  void dialogTakesFocus();
+  void dialogReturnsFocus();
+  // Delivers WM_SETFOCUS (true) and WM_KILLFOCUS (false) to the view.
+  std::function<void(bool gained)> focusEvents;
+  // Where a dialog's edit control puts the thread's caret.
+  static constexpr port::Point kDialogCaret{1, 1};
+  bool dialogCaret = false;
+  int dialogDepth = 0;
   void invalidate(bool now) override;
   void postCommand(int id) override;
 
@@ -219,6 +241,7 @@ class FakeDialogRunner : public port::DialogRunner {
 
   std::deque<Script> scripts;
   std::vector<int> opened;  // template ids, in order
+  FakeWindow* window = nullptr;  // the view, which loses the focus to a dialog
   // State of the last dialog after it closed.
   std::unique_ptr<FakeControls> last;
 
@@ -243,6 +266,7 @@ class FakeFileDialogs : public port::FileDialogs {
   std::deque<std::string> answers;
   std::map<std::string, std::vector<std::uint8_t>> files;
   std::set<std::string> failing;  // reads and writes of these paths fail
+  FakeWindow* window = nullptr;   // the view, which loses the focus to a dialog
   // What the dialogs were opened with: "save|<pattern>|<extension>|<default name>"
   // or "open|<pattern>|<extension>".
   std::vector<std::string> asked;
@@ -259,6 +283,13 @@ struct FakeUi {
   FakeMenuBar menu{log};
   FakeDialogRunner dialogs{shell, log};
   FakeFileDialogs files;
+
+  FakeUi() {
+    dialogs.window = &window;
+    files.window = &window;
+  }
+  FakeUi(const FakeUi&) = delete;
+  FakeUi& operator=(const FakeUi&) = delete;
 };
 
 }  // namespace fake

@@ -244,6 +244,7 @@ TEST_F(Detection, EscapeEndsAnEditBeforeTheRun) {
   std::vector<int> keys;
   view.keyDown = [&](int k) { keys.push_back(k); };  // an edit the key does not end
   st.editActive = 1;
+  ui.window.caretCreated = true;
   ui.window.caretVisible = true;
   drv.results("IC_Status", {1});
   detect();

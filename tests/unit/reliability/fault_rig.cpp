@@ -63,7 +63,10 @@ void caretTo(Rig& r, int address) {
   r.st.currentPage = address / 256;
   r.view->painter().drawGrid();
   r.st.caretInAscii = 0;
-  r.ui.window.setCaretPos(memview::pointOf(r.st, {false, (address % 256) / 16, address % 16, false}));
+  r.st.caretRow = (address % 256) / 16;
+  r.st.caretCol = address % 16;
+  r.st.caretOnLowDigit = false;
+  r.ui.window.setCaretPos(memview::pointOf(r.st, {false, r.st.caretRow, r.st.caretCol, false}));
 }
 }  // namespace
 

@@ -475,8 +475,8 @@ class MemoryCardCommand : public SecurityTest, public ::testing::WithParamInterf
  protected:
   void SetUp() override {
     SecurityTest::SetUp();
-    // The view's read command (ID_CARD_READ), recorded: where it ran in the log.
-    view->addCommand(ID_CARD_READ, [this](int) { readAt = static_cast<int>(ui.log.events.size()); });
+    // The view's own re-read, recorded: where it ran in the log.
+    view->rereadCard = [this] { readAt = static_cast<int>(ui.log.events.size()); };
   }
   int readAt = -1;
 };
