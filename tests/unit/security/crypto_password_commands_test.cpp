@@ -103,7 +103,7 @@ TEST_F(SecurityTest, CryptoVerificationAsksBeforeTheLastAttempt) {
   EXPECT_EQ(calls(), (std::vector<std::string>{"IC_ReadWPasswordCount(7,1)", "IC_ReadWPasswordCount(7,1)"}));
   EXPECT_EQ(outcome(ui.log), last);
   // Yes: presented; refused, the counter shows the card locked.
-  drv.results("IC_ReadRPasswordCount", {1, 1, 0});
+  drv.results("IC_ReadRPasswordCount", {1, 1, 1, 0});  // opening, set 4 typed, before, after
   drv.results("IC_CheckRPassword_Hex", {-1});
   ui.shell.answers.push_back(port::mb::kIdYes);
   ui.dialogs.scripts.push_back(setAndPassword("4", "123456"));
