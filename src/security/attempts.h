@@ -31,9 +31,10 @@ bool lastAttemptAccepted(Asker& asker, short counter) {
 std::string attemptsLeftText(short counter);
 
 // Presents a code that an attempt counter guards. `counter` is the reading
-// taken before; at one attempt left the operator is asked first. After a
-// refusal the counter is read again and the attempts left are shown on
-// status line 2 (nothing when that reading fails). The result of `present`,
+// taken before; at one attempt left the operator is asked first. An earlier
+// attempts text on status line 2 is erased before the code goes out; after a
+// refusal the counter is read again and the attempts left are shown there
+// (nothing when that reading fails). The result of `present`,
 // or nothing when the operator declined and nothing was sent.
 std::optional<short> presentCode(ViewContext& ctx, short counter, const std::function<short()>& readCounter,
                                  const std::function<short()>& present);

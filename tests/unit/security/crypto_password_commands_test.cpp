@@ -111,6 +111,11 @@ TEST_F(SecurityTest, CryptoVerificationAsksBeforeTheLastAttempt) {
   EXPECT_EQ(drv.count("IC_CheckRPassword_Hex"), 1) << drv.dump();
   EXPECT_EQ(outcome(ui.log), last + " box(校验读密码|校验读密码失败|0x0)");
   EXPECT_EQ(statusLine(2), "剩余尝试次数：0");
+  // A verification that is accepted leaves no earlier count on the status line.
+  ui.dialogs.scripts.push_back(setAndPassword("", "FFFFFF"));
+  run(CardType::At88sc1608, ID_VERIFY_READ_PASSWORD);
+  EXPECT_EQ(outcome(ui.log), "box(校验读密码|校验读密码成功|0x0)");
+  EXPECT_EQ(statusLine(2), "");
   // A change presents nothing: no question at one attempt left.
   ui.dialogs.scripts.push_back(setAndPassword("", "123456"));
   run(CardType::At88sc1608, ID_CHANGE_SECURITY_CODE);
