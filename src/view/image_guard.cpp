@@ -14,6 +14,9 @@ bool holdsCurrentRead(const AppState& st) {
   const AppState::ImageSource& s = st.imageSource;
   if (!s.valid || st.viewState != ViewState::CardData || s.cardType != st.cardType) return false;
   switch (st.cardType) {
+    case CardType::Cpu:
+    case CardType::Sam:
+      return false;  // no memory image: their cards speak through commands
     case CardType::At88sc1608:
     case CardType::At45d041:
       return s.zoneIndex == st.zoneIndex;

@@ -46,6 +46,8 @@ Rig::Rig(const char* card) {
   sim::TestReader::reset(card, 100);
   view = std::make_unique<CDemoView>(st, doc, table, ui.window, ui.shell, ui.menu, ui.dialogs, files);
   ui.window.paintNow = [this] { view->onPaint(ui.window.surface()); };
+  // WM_SETFOCUS and WM_KILLFOCUS, as a dialog takes and gives back the focus.
+  ui.window.focusEvents = [this](bool gained) { view->onFocus(gained); };
   view->onCreate();
 }
 

@@ -1,10 +1,12 @@
 #include "reliability/safety_model.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
 #include "sim/sim_api.h"
+#include "view/image_guard.h"
 
 namespace reliability {
 
@@ -64,6 +66,13 @@ void Model::type(Rig& r, const Action& a) {
     clicked(st, a.a, a.b, ascii);
   }
   for (char c : a.text) {
+    // A character the grid does not take leaves the caret where it is.
+    const bool takes =
+        belief_.ascii ? (c >= 32 && c <= 126) : std::isxdigit(static_cast<unsigned char>(c)) != 0;
+    if (!takes) {
+      r.view->onChar(static_cast<unsigned char>(c));
+      continue;
+    }
     const int address = st.currentPage * 256 + belief_.row * 16 + belief_.col;
     const bool typed = st.editActive && haveBelief_ && address < st.byteCount;
     if (typed) record(address);
@@ -117,6 +126,14 @@ int Model::programRegion(const Rig& r) const {
   }
 }
 
+// The operator answered No (or did not answer Yes) to discarding pending
+// edits: the command did nothing, and the image and its edits stay.
+static bool declinedDiscard(const Rig& r, const Action& a) {
+  const std::vector<std::string> boxes = r.ui.log.boxes();
+  if (boxes.empty() || boxes.front().find(memview::kDiscardEdits) == std::string::npos) return false;
+  return a.answers.empty() || a.answers.front() != port::mb::kIdYes;
+}
+
 std::string Model::step(Rig& r, const Action& a) {
   const bool editing = r.st.editActive != 0;
   const std::vector<std::uint8_t> before = r.image();
@@ -156,7 +173,8 @@ std::string Model::step(Rig& r, const Action& a) {
       allowed_[{image_.card, image_.region}].clear();
       marks_[image_.card].clear();
     }
-  } else if (drew(r, "读卡失败") || a.kind == K::Detect || a.kind == K::ChooseType) {
+  } else if (drew(r, "读卡失败") ||
+             ((a.kind == K::Detect || a.kind == K::ChooseType) && !declinedDiscard(r, a))) {
     image_.valid = false;
   }
   if (a.kind == K::Mark && editing && image_.valid)
