@@ -68,7 +68,9 @@ void MemoryEditor::goToPage(int page) {
 }
 
 void MemoryEditor::onChar(unsigned character) {
-  if (!ctx_.st.editActive) return;
+  // The error counter page hides the grid: nothing typed there may reach
+  // bytes the operator cannot see.
+  if (!ctx_.st.editActive || caretParked) return;
   if (ctx_.st.caretInAscii) {
     typeCharacter(character);
   } else {
@@ -286,7 +288,7 @@ void MemoryEditor::onLButtonDown(port::Point p) {
   if (p.x >= tl.x && p.x < br.x && p.y >= tl.y && p.y < br.y) askQuit();
 
   AppState& st = ctx_.st;
-  if (!st.editActive) return;
+  if (!st.editActive || caretParked) return;
   hideCaret();
   const int w = st.charWidth;
   const int h = st.lineHeight;

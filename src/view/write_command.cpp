@@ -67,7 +67,7 @@ void CardWriter::leaveEditMode() {
 
 void CardWriter::toggleMark() {
   AppState& st = ctx_.st;
-  if (!st.editActive || st.caretInAscii || !isProtectedCard(st.cardType)) return;
+  if (!st.editActive || editor_.caretParked || st.caretInAscii || !isProtectedCard(st.cardType)) return;
   if (!imageWritable()) return;
   const int a = addressOf(st, editor_.caret());
   if (a < 0 || a >= st.byteCount) return;

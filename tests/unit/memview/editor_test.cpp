@@ -384,9 +384,19 @@ TEST_F(EditorTest, ErrorCounterPageOfTheSle4442) {
   EXPECT_EQ(v.ui.window.screen.textAt(60, 90)->fg, colour::red);
   EXPECT_EQ(v.ui.window.screen.visibleText(33, 32), "") << "the grid is blanked";
   EXPECT_FALSE(v.ui.window.caretVisible);
+  // The grid is hidden: typing, a click on a cell and Space change nothing.
+  const port::Point cell = memview::pointOf(v.st, {false, 9, 14, false});
+  v.click(cell.x, cell.y);
+  v.type("f4");
+  v.key(port::vk::kSpace);
+  EXPECT_FALSE(v.ui.window.caretVisible);
+  EXPECT_TRUE(v.rows().empty());
+  EXPECT_EQ(v.st.protect4442, v.st.protect4442Saved);
   v.key(kPrior);
   EXPECT_EQ(v.ui.window.screen.visibleText(60, 90), "");
   EXPECT_EQ(v.hexCell(0)->text, "ff");
+  EXPECT_EQ(v.doc.byteAt(158), 0xFF);
+  EXPECT_EQ(v.ui.window.caret, (port::Point{33, 32})) << "the caret is where it was before the page";
   EXPECT_TRUE(v.ui.window.caretVisible) << "the grid is back, and so is the caret";
 }
 

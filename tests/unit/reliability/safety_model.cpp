@@ -50,10 +50,13 @@ void Model::record(int address) {
   pending_.insert(address);
 }
 
-void Model::clicked(const AppState& st, int row, int col, bool ascii) {
-  // A click moves the caret in edit mode, and only onto a byte the card has.
-  if (st.editActive && st.currentPage * 256 + row * 16 + col < st.byteCount) {
-    belief_ = {ascii, row, col, false};
+// A click moves the caret or leaves it (below the grid's full rows, for
+// one): the operator types where the caret is then seen.
+void Model::click(Rig& r, int row, int col, bool ascii) {
+  r.clickCell(row, col, ascii);
+  port::Point p;
+  if (r.caretShown(p)) {
+    belief_ = memview::stopAt(r.st, p, p.x >= layout::asciiOrigin.x);
     haveBelief_ = true;
   }
 }
@@ -61,9 +64,7 @@ void Model::clicked(const AppState& st, int row, int col, bool ascii) {
 void Model::type(Rig& r, const Action& a) {
   const AppState& st = r.st;
   if (a.kind != K::TypeHexHere) {
-    const bool ascii = a.kind == K::TypeCharsAt;
-    r.clickCell(a.a, a.b, ascii);
-    clicked(st, a.a, a.b, ascii);
+    click(r, a.a, a.b, a.kind == K::TypeCharsAt);
   }
   for (char c : a.text) {
     // A character the grid does not take leaves the caret where it is.
@@ -136,6 +137,7 @@ static bool declinedDiscard(const Rig& r, const Action& a) {
 
 std::string Model::step(Rig& r, const Action& a) {
   const bool editing = r.st.editActive != 0;
+  int markAt = -1;
   const std::vector<std::uint8_t> before = r.image();
   r.ui.log.clear();
   for (int x : a.answers) r.ui.shell.answers.push_back(x);
@@ -148,7 +150,9 @@ std::string Model::step(Rig& r, const Action& a) {
   if (a.kind == K::TypeHexAt || a.kind == K::TypeHexHere || a.kind == K::TypeCharsAt) {
     type(r, a);
   } else {
-    if (a.kind == K::Mark) clicked(r.st, a.a, a.b, false);
+    // Space marks the byte under the caret, wherever the click left it.
+    if (a.kind == K::Mark) click(r, a.a, a.b, false);
+    markAt = r.st.currentPage * 256 + belief_.row * 16 + belief_.col;
     perform(r, world_, a);
   }
   const std::vector<const char*> made = calls();
@@ -177,8 +181,7 @@ std::string Model::step(Rig& r, const Action& a) {
              ((a.kind == K::Detect || a.kind == K::ChooseType) && !declinedDiscard(r, a))) {
     image_.valid = false;
   }
-  if (a.kind == K::Mark && editing && image_.valid)
-    marks_[image_.card].insert(r.st.currentPage * 256 + a.a * 16 + a.b);
+  if (a.kind == K::Mark && editing && haveBelief_ && image_.valid) marks_[image_.card].insert(markAt);
   if (a.kind == K::OpenImage && boxStartsWith(r, "已打开文件")) {
     const std::vector<std::uint8_t>& file = r.ui.files.files["card.bin"];
     for (std::size_t i = 0; i < file.size() && i < before.size(); ++i)
@@ -207,6 +210,18 @@ std::string Model::checkCards(const Action& a, bool excused) {
   return why;
 }
 
+// A 24Cxx chip ignores the address bits above its size: read as a larger
+// type, its bytes show again further down the image, and a byte typed
+// there lands on the byte it mirrors.
+bool Model::typedAt(int card, const Place& p, std::size_t size) {
+  const std::set<int>& typed = allowed_[{card, p.region}];
+  if (typed.count(p.address)) return true;
+  if (world_.type(card).rfind("24c", 0) != 0) return false;
+  for (int address : typed)
+    if (static_cast<std::size_t>(address) % size == static_cast<std::size_t>(p.address)) return true;
+  return false;
+}
+
 std::string Model::changeAllowed(int card, const CardState& was, const CardState& now, const Action& a) {
   const std::string& cardName = world_.type(card);
   const std::string by = std::string(" by ") + describe(a);
@@ -219,7 +234,7 @@ std::string Model::changeAllowed(int card, const CardState& was, const CardState
     for (std::size_t j = 0; j < old.size() && j < cur.size(); ++j) {
       if (old[j] == cur[j]) continue;
       const Place p = placeOf(cardName, name, j);
-      if (a.kind == K::WriteF5 && isImageField(name) && allowed_[{card, p.region}].count(p.address)) continue;
+      if (a.kind == K::WriteF5 && isImageField(name) && typedAt(card, p, old.size())) continue;
       if (a.kind == K::WriteF5 && name == "protection" && marks_[card].count(static_cast<int>(j))) continue;
       // The code commands count attempts: counters and hidden codes only.
       if (a.kind == K::VerifyCode &&

@@ -39,7 +39,8 @@ class Model {
     friend bool operator==(const Identity&, const Identity&) = default;
   };
 
-  void clicked(const AppState& st, int row, int col, bool ascii);
+  void click(Rig& r, int row, int col, bool ascii);
+  bool typedAt(int card, const Place& p, std::size_t size);
   void type(Rig& r, const Action& a);
   void record(int address);
   Identity readIdentity(const Rig& r, const Action& a) const;
