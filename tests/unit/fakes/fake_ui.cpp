@@ -326,6 +326,7 @@ FakeControls::FakeControls(int templateId, port::Dialog& dialog, FakeShell& shel
     s.enabled = !hasStyle(c.styles, "WS_DISABLED");
     controls[c.id] = s;
     if (hasStyle(c.styles, "ES_UPPERCASE")) upperCase_.insert(c.id);
+    if (hasStyle(c.styles, "ES_READONLY")) readOnly_.insert(c.id);
     if (c.kind == "AUTOCHECKBOX" || hasStyle(c.styles, "BS_AUTOCHECKBOX")) autoCheck_.insert(c.id);
     if (c.kind == "AUTORADIOBUTTON" || hasStyle(c.styles, "BS_AUTORADIOBUTTON")) autoRadio_.insert(c.id);
   }
@@ -392,6 +393,10 @@ void FakeControls::type(int id, std::string_view utf8) {
   if (s == nullptr) return;
   if (!s->visible || !s->enabled) {
     ADD_FAILURE() << "control " << id << " of dialog " << templateId_ << " is hidden or disabled";
+    return;
+  }
+  if (readOnly_.count(id) != 0) {
+    ADD_FAILURE() << "edit " << id << " of dialog " << templateId_ << " is read-only";
     return;
   }
   std::string t = cutToCharacters(utf8, s->limit);
