@@ -10,6 +10,9 @@ namespace {
 // GET RESPONSE rounds of one command at most: a card that keeps answering
 // 61 xx is not followed for ever.
 constexpr int kMaxGetResponses = 64;
+// The data bytes one GET RESPONSE asks for at most: with SW1 SW2 they make
+// the 255 bytes that the driver's one-byte response length can tell.
+constexpr std::uint8_t kMaxGetResponseBytes = kMaxAnswerBytes - 2;
 
 // The command with its Le set to `le`: replaced where the command has one
 // (case 2 and 4), appended where it has none (case 1 and 3). Empty for a
@@ -75,7 +78,8 @@ CardReply exchangeApdu(CpuCardLink& link, const Bytes& command, bool completeT0)
   Bytes data;
   for (int round = 0; round < kMaxGetResponses && statusIs(r, 0x61); ++round) {
     data.insert(data.end(), r.answer.begin(), r.answer.end() - 2);
-    std::uint8_t le = r.answer.back() == 0 ? 0xFF : r.answer.back();
+    const std::uint8_t available = r.answer.back();
+    std::uint8_t le = available == 0 || available > kMaxGetResponseBytes ? kMaxGetResponseBytes : available;
     r = link.transmit({0x00, 0xC0, 0x00, 0x00, le});
     // A card with fewer bytes left than asked for says how many.
     if (statusIs(r, 0x6C) && r.answer.size() == 2) {

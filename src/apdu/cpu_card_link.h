@@ -46,7 +46,8 @@ class CpuCardLink {
 
 // Sends a command; with `completeT0`, a 6C xx answer is sent again once with
 // Le = xx, and 61 xx answers are fetched with GET RESPONSE (00 C0 00 00 xx,
-// at most 255 bytes a time: 61 00 is fetched in parts), their data joined
+// at most 253 data bytes a time, so that they and SW1 SW2 fit the driver's
+// 255: 61 00 and larger counts are fetched in parts), their data joined
 // into one answer. Every exchange is in the history.
 CardReply exchangeApdu(CpuCardLink& link, const Bytes& command, bool completeT0);
 

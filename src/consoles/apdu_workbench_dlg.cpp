@@ -84,7 +84,7 @@ void CApduWorkbenchDlg::driverError(port::DialogControls& c, const apdu::CardRep
 
 void CApduWorkbenchDlg::showHistory(port::DialogControls& c) {
   c.setText(IDC_WB_HISTORY, history_.text(kShownRecords));
-  c.selectAll(IDC_WB_HISTORY);  // scrolls to the newest record
+  c.scrollToEnd(IDC_WB_HISTORY);  // the newest record in view
 }
 
 void CApduWorkbenchDlg::onReset(port::DialogControls& c) {
@@ -168,7 +168,7 @@ void CApduWorkbenchDlg::onRunScript(port::DialogControls& c) {
   apdu::CpuCardLink card = link(apdu::Origin::Script);
   const apdu::RunReport report = apdu::runScript(script.lines, card, options);
   c.setText(IDC_WB_RESULTS, report.text());
-  c.selectAll(IDC_WB_RESULTS);
+  c.scrollToEnd(IDC_WB_RESULTS);
   showHistory(c);
 }
 

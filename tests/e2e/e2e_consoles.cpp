@@ -85,12 +85,9 @@ void apduWorkbench(e2e::Program& demo) {
   E2E_CHECK(decoded.find("提供的协议：T=0") != std::string::npos);
 
   e2e::step("APDU workbench: a script with a pass and a fail line");
-  e2e::setText(dlg, IDC_WB_SCRIPT,
-               "# a file that is not there
-00A4000002EEEE SW=6A82
-00A4000002EEEE SW=9000
-0084000008
-");
+  e2e::setText(
+      dlg, IDC_WB_SCRIPT,
+      "# a file that is not there\r\n00A4000002EEEE SW=6A82\r\n00A4000002EEEE SW=9000\r\n0084000008\r\n");
   e2e::press(dlg, IDC_WB_RUN_SCRIPT);
   demo.settle();
   const std::string results = e2e::itemText(dlg, IDC_WB_RESULTS);

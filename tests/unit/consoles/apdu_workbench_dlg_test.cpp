@@ -60,7 +60,8 @@ TEST_F(Workbench, ResetDecodesTheAnswerAndCommandsShowTheirStatusWord) {
   EXPECT_FALSE(c->isChecked(IDC_WB_T0_AUTO));
   c->click(IDC_WB_RESET);
   EXPECT_EQ(c->text(IDC_WB_ATR), "3B800181");
-  EXPECT_NE(c->text(IDC_WB_ATR_INFO).find("提供的协议：T=1\r\nTCK：校验正确"), std::string::npos)
+  EXPECT_NE(c->text(IDC_WB_ATR_INFO).find("提供的协议：T=1\r\n时钟转换：Fi/Di=372/1\r\nTCK：校验正确"),
+            std::string::npos)
       << c->text(IDC_WB_ATR_INFO);
   send("00 84 00 00 08");
   EXPECT_EQ(c->text(IDC_WB_RESPONSE).size(), 20u);
@@ -74,6 +75,7 @@ TEST_F(Workbench, ResetDecodesTheAnswerAndCommandsShowTheirStatusWord) {
   EXPECT_NE(shown.find("[工作台] 00A4000002EEEE -> 6A82  检查出错：文件或应用未找到\r\n"), std::string::npos)
       << shown;
   EXPECT_EQ(history.records().size(), 3u);
+  EXPECT_TRUE(c->controls[IDC_WB_HISTORY].scrolledToEnd);  // the newest record in view
 }
 
 TEST_F(Workbench, T0OptionFetchesTheResponseOfASelect) {
@@ -98,7 +100,7 @@ TEST_F(Workbench, BadCommandsAreRefusedUnsent) {
       {"008400000", "命令的十六进制数字个数为奇数。"},
       {"00 84 0G", "命令中有非十六进制字符“G”。"},
       {"008400", "命令只有3字节，至少要4字节（CLA INS P1 P2）。"},
-      {"00D60000FF" + std::string(512, '0'), "命令有262字节，超过读写器驱动能发送的261字节。"},
+      {"00D60000FF" + std::string(514, '0'), "命令有262字节，超过读写器驱动能发送的261字节。"},
   };
   for (const auto& [typed, message] : cases) {
     ui.log.clear();
@@ -216,6 +218,8 @@ TEST_F(Workbench, DriverErrorsAreShownAndKeepTheLastAnswer) {
   EXPECT_EQ(c->text(IDC_WB_ATR), "3B021450");
   EXPECT_EQ(c->text(IDC_WB_RESPONSE), "");
   EXPECT_EQ(history.records().size(), 2u);
+  EXPECT_NE(c->text(IDC_WB_HISTORY).find("[工作台] 0084000008 -> 出错 ERR_CODE=-"), std::string::npos)
+      << c->text(IDC_WB_HISTORY);
 }
 
 // Through the view: the console's exchanges are in the workbench's history,

@@ -371,6 +371,10 @@ void FakeControls::selectAll(int id) {
   if (ControlState* s = find(id, "selectAll")) s->selectedAll = true;
 }
 
+void FakeControls::scrollToEnd(int id) {
+  if (ControlState* s = find(id, "scrollToEnd")) s->scrolledToEnd = true;
+}
+
 void FakeControls::limitText(int id, int characters) {
   if (ControlState* s = find(id, "limitText")) s->limit = characters;
 }

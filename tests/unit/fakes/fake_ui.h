@@ -172,6 +172,7 @@ class FakeControls : public port::DialogControls {
     bool checked = false;
     int limit = 0;
     bool selectedAll = false;
+    bool scrolledToEnd = false;
   };
 
   FakeControls(int templateId, port::Dialog& dialog, FakeShell& shell);
@@ -184,6 +185,7 @@ class FakeControls : public port::DialogControls {
   void setFocus(int id) override { focus = id; }
   void selectAll(int id) override;
   void limitText(int id, int characters) override;
+  void scrollToEnd(int id) override;
   void setCaption(std::string_view utf8) override { caption = std::string(utf8); }
   void end(int result) override;
   int messageBox(std::string_view text, std::string_view caption, unsigned style) override;
