@@ -1,5 +1,9 @@
 #include "consoles/consoles_module.h"
 
+#include <memory>
+
+#include "apdu/apdu_history.h"
+#include "consoles/apdu_workbench_dlg.h"
 #include "consoles/cpu_card_dlg.h"
 #include "consoles/device_dlg.h"
 #include "reader/card_type_menu.h"
@@ -9,10 +13,17 @@
 #include "view/demo_view.h"
 #include "view/image_guard.h"
 
-void runCpuCardConsole(ViewContext& ctx) {
-  CCpuCardDlg dlg(ctx.drv);
+void runCpuCardConsole(ViewContext& ctx, apdu::History* history) {
+  CCpuCardDlg dlg(ctx.drv, history);
   dlg.m_reader = ctx.st.readerHandle;
   dlg.m_slotType = driverTypeFor(ctx.st.cardType);
+  ctx.dialogs.runModal(dlg);
+}
+
+void runApduWorkbench(ViewContext& ctx, apdu::History& history) {
+  CApduWorkbenchDlg dlg(ctx.drv, ctx.shell, ctx.files, history);
+  dlg.m_reader = ctx.st.readerHandle;
+  dlg.m_cardType = ctx.st.cardType;
   ctx.dialogs.runModal(dlg);
 }
 
@@ -29,6 +40,9 @@ void runDeviceDialog(ViewContext& ctx) {
 }
 
 void installConsolesModule(CDemoView& view) {
-  view.addCommand(ID_CPU_CARD_CONSOLE, [&view](int) { runCpuCardConsole(view.context()); });
+  auto history = std::make_shared<apdu::History>();
+  view.addCommand(ID_CPU_CARD_CONSOLE,
+                  [&view, history](int) { runCpuCardConsole(view.context(), history.get()); });
+  view.addCommand(ID_APDU_WORKBENCH, [&view, history](int) { runApduWorkbench(view.context(), *history); });
   view.addCommand(ID_DEVICE_OPERATIONS, [&view](int) { runDeviceDialog(view.context()); });
 }

@@ -112,6 +112,9 @@ class Shell {
   // Full path of the running program file.
   virtual std::string programPath() = 0;
   virtual Point screenSize() = 0;
+  // Puts text on the clipboard; false when it could not. A shell without
+  // a clipboard keeps this default.
+  virtual bool copyToClipboard(std::string_view /*utf8*/) { return false; }
 };
 
 // A menu as the platform holds it; 0 is no menu.

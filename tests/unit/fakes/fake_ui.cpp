@@ -347,6 +347,7 @@ FakeControls::FakeControls(int templateId, port::Dialog& dialog, FakeShell& shel
     s.enabled = !hasStyle(c.styles, "WS_DISABLED");
     controls[c.id] = s;
     if (hasStyle(c.styles, "ES_UPPERCASE")) upperCase_.insert(c.id);
+    if (hasStyle(c.styles, "ES_READONLY")) readOnly_.insert(c.id);
     if (c.kind == "AUTOCHECKBOX" || hasStyle(c.styles, "BS_AUTOCHECKBOX")) autoCheck_.insert(c.id);
     if (c.kind == "AUTORADIOBUTTON" || hasStyle(c.styles, "BS_AUTORADIOBUTTON")) autoRadio_.insert(c.id);
   }
@@ -391,6 +392,10 @@ void FakeControls::selectAll(int id) {
   if (ControlState* s = find(id, "selectAll")) s->selectedAll = true;
 }
 
+void FakeControls::scrollToEnd(int id) {
+  if (ControlState* s = find(id, "scrollToEnd")) s->scrolledToEnd = true;
+}
+
 void FakeControls::limitText(int id, int characters) {
   if (ControlState* s = find(id, "limitText")) s->limit = characters;
 }
@@ -413,6 +418,10 @@ void FakeControls::type(int id, std::string_view utf8) {
   if (s == nullptr) return;
   if (!s->visible || !s->enabled) {
     ADD_FAILURE() << "control " << id << " of dialog " << templateId_ << " is hidden or disabled";
+    return;
+  }
+  if (readOnly_.count(id) != 0) {
+    ADD_FAILURE() << "edit " << id << " of dialog " << templateId_ << " is read-only";
     return;
   }
   std::string t = cutToCharacters(utf8, s->limit);

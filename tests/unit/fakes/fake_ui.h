@@ -137,6 +137,10 @@ class FakeShell : public port::Shell {
   void helpEngine(std::string_view file, unsigned command) override;
   std::string programPath() override { return path; }
   port::Point screenSize() override { return screen; }
+  bool copyToClipboard(std::string_view utf8) override {
+    if (clipboardWorks) clipboard = std::string(utf8);
+    return clipboardWorks;
+  }
 
   // Answers for the next message boxes, in order; IDOK when empty.
   std::deque<int> answers;
@@ -144,6 +148,8 @@ class FakeShell : public port::Shell {
   port::Point screen{1024, 768};
   bool waitCursor = false;
   bool startProcessResult = true;
+  std::string clipboard;
+  bool clipboardWorks = true;
 
  private:
   EventLog& log_;
@@ -188,6 +194,7 @@ class FakeControls : public port::DialogControls {
     bool checked = false;
     int limit = 0;
     bool selectedAll = false;
+    bool scrolledToEnd = false;
   };
 
   FakeControls(int templateId, port::Dialog& dialog, FakeShell& shell);
@@ -200,13 +207,14 @@ class FakeControls : public port::DialogControls {
   void setFocus(int id) override { focus = id; }
   void selectAll(int id) override;
   void limitText(int id, int characters) override;
+  void scrollToEnd(int id) override;
   void setCaption(std::string_view utf8) override { caption = std::string(utf8); }
   void end(int result) override;
   int messageBox(std::string_view text, std::string_view caption, unsigned style) override;
 
   // Operator actions: typing replaces the edit's text (cut to the limit, in
-  // upper case for ES_UPPERCASE edits) and delivers the edit-change
-  // notification; click presses a button.
+  // upper case for ES_UPPERCASE edits; a read-only edit takes none) and
+  // delivers the edit-change notification; click presses a button.
   void type(int id, std::string_view utf8);
   void click(int id);
   void rightDoubleClick(port::Point p);
@@ -224,6 +232,7 @@ class FakeControls : public port::DialogControls {
   port::Dialog& dialog_;
   FakeShell& shell_;
   std::set<int> upperCase_;
+  std::set<int> readOnly_;  // the operator cannot type into these
   int templateId_ = 0;
   std::set<int> autoCheck_;  // clicks toggle the check
   std::set<int> autoRadio_;  // a click checks it and clears the others
