@@ -102,6 +102,9 @@ Place placeOf(const std::string& simType, const std::string& field, std::size_t 
 }
 
 World::World(std::vector<std::string> types, std::uint32_t seed) : types_(std::move(types)) {
+  // A card an earlier test pulled or left in the reader is not ours.
+  sim::TestCards::takePulled();
+  sim::TestCards::take();
   std::mt19937 rng(seed);
   for (const std::string& t : types_) {
     std::unique_ptr<sim::Card> card = sim::makeCard(t);
