@@ -6,6 +6,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 JOBS=${JOBS:-$(nproc)}
 for b in "$@"; do
+  t=$SECONDS
   case "$b" in
     native) cmake -S "$ROOT" -B "$ROOT/build/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null ;;
     win64) cmake -S "$ROOT" -B "$ROOT/build/win64" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null ;;
@@ -19,4 +20,5 @@ for b in "$@"; do
   esac
   echo "== building $b"
   cmake --build "$ROOT/build/$b" -j "$JOBS"
+  echo "== built $b in $((SECONDS - t)) s"
 done
