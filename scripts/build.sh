@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Configures and builds one or more of the builds: native, win64, win32, and
-# tools (the card tray only, without sanitizers, in build/tools).
+# Configures and builds one or more of the builds: native, win64, win32,
+# native32 (the core and simulator tests as a 32-bit Linux program, g++ -m32)
+# and tools (the card tray only, without sanitizers, in build/tools).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 JOBS=${JOBS:-$(nproc)}
 for b in "$@"; do
+  t=$SECONDS
   case "$b" in
     native) cmake -S "$ROOT" -B "$ROOT/build/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null ;;
     win64) cmake -S "$ROOT" -B "$ROOT/build/win64" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null ;;
     win32) cmake -S "$ROOT" -B "$ROOT/build/win32" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null ;;
+    native32) cmake -S "$ROOT" -B "$ROOT/build/native32" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/linux-i686.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEMO_TEST_SHARDS=2 >/dev/null ;;
     tools) cmake -S "$ROOT" -B "$ROOT/build/tools" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEMO_SANITIZE=OFF >/dev/null
            echo "== building tools"
            cmake --build "$ROOT/build/tools" -j "$JOBS" --target cardtray
@@ -17,4 +20,5 @@ for b in "$@"; do
   esac
   echo "== building $b"
   cmake --build "$ROOT/build/$b" -j "$JOBS"
+  echo "== built $b in $((SECONDS - t)) s"
 done
