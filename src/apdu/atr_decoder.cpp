@@ -17,13 +17,19 @@ std::string groupList(std::uint8_t y, int group) {
   for (int k = 0; k < 4; ++k) {
     if ((y & (1 << k)) == 0) continue;
     if (!s.empty()) s += ' ';
-    s += "T" + std::string(1, "ABCD"[k]) + std::to_string(group);
+    s += 'T';
+    s += "ABCD"[k];
+    s += std::to_string(group);
   }
   return s;
 }
 
+// Texts are appended, not built with "literal" + std::string: GCC 12
+// (MinGW i686, -O2) warns falsely about overlapping copies there.
 std::string followers(std::uint8_t y, int group) {
-  return y == 0 ? "之后没有接口字节" : "后跟" + groupList(y, group);
+  if (y == 0) return "之后没有接口字节";
+  std::string s = "后跟";
+  return s += groupList(y, group);
 }
 
 class Decoder {
@@ -84,7 +90,9 @@ class Decoder {
     for (;;) {
       for (int k = 0; k < 3; ++k) {
         if ((y_ & (1 << k)) == 0) continue;
-        const std::string name = "T" + std::string(1, kKinds[k]) + std::to_string(group);
+        std::string name = "T";
+        name += kKinds[k];
+        name += std::to_string(group);
         if (stopIfMissing(name)) return false;
         atr::Position at{kKinds[k], group, protocol, true};
         if (group > 2) at.first = seen_.insert(protocol * 4 + k).second;
