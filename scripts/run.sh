@@ -29,7 +29,7 @@ if [ -f "$BIN/e2e_snap.exe" ]; then
   # Starts Demo.exe, waits for the start-up detection, saves the main
   # window's picture and closes the program.
   rc=0
-  (cd "$BIN" && timeout 180 $WINE e2e_snap.exe --run-only "$(winepath -w "$shot.bmp")") || rc=$?
+  (cd "$BIN" && timeout 180 $WINE e2e_snap.exe --run-only "$($WINE winepath -w "$shot.bmp")") || rc=$?
   if [ ! -s "$shot.bmp" ]; then
     echo "No screenshot was taken (e2e_snap.exe exit code $rc)" >&2
     exit 1

@@ -10,7 +10,16 @@ export WINEPREFIX=${WINEPREFIX:-$ROOT/build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 export WINEARCH=win64
-WINE=${WINE:-wine}
+# 64-bit programs start through wine64: where 32-bit Wine is installed, `wine`
+# starts every program through the 32-bit loader, which costs seconds on a
+# machine that emulates it. WINE32 starts the 32-bit release build.
+if [ -z "${WINE:-}" ]; then
+  WINE=wine
+  if command -v wine64 >/dev/null 2>&1; then WINE=wine64
+  elif [ -x /usr/lib/wine/wine64 ]; then WINE=/usr/lib/wine/wine64
+  fi
+fi
+WINE32=${WINE32:-wine}
 if ! command -v wineserver >/dev/null 2>&1 && [ -x /usr/lib/wine/wineserver ]; then
   export PATH="$PATH:/usr/lib/wine"
 fi
@@ -35,6 +44,14 @@ xvfb_start() {
 
 wine_prepare() {
   local stamp="$WINEPREFIX/.demo-fonts-2"
+  # A prefix made before 32-bit Wine was installed cannot start 32-bit
+  # programs; the project's own prefix is then made again.
+  if [ -x /usr/lib/wine/wine ] && [ -f "$WINEPREFIX/system.reg" ] &&
+     [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ] &&
+     [ "$WINEPREFIX" = "$ROOT/build/wineprefix" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+  fi
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     $WINE wineboot -i >/dev/null 2>&1 || true

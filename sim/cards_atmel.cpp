@@ -1,5 +1,6 @@
 #include "sim/cards_atmel.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "sim/cards_memory.h"
@@ -28,10 +29,7 @@ void CodedCard::setCounterBits(const Code& c, int bits) {
 void CodedCard::resetCounters() {
   for (int i = 0; i < 16; ++i) {
     const Code* c = code(i);
-    if (c == nullptr || c->length == 0) continue;
-    bool held = c->counter >= 0 ? static_cast<std::size_t>(c->counter) < memory_.size()
-                                : static_cast<std::size_t>(-c->counter - 1) < hiddenCounters_.size();
-    if (held) setCounterBits(*c, fullAttempts(c->attempts));
+    if (c != nullptr && hasCounter(*c)) setCounterBits(*c, fullAttempts(c->attempts));
   }
 }
 
@@ -39,10 +37,11 @@ short CodedCard::check(int index, const std::uint8_t* given) {
   const Code* c = code(index);
   if (c == nullptr) return err::kParam;
   if (given == nullptr) return err::kParam;
-  int bits = counterBits(*c);
-  if (attemptsLeft(bits) == 0) return err::kBlocked;
+  const bool counted = hasCounter(*c);
+  int bits = counted ? counterBits(*c) : 0;
+  if (counted && attemptsLeft(bits) == 0) return err::kBlocked;
   bool match = std::memcmp(given, &memory_[static_cast<std::size_t>(c->address)], static_cast<std::size_t>(c->length)) == 0;
-  setCounterBits(*c, match ? fullAttempts(c->attempts) : useAttempt(bits));
+  if (counted) setCounterBits(*c, match ? fullAttempts(c->attempts) : useAttempt(bits));
   presented_[static_cast<std::size_t>(index)] = match;
   return match ? err::kOk : err::kPassword;
 }
@@ -59,6 +58,7 @@ short CodedCard::change(int index, const std::uint8_t* given) {
 short CodedCard::count(int index) const {
   const Code* c = code(index);
   if (c == nullptr) return err::kParam;
+  if (!hasCounter(*c)) return err::kNoFunction;
   return static_cast<short>(attemptsLeft(counterBits(*c)));
 }
 
@@ -73,6 +73,18 @@ bool CodedCard::hidden(std::size_t address) const {
 
 std::uint8_t CodedCard::look(std::size_t address) const { return hidden(address) ? 0x00 : memory_[address]; }
 
+bool CodedCard::guardedWritable(std::size_t address) const {
+  if (isPresented(0)) return true;
+  auto a = static_cast<int>(address);
+  for (int i = 1; i < 16; ++i) {
+    const Code* c = code(i);
+    if (c == nullptr) continue;
+    const bool own = (a >= c->address && a < c->address + c->length) || (c->counter >= 0 && a == c->counter);
+    if (own) return isPresented(i);
+  }
+  return false;
+}
+
 short CodedCard::write(int address, int length, const std::uint8_t* data) {
   if (!inRange(address, length, memory_.size())) return err::kAddress;
   // Check every byte first: nothing is written unless all of it may be.
@@ -83,17 +95,18 @@ short CodedCard::write(int address, int length, const std::uint8_t* data) {
       case ByteKind::Fixed: allowed = false; break;
       case ByteKind::Issuer: allowed = isPresented(0) && !personalised(); break;
       case ByteKind::User: allowed = isPresented(0) || (zoneCodeOf(a) != 0 && isPresented(zoneCodeOf(a))); break;
-      case ByteKind::System: allowed = true; break;  // skipped below
+      case ByteKind::Guarded:
+        // Refused whatever the data: codes read as 00 until presented, so
+        // a row that repeats what it read would otherwise tell a code by
+        // whether it goes through.
+        if (!guardedWritable(a)) return err::kDenied;
+        allowed = true;
+        break;
       case ByteKind::Test: allowed = true; break;
     }
     if (!allowed && data[i] != memory_[a]) return err::kDenied;
   }
-  for (int i = 0; i < length; ++i) {
-    auto a = static_cast<std::size_t>(address + i);
-    // Codes and counters change only through their own commands, so a row
-    // read while they showed as 00 cannot overwrite them.
-    if (kindOf(a) != ByteKind::System) memory_[a] = data[i];
-  }
+  std::copy_n(data, length, memory_.begin() + address);
   return err::kOk;
 }
 
@@ -123,9 +136,10 @@ At102Card::At102Card() : CodedCard("at88sc102") {
 const CodedCard::Code* At102Card::code(int index) const {
   static const Code kUser{kSc, 2, kScCounter, 4};
   // Erase keys: no attempt counter of their own; a zone-2 erase uses a bit of
-  // the erase counter instead (see erase()).
-  static const Code kErase1{kKey1, 6, -1, 8};
-  static const Code kErase2{kKey2, 4, -1, 8};
+  // the erase counter instead (see erase()). Their entries hide the keys and
+  // let a presented key open its own bytes.
+  static const Code kErase1{kKey1, 6, kNoCounter, 0};
+  static const Code kErase2{kKey2, 4, kNoCounter, 0};
   switch (index) {
     case 0: return &kUser;
     case 11: return &kErase1;
@@ -137,21 +151,17 @@ const CodedCard::Code* At102Card::code(int index) const {
 ByteKind At102Card::kindOf(std::size_t a) const {
   if (a < kIssuer) return ByteKind::Fixed;
   if (a < kSc) return ByteKind::Issuer;
-  if (a < kCodeProtected) return ByteKind::System;
+  if (a < kCodeProtected) return ByteKind::Guarded;
   if (a < kKey1) return ByteKind::User;
-  if (a < kZone2) return ByteKind::System;
+  if (a < kZone2) return ByteKind::Guarded;
   if (a < kKey2) return ByteKind::User;
-  if (a < kTest102) return ByteKind::System;
+  if (a < kTest102) return ByteKind::Guarded;
   return ByteKind::Test;
 }
 
-short At102Card::checkEraseKey(int zone, const std::uint8_t* key) {
-  if (zone != 1 && zone != 2) return err::kParam;
-  if (key == nullptr) return err::kParam;
-  const Code* c = code(10 + zone);
-  bool match = std::memcmp(key, &memory_[static_cast<std::size_t>(c->address)], static_cast<std::size_t>(c->length)) == 0;
-  presented_[static_cast<std::size_t>(10 + zone)] = match;
-  return match ? err::kOk : err::kPassword;
+bool At102Card::guardedWritable(std::size_t a) const {
+  if (a >= kEraseCounter && a < kTest102 && personalised()) return false;
+  return CodedCard::guardedWritable(a);
 }
 
 short At102Card::changeEraseKey(int zone, const std::uint8_t* key) {
@@ -223,7 +233,7 @@ At1604Card::At1604Card(bool variantB) : CodedCard(variantB ? "at88sc1604b" : "at
   codes_[0] = Code{10, 2, 12, 8};
   for (int z = 1; z <= 4; ++z) {
     const ZoneLayout& l = zones[z - 1];
-    int codeCounter = l.codeCounter >= 0 ? l.codeCounter : -(1 + hiddenSlots++);
+    int codeCounter = l.codeCounter >= 0 ? l.codeCounter : hiddenSlot(hiddenSlots++);
     codes_[static_cast<std::size_t>(z)] = Code{l.code, 2, codeCounter, 8};
     codes_[static_cast<std::size_t>(10 + z)] = Code{l.erase, 2, l.eraseCounter, 8};
   }
@@ -249,14 +259,14 @@ ByteKind At1604Card::kindOf(std::size_t address) const {
   auto a = static_cast<int>(address);
   if (a < 2) return ByteKind::Fixed;
   if (a < 10) return ByteKind::Issuer;
-  if (a < 13) return ByteKind::System;
+  if (a < 13) return ByteKind::Guarded;
   if (a < 21) return ByteKind::User;
   for (int z = 1; z <= 4; ++z) {
     const Zone& l = zone(z);
     if (a >= l.first && a <= l.last) return ByteKind::User;
   }
   if (a >= static_cast<int>(memory_.size()) - 2) return ByteKind::Test;
-  return ByteKind::System;
+  return ByteKind::Guarded;
 }
 
 int At1604Card::zoneCodeOf(std::size_t address) const {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <limits>
 
 #include "sim/card.h"
 
@@ -13,7 +14,7 @@ enum class ByteKind {
   Fixed,    // manufacturer bytes: never change
   Issuer,   // writable with the user code until the card is personalised
   User,     // writable with the user code (or the byte's zone code)
-  System,   // codes and counters: only their own commands change them
+  Guarded,  // codes, keys and counters: a write covering them needs their code
   Test,     // always writable: the detection probe writes here
 };
 
@@ -33,11 +34,16 @@ class CodedCard : public Card {
   short blowFuse();
 
  protected:
+  // Where a code counts its attempts: a byte of memory (0 or more), a slot
+  // of hiddenCounters_ (hiddenSlot), or nowhere (kNoCounter: presenting the
+  // code costs nothing, as for the AT88SC102 erase keys).
+  static constexpr int kNoCounter = std::numeric_limits<int>::min();
+  static constexpr int hiddenSlot(int slot) { return -1 - slot; }
   struct Code {
-    int address = -1;   // first of its bytes in memory
+    int address = -1;  // first of its bytes in memory
     int length = 0;
-    int counter = -1;   // address of its counter byte, or -(1 + slot) in hiddenCounters_
-    int attempts = 8;   // attempts of a fresh card
+    int counter = kNoCounter;  // see kNoCounter
+    int attempts = 8;          // attempts of a fresh card
   };
   // Index of a code slot (user code 0, ...), meaning depends on the card.
   virtual const Code* code(int index) const = 0;
@@ -45,6 +51,11 @@ class CodedCard : public Card {
   // The zone code whose presentation opens this user byte (0 = none but the user code).
   virtual int zoneCodeOf(std::size_t) const { return 0; }
 
+  // Whether a plain write may change a guarded byte: the user code opens
+  // every code, key and counter, a code also its own bytes and counter.
+  virtual bool guardedWritable(std::size_t address) const;
+
+  static bool hasCounter(const Code& c) { return c.counter != kNoCounter; }
   int counterBits(const Code& c) const;
   void setCounterBits(const Code& c, int bits);
   short check(int index, const std::uint8_t* code);
@@ -68,7 +79,9 @@ class At102Card : public CodedCard {
   short changeUser(const std::uint8_t* c) { return change(0, c); }
   short userCount() const { return count(0); }
   // Erase keys of application zones 1 (6 bytes) and 2 (4 bytes).
-  short checkEraseKey(int zone, const std::uint8_t* key);
+  short checkEraseKey(int zone, const std::uint8_t* key) {
+    return (zone == 1 || zone == 2) ? check(10 + zone, key) : err::kParam;
+  }
   short changeEraseKey(int zone, const std::uint8_t* key);
   short erase(int address, int length);
   int eraseCounterLeft() const;  // zone-2 erases left
@@ -76,6 +89,8 @@ class At102Card : public CodedCard {
  protected:
   const Code* code(int index) const override;
   ByteKind kindOf(std::size_t address) const override;
+  // The erase counter is the issuer's: frozen once the card is personalised.
+  bool guardedWritable(std::size_t address) const override;
 };
 
 class At1604Card : public CodedCard {

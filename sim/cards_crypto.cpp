@@ -47,10 +47,10 @@ void CryptoCard::resetCounters() {
 
 void CryptoCard::setRawMemory(std::size_t address, const Bytes& bytes) { copyInto(zones_, address, bytes); }
 
-bool CryptoCard::secretByte(std::size_t a) const {
-  if (a >= kCi && a < kCi + 8) return true;
+bool CryptoCard::guardedByte(std::size_t a) const {
+  if (a == kAac || (a >= kCi && a < kCi + 8)) return true;
   if (is1608_ && a >= 48 && a < 56) return true;  // Gc
-  return a >= (is1608_ ? kPasswords1608 : kPasswords153) || a == kAac;
+  return a >= (is1608_ ? kPasswords1608 : kPasswords153);
 }
 
 bool CryptoCard::probeByte(std::size_t a) const { return is1608_ ? (a >= 56 && a < 64) : a == 15; }
@@ -71,30 +71,21 @@ short CryptoCard::readConfig(int address, int length, std::uint8_t* out) const {
 short CryptoCard::writeConfig(int address, int length, const std::uint8_t* data) {
   if (!inRange(address, length, config_.size())) return err::kAddress;
   bool personalised = (fuses_ & 4) == 0;
-  std::size_t passwords = is1608_ ? kPasswords1608 : kPasswords153;
-  // Counters and passwords change only through their own commands, and the
-  // seed Gc is never set to the 00 it reads as: a configuration row read
-  // while they were hidden cannot overwrite them.
-  auto skipped = [&](std::size_t a, std::uint8_t value) {
-    bool gc = is1608_ && a >= 48 && a < 56;
-    return a == kAac || a >= passwords || (gc && value == 0x00);
-  };
   for (int i = 0; i < length; ++i) {
     auto a = static_cast<std::size_t>(address + i);
-    if (skipped(a, data[i])) continue;
-    bool allowed;
-    if (probeByte(a))
-      allowed = true;
-    else if (secretByte(a))  // Ci, Gc
-      allowed = securityCode();
-    else  // identification, access registers: free on a new card, then the security code, frozen by PER
-      allowed = !personalised && (fuses_ == 7 || securityCode());
+    if (probeByte(a)) continue;
+    // Password sets, AAC, Ci and Gc: only with the security code, whatever
+    // the data (they read as 00 while hidden, so a repeat tells nothing).
+    if (guardedByte(a)) {
+      if (!securityCode()) return err::kDenied;
+      continue;
+    }
+    // Identification, access registers: free on a new card, then the
+    // security code, frozen by PER.
+    bool allowed = !personalised && (fuses_ == 7 || securityCode());
     if (!allowed && data[i] != config_[a]) return err::kDenied;
   }
-  for (int i = 0; i < length; ++i) {
-    auto a = static_cast<std::size_t>(address + i);
-    if (!skipped(a, data[i])) config_[a] = data[i];
-  }
+  std::copy_n(data, length, config_.begin() + address);
   return err::kOk;
 }
 

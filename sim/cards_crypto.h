@@ -56,7 +56,7 @@ class CryptoCard : public Card {
  private:
   std::size_t passwordBase(int set) const { return (is1608_ ? kPasswords1608 : kPasswords153) + 8 * static_cast<std::size_t>(set); }
   bool securityCode() const { return writeOk_[static_cast<std::size_t>(setCount() - 1)]; }
-  bool secretByte(std::size_t address) const;   // needs the security code to write, 00 when hidden
+  bool guardedByte(std::size_t address) const;  // AAC, Ci, Gc, password sets: the security code writes them
   bool probeByte(std::size_t address) const;    // always writable
   std::uint8_t accessRegister(int zone) const;
   int passwordSetOf(int zone) const;

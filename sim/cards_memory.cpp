@@ -146,15 +146,13 @@ short SleCard::write(int address, int length, const std::uint8_t* data) {
   if (!unlocked_) return err::kDenied;
   for (int i = 0; i < length; ++i) {
     auto a = static_cast<std::size_t>(address + i);
-    // A protected byte refuses the write, unless it would not change.
+    // A protected byte refuses the write, unless it would not change. The
+    // SLE4428's error counter and PSC are guarded by the PSC alone: with it
+    // verified a write takes them as sent (the PSC read as 00 before it was
+    // verified becomes 00 00).
     if (!systemByte(a) && a < protection_.size() && protection_[a] == 0 && data[i] != memory_[a]) return err::kDenied;
   }
-  for (int i = 0; i < length; ++i) {
-    auto a = static_cast<std::size_t>(address + i);
-    // The error counter and the PSC change only through their own commands:
-    // a plain write of a whole row leaves them as they are.
-    if (!systemByte(a)) memory_[a] = data[i];
-  }
+  std::copy_n(data, length, memory_.begin() + address);
   return err::kOk;
 }
 
@@ -228,7 +226,7 @@ short PagedCard::writePage(int page, int address, int length, const std::uint8_t
 
 short PagedCard::write(int address, int length, const std::uint8_t* data) {
   if (!inRange(address, length, memory_.size())) return err::kAddress;
-  std::memcpy(&memory_[static_cast<std::size_t>(address)], data, static_cast<std::size_t>(length));
+  std::copy_n(data, length, memory_.begin() + address);
   return err::kOk;
 }
 

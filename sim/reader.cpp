@@ -195,13 +195,13 @@ void Reader::pull() {
     card_->powerOff();
     persist();
   }
-  card_.reset();
+  pulled_ = std::move(card_);
   driverType_ = pelox::DriverType::None;
 }
 
-void Reader::insertFactory(const std::string& type) {
-  card_ = makeCard(type);
-  config_.cardType = card_ ? type : "none";
+void Reader::insertCard(std::unique_ptr<Card> card) {
+  card_ = std::move(card);
+  config_.cardType = card_ ? card_->typeName() : "none";
   statePath_.clear();
   cardKey_ = "(in memory)";
   saved_.clear();

@@ -41,9 +41,13 @@ class Reader {
   void setFaults(const Faults& f);
 
   void powerDown();
+  // Takes the card out (power lost); it is kept aside until takePulled().
   void pull();
+  std::unique_ptr<Card> takePulled() { return std::move(pulled_); }
+  // Puts a card in (null: none) without files, as a fresh insertion.
+  void insertCard(std::unique_ptr<Card> card);
   // Swaps in a fresh factory card of the type (none: no card) without files.
-  void insertFactory(const std::string& type);
+  void insertFactory(const std::string& type) { insertCard(makeCard(type)); }
   // Saves the card when its state changed since the last save.
   void persist();
 
@@ -74,6 +78,7 @@ class Reader {
   std::optional<std::filesystem::file_time_type> iniTime_;
   std::uintmax_t iniSize_ = 0;
   std::unique_ptr<Card> card_;
+  std::unique_ptr<Card> pulled_;  // the card last pulled out
   std::string cardKey_;  // type and state path of the inserted card
   std::filesystem::path statePath_;
   std::string saved_;

@@ -3,6 +3,7 @@
 #include "sim/reader.h"
 #include "sim/sim_api.h"
 #include "sim/state_file.h"
+#include "sim/test_cards.h"
 
 namespace sim {
 
@@ -23,6 +24,27 @@ void TestReader::insert(std::string_view cardType) {
 void TestReader::pull() {
   auto guard = locked();
   Reader::get().pull();
+}
+
+std::unique_ptr<Card> TestCards::take() {
+  auto guard = locked();
+  Reader::get().pull();
+  return Reader::get().takePulled();
+}
+
+std::unique_ptr<Card> TestCards::takePulled() {
+  auto guard = locked();
+  return Reader::get().takePulled();
+}
+
+void TestCards::put(std::unique_ptr<Card> card) {
+  auto guard = locked();
+  Reader::get().insertCard(std::move(card));
+}
+
+void TestCards::withCard(const std::function<void(Card*)>& look) {
+  auto guard = locked();
+  look(Reader::get().card());
 }
 
 std::vector<std::uint8_t> TestReader::memory() {

@@ -14,6 +14,7 @@ class DemoViewHost : public ViewEvents {
   void onKeyDown(int virtualKey) override { view_.onKeyDown(virtualKey); }
   void onChar(unsigned character) override { view_.onChar(character); }
   void onLButtonDown(port::Point p) override { view_.onLButtonDown(p); }
+  void onFocus(bool gained) override { view_.onFocus(gained); }
   bool hasCommand(int id) const override { return view_.hasCommand(id); }
   bool onCommand(int id) override { return view_.onCommand(id); }
 

@@ -15,6 +15,8 @@ class ViewEvents {
   virtual void onKeyDown(int virtualKey) = 0;
   virtual void onChar(unsigned character) = 0;
   virtual void onLButtonDown(port::Point p) = 0;
+  // WM_SETFOCUS (true) and WM_KILLFOCUS (false).
+  virtual void onFocus(bool gained) = 0;
   virtual bool hasCommand(int id) const = 0;
   // Runs the view's handler of a command; false when it has none.
   virtual bool onCommand(int id) = 0;

@@ -1,5 +1,9 @@
 #include "consoles/consoles_module.h"
 
+#include <memory>
+
+#include "apdu/apdu_history.h"
+#include "consoles/apdu_workbench_dlg.h"
 #include "consoles/cpu_card_dlg.h"
 #include "consoles/device_dlg.h"
 #include "reader/card_type_menu.h"
@@ -7,11 +11,19 @@
 #include "view/app_state.h"
 #include "view/card_catalogue.h"
 #include "view/demo_view.h"
+#include "view/image_guard.h"
 
-void runCpuCardConsole(ViewContext& ctx) {
-  CCpuCardDlg dlg(ctx.drv);
+void runCpuCardConsole(ViewContext& ctx, apdu::History* history) {
+  CCpuCardDlg dlg(ctx.drv, history);
   dlg.m_reader = ctx.st.readerHandle;
   dlg.m_slotType = driverTypeFor(ctx.st.cardType);
+  ctx.dialogs.runModal(dlg);
+}
+
+void runApduWorkbench(ViewContext& ctx, apdu::History& history) {
+  CApduWorkbenchDlg dlg(ctx.drv, ctx.shell, ctx.files, history);
+  dlg.m_reader = ctx.st.readerHandle;
+  dlg.m_cardType = ctx.st.cardType;
   ctx.dialogs.runModal(dlg);
 }
 
@@ -19,6 +31,7 @@ void runDeviceDialog(ViewContext& ctx) {
   CDeviceDlg dlg(ctx.drv);
   dlg.m_reader = ctx.st.readerHandle;
   if (ctx.dialogs.runModal(dlg) != port::mb::kIdOk) return;
+  if (!memview::confirmDiscardEdits(ctx)) return;
   // The page operation mode works on a 24C16: select it first, then
   // switch the reader into the mode. The card type stays 24C16 either way.
   chooseMemoryCardType(ctx, CardType::At24c16);
@@ -27,6 +40,9 @@ void runDeviceDialog(ViewContext& ctx) {
 }
 
 void installConsolesModule(CDemoView& view) {
-  view.addCommand(ID_CPU_CARD_CONSOLE, [&view](int) { runCpuCardConsole(view.context()); });
+  auto history = std::make_shared<apdu::History>();
+  view.addCommand(ID_CPU_CARD_CONSOLE,
+                  [&view, history](int) { runCpuCardConsole(view.context(), history.get()); });
+  view.addCommand(ID_APDU_WORKBENCH, [&view, history](int) { runApduWorkbench(view.context(), *history); });
   view.addCommand(ID_DEVICE_OPERATIONS, [&view](int) { runDeviceDialog(view.context()); });
 }

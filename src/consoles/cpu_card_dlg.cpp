@@ -43,17 +43,6 @@ bool exchangeByte(ddx::Exchange& dx, port::DialogControls& c, int id, std::uint8
 
 }  // namespace
 
-std::string upperHex(const std::uint8_t* bytes, std::size_t count) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  text.reserve(count * 2);
-  for (std::size_t i = 0; i < count; ++i) {
-    text += kDigits[bytes[i] >> 4];
-    text += kDigits[bytes[i] & 0x0F];
-  }
-  return text;
-}
-
 bool CCpuCardDlg::exchange(port::DialogControls& c, bool save) {
   ddx::Exchange dx(c, save ? ddx::Direction::Save : ddx::Direction::Load);
   dx.radio({IDC_CPU_SLOT_MAIN, IDC_CPU_SLOT_SAM, IDC_CPU_SLOT_SAM1, IDC_CPU_SLOT_SAM2}, m_slot);
@@ -95,6 +84,9 @@ void CCpuCardDlg::onReset(port::DialogControls& c) {
   unsigned char length = 0;
   std::array<std::uint8_t, kAnswerSize> answer{};
   short r = drv_.IC_CpuReset(m_reader, &length, answer.data());
+  if (history_ != nullptr)
+    history_->recordReset(apdu::Origin::Console, r,
+                          apdu::Bytes(answer.begin(), r == 0 ? answer.begin() + length : answer.begin()));
   if (r != 0) {
     showErrorCode(c, r);
     return;
@@ -127,6 +119,11 @@ void CCpuCardDlg::onSend(port::DialogControls& c) {
   }
   unsigned char responseLength = 0;
   short r = drv_.IC_CpuApdu(m_reader, n, command.data(), &responseLength, response.data());
+  if (history_ != nullptr) {
+    const auto answered = r == 0 ? response.begin() + responseLength : response.begin();
+    history_->recordApdu(apdu::Origin::Console, apdu::Bytes(command.begin(), command.begin() + n), r,
+                         apdu::Bytes(response.begin(), answered));
+  }
   if (r != 0) {
     showErrorCode(c, r);
     return;

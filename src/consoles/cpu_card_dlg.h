@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "apdu/apdu_history.h"
+#include "apdu/hex_bytes.h"
 #include "platform/dialog.h"
 #include "reader/card_types.h"
 #include "reader/driver.h"
@@ -16,7 +18,8 @@ class CCpuCardDlg : public port::Dialog {
   // The command text buffer holds this many characters and its zero.
   static constexpr std::size_t kCommandTextMax = 1023;
 
-  explicit CCpuCardDlg(DriverTable& drv) : drv_(drv) {}
+  // With a history, every reset and command goes into it.
+  explicit CCpuCardDlg(DriverTable& drv, apdu::History* history = nullptr) : drv_(drv), history_(history) {}
 
   int templateId() const override { return IDD_CPU_CARD; }
   bool onInit(port::DialogControls& c) override;
@@ -39,7 +42,5 @@ class CCpuCardDlg : public port::Dialog {
 
  private:
   DriverTable& drv_;
+  apdu::History* history_;
 };
-
-// Bytes as text, two upper-case hexadecimal digits per byte, high digit first.
-std::string upperHex(const std::uint8_t* bytes, std::size_t count);

@@ -36,6 +36,9 @@ class DialogControls {
   // Select the whole text of an edit and scroll its caret into view.
   virtual void selectAll(int id) = 0;
   virtual void limitText(int id, int characters) = 0;
+  // Put an edit's caret after its last character and scroll it into view
+  // (the newest lines of a log). Controls that cannot scroll ignore it.
+  virtual void scrollToEnd(int /*id*/) {}
   virtual void setCaption(std::string_view utf8) = 0;
   virtual void end(int result) = 0;
   // A message box owned by the dialog.

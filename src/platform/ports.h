@@ -79,7 +79,11 @@ class ViewWindow {
  public:
   virtual ~ViewWindow() = default;
   virtual Surface& surface() = 0;
+  // The caret is the thread's, not the window's: a dialog's edit control
+  // that takes the focus destroys it. The view creates it when it gains the
+  // focus and destroys it when it loses it, and keeps its cell itself.
   virtual void createCaret(int width, int height) = 0;
+  virtual void destroyCaret() = 0;
   virtual void showCaret() = 0;
   virtual void hideCaret() = 0;
   virtual void setCaretPos(Point p) = 0;
@@ -108,6 +112,9 @@ class Shell {
   // Full path of the running program file.
   virtual std::string programPath() = 0;
   virtual Point screenSize() = 0;
+  // Puts text on the clipboard; false when it could not. A shell without
+  // a clipboard keeps this default.
+  virtual bool copyToClipboard(std::string_view /*utf8*/) { return false; }
 };
 
 // A menu as the platform holds it; 0 is no menu.

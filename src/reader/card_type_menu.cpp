@@ -2,6 +2,7 @@
 
 #include "view/app_state.h"
 #include "view/card_catalogue.h"
+#include "view/image_guard.h"
 #include "view/view_painter.h"
 
 namespace {
@@ -84,6 +85,7 @@ void SwapMenuForCardType(ViewContext& ctx, CardType cardType) {
 
 void chooseMemoryCardType(ViewContext& ctx, CardType cardType) {
   AppState& st = ctx.st;
+  memview::forgetCardImage(st);
   st.cardType = cardType;
   SwapMenuForCardType(ctx, cardType);
   ctx.painter.drawCardCaption(cardType);
@@ -96,6 +98,7 @@ void chooseMemoryCardType(ViewContext& ctx, CardType cardType) {
 }
 
 void chooseCpuCard(ViewContext& ctx) {
+  memview::forgetCardImage(ctx.st);
   ctx.st.cardType = CardType::Cpu;
   SwapMenuForCardType(ctx, CardType::Cpu);
 }

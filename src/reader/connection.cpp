@@ -1,6 +1,7 @@
 #include "reader/connection.h"
 
 #include "view/app_state.h"
+#include "view/image_guard.h"
 #include "view/view_painter.h"
 
 const char* const kDriverVersionMessage = "!!!驱动程序版本有误，请向 support@pelox.com.cn 寻求技术支持!!!";
@@ -70,6 +71,8 @@ void switchPort(ViewContext& ctx, ReaderPort newPort) {
     st.readerHandle = h > 0 ? h : 0;
     ctx.shell.beep(0);
   }
+  // Another reader holds another card: the image is not its read.
+  if (st.port != previous) memview::forgetCardImage(st);
   ctx.painter.drawPortName(st.port);
 }
 

@@ -7,6 +7,7 @@
 #include "view/app_state.h"
 #include "view/card_catalogue.h"
 #include "view/demo_view.h"
+#include "view/image_guard.h"
 #include "view/view_painter.h"
 
 namespace {
@@ -69,6 +70,11 @@ class ProbeChain {
     return s;
   }
   bool initType(pelox::DriverType driverType) { return d_.IC_InitType(h_, codeOf(driverType)) == 0; }
+  // IC_Read answers the number of bytes read on some drivers: only a
+  // negative result is a failed read.
+  bool readBytes(short address, short length, std::uint8_t* out) {
+    return d_.IC_Read(h_, address, length, out) >= 0;
+  }
   // Called for its effect on the reader; the answer is not looked at.
   void touchStatus() { d_.IC_Status(h_); }
 
@@ -146,7 +152,7 @@ class ProbeChain {
     if (!initType(driverType)) return unknown(Step::Stop);
     touchStatus();
     Bytes2 bytes{};
-    d_.IC_Read(h_, address, 2, bytes.data());
+    readBytes(address, 2, bytes.data());  // the bytes decide, not the result
     return matches(bytes) ? found(cardType) : Step::Next;
   }
   Step sle4404() {
@@ -167,7 +173,7 @@ class ProbeChain {
     if (!initType(pelox::DriverType::I2c)) return unknown(Step::Stop);
     touchStatus();
     std::uint8_t first = 0;
-    if (d_.IC_Read(h_, 0, 1, &first) != 0) return unknown(Step::Stop);
+    if (!readBytes(0, 1, &first)) return unknown(Step::Stop);
     if (d_.IC_Write24(h_, 0, 1, &kI2cMarker) != 0) return Step::Next;
     const auto putBack = [&](short address, short length, const std::uint8_t* bytes) {
       restore([&] { return d_.IC_Write24(h_, address, length, bytes); });
@@ -184,13 +190,12 @@ class ProbeChain {
     for (const SizeStep& s : kSizeSteps) {
       Bytes2 saveHigh{};
       Bytes2 saveLow{};
-      const bool highSaved = d_.IC_Read(h_, s.high, 2, saveHigh.data()) == 0 ||
-                             d_.IC_Read(h_, s.high, 2, saveHigh.data()) == 0;
+      const bool highSaved = readBytes(s.high, 2, saveHigh.data()) || readBytes(s.high, 2, saveHigh.data());
       if (!highSaved) {
         putBack(0, 1, &first);
         continue;
       }
-      if (d_.IC_Read(h_, s.low, 2, saveLow.data()) != 0) return giveUp();
+      if (!readBytes(s.low, 2, saveLow.data())) return giveUp();
       if (d_.IC_Write24(h_, s.high, 2, kAliasA.data()) != 0 && d_.IC_Write24(h_, s.high, 2, kAliasA.data()) != 0) {
         putBack(0, 1, &first);
         putBack(s.low, 2, saveLow.data());
@@ -199,7 +204,7 @@ class ProbeChain {
       }
       d_.IC_Write24(h_, s.low, 2, kAliasB.data());
       Bytes2 back{};
-      const bool answered = d_.IC_Read(h_, s.high, 2, back.data()) == 0;
+      const bool answered = readBytes(s.high, 2, back.data());
       putBack(s.high, 2, saveHigh.data());
       putBack(0, 1, &first);
       putBack(s.low, 2, saveLow.data());
@@ -210,7 +215,7 @@ class ProbeChain {
     // back to address 0 first, so the answer never depends on what byte 0
     // held before.
     Bytes2 save128{};
-    if (d_.IC_Write24(h_, 0, 1, &kI2cMarker) != 0 || d_.IC_Read(h_, 128, 2, save128.data()) != 0) {
+    if (d_.IC_Write24(h_, 0, 1, &kI2cMarker) != 0 || !readBytes(128, 2, save128.data())) {
       return giveUp();
     }
     if (d_.IC_Write24(h_, 128, 2, kUpperWp.data()) != 0) {
@@ -218,7 +223,7 @@ class ProbeChain {
       return Step::Stop;
     }
     std::uint8_t back = 0;
-    const bool answered = d_.IC_Read(h_, 0, 1, &back) == 0;
+    const bool answered = readBytes(0, 1, &back);
     const bool aliases = answered && back == 0x57;
     putBack(aliases ? 0 : 128, 2, save128.data());
     putBack(0, 1, &first);
@@ -230,7 +235,7 @@ class ProbeChain {
     if (!initType(pelox::DriverType::I2cTwoByteAddress)) return unknown(Step::Stop);
     touchStatus();
     Bytes2 save{};
-    if (d_.IC_Read(h_, 6720, 2, save.data()) != 0) return unknown(Step::Stop);
+    if (!readBytes(6720, 2, save.data())) return unknown(Step::Stop);
     if (d_.IC_Write64(h_, 6720, 2, kUpperWp.data()) != 0) return Step::Next;
     restore([&] { return d_.IC_Write64(h_, 6720, 2, save.data()); });
     return found(CardType::At24c64);
@@ -247,10 +252,10 @@ class ProbeChain {
     if (!initType(pelox::DriverType::At88sc1604)) return unknown(Step::Stop);
     touchStatus();
     Bytes2 head{};
-    if (d_.IC_Read(h_, 0, 2, head.data()) != 0) return unknown(Step::Stop);
+    if (!readBytes(0, 2, head.data())) return unknown(Step::Stop);
     if (head == kAt1604bSignature) return found(CardType::At88sc1604b);
     Bytes2 save{};
-    if (d_.IC_Read(h_, 2005, 2, save.data()) != 0) return Step::Next;
+    if (!readBytes(2005, 2, save.data())) return Step::Next;
     if (d_.IC_Write(h_, 2005, 2, kUpperWp.data()) != 0) return Step::Next;
     restoreTestZone(2005, save);
     return found(CardType::At88sc1604);
@@ -260,7 +265,7 @@ class ProbeChain {
     if (!initType(pelox::DriverType::At88sc102)) return unknown(Step::Stop);
     touchStatus();
     Bytes2 save{};
-    if (d_.IC_Read(h_, 176, 2, save.data()) != 0) return Step::Stop;
+    if (!readBytes(176, 2, save.data())) return Step::Stop;
     const bool erased = d_.IC_Write(h_, 176, 2, kErased.data()) == 0;
     const bool passed = d_.IC_Write(h_, 176, 2, kUpperWp.data()) == 0;
     if (erased || passed) restoreTestZone(176, save);
@@ -349,6 +354,9 @@ DetectResult DetectCardType(ViewContext& ctx) {
 void autoDetectCardType(CDemoView& view) {
   ViewContext& ctx = view.context();
   AppState& st = ctx.st;
+  // The operator's own detection; the first one, at start, has no edits.
+  if (!memview::confirmDiscardEdits(ctx)) return;
+  memview::forgetCardImage(st);
   st.gridShown = 0;
   if (st.editActive == 1) {
     view.onKeyDown(port::vk::kEscape);

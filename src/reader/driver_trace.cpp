@@ -3,11 +3,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <string_view>
 #include <type_traits>
 #include <variant>
 #include <vector>
+
+#include "platform/local_time.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ class Call {
   void finish(long long result) {
     const auto micros =
         std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start_).count();
-    std::string line = timestamp() + " " + name_ + "(";
+    std::string line = localTimestamp() + " " + name_ + "(";
     for (std::size_t i = 0; i < args_.size(); ++i) line += (i ? ", " : "") + format(i);
     line += ") = " + std::to_string(result) + " [" + std::to_string(micros) + " us]\n";
     if (g_file != nullptr) {
@@ -81,23 +82,6 @@ class Call {
   }
 
  private:
-  static std::string timestamp() {
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t t = std::chrono::system_clock::to_time_t(now);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    std::tm tm{};
-#if defined(_WIN32)
-    localtime_s(&tm, &t);
-#else
-    localtime_r(&t, &tm);
-#endif
-    char stamp[40];
-    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &tm);
-    char full[48];
-    std::snprintf(full, sizeof full, "%s.%03d", stamp, static_cast<int>(ms));
-    return full;
-  }
-
   long long scalar(std::size_t i) const {
     if (i < args_.size() && std::holds_alternative<long long>(args_[i])) return std::get<long long>(args_[i]);
     return 0;

@@ -6,6 +6,7 @@
 #include "reader/utility_commands.h"
 #include "resources/resource.h"
 #include "view/demo_view.h"
+#include "view/image_guard.h"
 
 void installReaderModule(CDemoView& view) {
   CDemoView* v = &view;
@@ -18,9 +19,13 @@ void installReaderModule(CDemoView& view) {
   }
   for (const CardTypeCommand& c : kMemoryCardTypeCommands) {
     const CardType type = c.cardType;
-    view.addCommand(c.commandId, [v, type](int) { chooseMemoryCardType(v->context(), type); });
+    view.addCommand(c.commandId, [v, type](int) {
+      if (memview::confirmDiscardEdits(v->context())) chooseMemoryCardType(v->context(), type);
+    });
   }
-  view.addCommand(ID_CARDTYPE_CPU, [v](int) { chooseCpuCard(v->context()); });
+  view.addCommand(ID_CARDTYPE_CPU, [v](int) {
+    if (memview::confirmDiscardEdits(v->context())) chooseCpuCard(v->context());
+  });
   view.addCommand(ID_CARDTYPE_AUTODETECT, [v](int) { autoDetectCardType(*v); });
 
   view.addCommand(ID_CARD_POWER_DOWN, [v](int) { powerDownCard(v->context()); });

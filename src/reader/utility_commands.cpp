@@ -87,7 +87,9 @@ void startFirmwareDownload(ViewContext& ctx) {
     return;
   }
   std::array<unsigned char, 2> id{};
-  if (ctx.drv.IC_Read(ctx.st.readerHandle, 0, 2, id.data()) != 0) {
+  // Some drivers answer IC_Read with the number of bytes read: only a
+  // negative result is a failed identification.
+  if (ctx.drv.IC_Read(ctx.st.readerHandle, 0, 2, id.data()) < 0) {
     restoreCardType(ctx);
     return;
   }

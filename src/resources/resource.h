@@ -77,6 +77,7 @@
 #define ID_CARD_PUSH_OUT 32792
 #define ID_CARD_POWER_DOWN 32807
 #define ID_CPU_CARD_CONSOLE 32815
+#define ID_APDU_WORKBENCH 32851
 #define ID_DEVICE_OPERATIONS 32841
 #define ID_READER_VERSION 32848
 #define ID_READER_FIRMWARE_DOWNLOAD 32814  // no menu item; its prompt is a string
@@ -154,6 +155,27 @@
 #define IDC_CPU_PARAM 1033
 #define IDC_CPU_TIME_PARAM 1034
 #define IDC_CPU_PROTOCOL 1035
+
+// APDU workbench of the CPU cards: reset with the answer decoded, commands,
+// scripts and the exchange history.
+#define IDD_APDU_WORKBENCH 147
+#define IDC_WB_RESET 1040
+#define IDC_WB_ATR 1041
+#define IDC_WB_ATR_INFO 1042
+#define IDC_WB_COMMAND 1043
+#define IDC_WB_SEND 1044
+#define IDC_WB_RESPONSE 1045
+#define IDC_WB_STATUS 1046
+#define IDC_WB_T0_AUTO 1047
+#define IDC_WB_OPEN_SCRIPT 1048
+#define IDC_WB_SCRIPT_NAME 1049
+#define IDC_WB_STOP_ON_FAIL 1050
+#define IDC_WB_RUN_SCRIPT 1051
+#define IDC_WB_SCRIPT 1052
+#define IDC_WB_RESULTS 1053
+#define IDC_WB_COPY_HISTORY 1054
+#define IDC_WB_SAVE_HISTORY 1055
+#define IDC_WB_HISTORY 1056
 
 // Read and write passwords and security code of the AT88SC1608/153.
 #define IDD_SECRET_CODE 144

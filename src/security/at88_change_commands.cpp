@@ -15,10 +15,12 @@ namespace {
 // the user code's counter, whatever code it writes.
 bool userCodeCounterCheck(ViewContext& ctx) {
   const int handle = ctx.st.readerHandle;
-  if (ctx.st.cardType == CardType::At88sc102)
-    return counterCheck(ctx, [&] { return ctx.drv.IC_ReadCount_102(handle); }, text::kCardLocked);
   const At88Calls calls = at88CallsFor(ctx.drv, ctx.st.cardType);
-  return counterCheck(ctx, [&] { return calls.readCount(handle, kUserCodeIndex); }, text::kCardLocked);
+  const auto readCounter = [&]() -> short {
+    if (ctx.st.cardType == CardType::At88sc102) return ctx.drv.IC_ReadCount_102(handle);
+    return calls.readCount(handle, kUserCodeIndex);
+  };
+  return counterCheck(ctx, readCounter, text::kCardLocked).has_value();
 }
 
 // Counter check, dialog, length and digits; the packed new code.

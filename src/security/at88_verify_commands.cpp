@@ -2,6 +2,7 @@
 
 #include "resources/resource.h"
 #include "security/at88_calls.h"
+#include "security/attempts.h"
 #include "security/counter_check.h"
 #include "security/hex_digits.h"
 #include "security/password_frame.h"
@@ -53,11 +54,15 @@ void verifyEraseCode1604(ViewContext& ctx, int zone) {
   const At88Calls calls = at88CallsFor(ctx.drv, ctx.st.cardType);
   const int handle = ctx.st.readerHandle;
   const short index = eraseCodeIndex(zone);
-  if (!counterCheck(ctx, [&] { return calls.readCount(handle, index); }, text::kZoneLocked)) return;
+  const auto readCounter = [&] { return calls.readCount(handle, index); };
+  const auto counter = counterCheck(ctx, readCounter, text::kZoneLocked);
+  if (!counter) return;
   const auto code = askCode(ctx, 4);
   if (!code) return;
   const auto bytes = ParseHexPairs(*code, 2);
-  reportCheck(ctx, calls.checkPass(handle, index, bytes.data()), zone == 1 ? "错误：错误密码！" : text::kWrongPassword);
+  const auto result =
+      presentCode(ctx, *counter, readCounter, [&] { return calls.checkPass(handle, index, bytes.data()); });
+  if (result) reportCheck(ctx, *result, zone == 1 ? "错误：错误密码！" : text::kWrongPassword);
 }
 
 // Pattern P5: an erase code of the AT88SC102, then the erase of its zone.
@@ -90,11 +95,16 @@ EraseRange eraseRange102(int zone) {
 // Pattern P1.
 void verifyUserCode102(ViewContext& ctx, const ReadCardCommand& readCard) {
   const int handle = ctx.st.readerHandle;
-  if (!counterCheck(ctx, [&] { return ctx.drv.IC_ReadCount_102(handle); }, text::kCardLocked)) return;
+  const auto readCounter = [&] { return ctx.drv.IC_ReadCount_102(handle); };
+  const auto counter = counterCheck(ctx, readCounter, text::kCardLocked);
+  if (!counter) return;
   const auto code = askCode(ctx, 4);
   if (!code) return;
   const auto bytes = PackHexDigits(*code, 4);
-  if (ctx.drv.IC_CheckPass_102(handle, bytes.data()) == 0)
+  const auto result =
+      presentCode(ctx, *counter, readCounter, [&] { return ctx.drv.IC_CheckPass_102(handle, bytes.data()); });
+  if (!result) return;
+  if (*result == 0)
     rereadAndReportSuccess(ctx, readCard);
   else
     beepThenErrorBox(ctx, text::kWrongPassword);
@@ -106,13 +116,19 @@ void verifyUserCode1604(ViewContext& ctx) {
   if (!code) return;
   const At88Calls calls = at88CallsFor(ctx.drv, ctx.st.cardType);
   const int handle = ctx.st.readerHandle;
-  if (!counterCheck(ctx, [&] { return calls.readCount(handle, kUserCodeIndex); }, text::kCardLocked)) return;
+  const auto readCounter = [&] { return calls.readCount(handle, kUserCodeIndex); };
+  const auto counter = counterCheck(ctx, readCounter, text::kCardLocked);
+  if (!counter) return;
   if (!codeIsWellFormed(ctx, *code, 4)) return;
   const auto bytes = PackHexDigits(*code, 4);
-  reportCheck(ctx, calls.checkPass(handle, kUserCodeIndex, bytes.data()), text::kWrongPassword);
+  const auto result = presentCode(ctx, *counter, readCounter,
+                                  [&] { return calls.checkPass(handle, kUserCodeIndex, bytes.data()); });
+  if (result) reportCheck(ctx, *result, text::kWrongPassword);
 }
 
-// Pattern P3 for the AT88SC1604/1604B; no counter is read.
+// A zone code of the AT88SC1604/1604B. Its counter decides nothing here (a
+// used-up code is refused by the card); it is read only to warn before the
+// last attempt and to tell what is left after a refusal.
 void verifyZoneCode(ViewContext& ctx, int id) {
   openPasswordCommand(ctx, kVerifyBlanking);
   const int zone = id - (ID_VERIFY_ZONE1_PASSWORD - 1);
@@ -123,7 +139,12 @@ void verifyZoneCode(ViewContext& ctx, int id) {
       if (!code) return;
       const At88Calls calls = at88CallsFor(ctx.drv, ctx.st.cardType);
       const auto bytes = ParseHexPairs(*code, 2);
-      reportCheck(ctx, calls.checkPass(ctx.st.readerHandle, zoneCodeIndex(zone), bytes.data()), text::kWrongPassword);
+      const int handle = ctx.st.readerHandle;
+      const short index = zoneCodeIndex(zone);
+      const auto readCounter = [&] { return calls.readCount(handle, index); };
+      const auto result = presentCode(ctx, readCounter(), readCounter,
+                                      [&] { return calls.checkPass(handle, index, bytes.data()); });
+      if (result) reportCheck(ctx, *result, text::kWrongPassword);
       break;
     }
     case CardType::Sle4404:

@@ -4,19 +4,20 @@
 
 namespace security {
 
-bool counterCheck(ViewContext& ctx, const std::function<short()>& readCounter, const char* exhaustedText) {
+std::optional<short> counterCheck(ViewContext& ctx, const std::function<short()>& readCounter,
+                                  const char* exhaustedText) {
   // One reading decides both: a second call could answer differently (a
   // failing reader gives a negative value) and would pass as a good counter.
   const short counter = readCounter();
   if (counter < 0) {
     errorBox(ctx, text::kNotReady);
-    return false;
+    return std::nullopt;
   }
   if (counter == 0) {
     errorBox(ctx, exhaustedText);
-    return false;
+    return std::nullopt;
   }
-  return true;
+  return counter;
 }
 
 }  // namespace security

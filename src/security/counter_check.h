@@ -4,12 +4,15 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include "view/view_context.h"
 
 namespace security {
 
-// Returns true when the command may go on; otherwise the error box was shown.
-bool counterCheck(ViewContext& ctx, const std::function<short()>& readCounter, const char* exhaustedText);
+// The reading when the command may go on (attempts left); nothing when the
+// error box was shown.
+std::optional<short> counterCheck(ViewContext& ctx, const std::function<short()>& readCounter,
+                                  const char* exhaustedText);
 
 }  // namespace security

@@ -1,6 +1,7 @@
 #include "security/crypto_password_commands.h"
 
 #include "resources/resource.h"
+#include "security/attempts.h"
 #include "security/secret_code_dlg.h"
 #include "view/app_state.h"
 
@@ -47,6 +48,12 @@ const CryptoCommand* findCommand(int id) {
   return nullptr;
 }
 
+// The verify commands present the password; a change presents nothing.
+bool presentsPassword(int mode) {
+  return mode == CSecretCodeDlg::kVerifyRead || mode == CSecretCodeDlg::kVerifyWrite ||
+         mode == CSecretCodeDlg::kVerifySecurityCode;
+}
+
 }  // namespace
 
 void runCryptoPasswordCommand(ViewContext& ctx, RememberedSet& remembered, int id) {
@@ -67,7 +74,18 @@ void runCryptoPasswordCommand(ViewContext& ctx, RememberedSet& remembered, int i
   if (!command->securityCode) remembered.set = dlg.m_set;
 
   const std::string password = dlg.m_password.substr(0, CSecretCodeDlg::kPasswordLength);
-  const short result = command->call(ctx.drv, ctx.st.readerHandle, static_cast<short>(dlg.m_set), password.c_str());
+  const int handle = ctx.st.readerHandle;
+  const auto set = static_cast<short>(dlg.m_set);
+  const auto present = [&] { return command->call(ctx.drv, handle, set, password.c_str()); };
+  short result = 0;
+  if (presentsPassword(command->mode)) {
+    const auto readCounter = [&] { return readPasswordCounter(ctx.drv, handle, command->mode, dlg.m_set); };
+    const auto presented = presentCode(ctx, readCounter(), readCounter, present);
+    if (!presented) return;
+    result = *presented;
+  } else {
+    result = present();
+  }
   ctx.shell.messageBox(result == 0 ? command->success : command->failure, command->caption, port::mb::kOk);
 }
 

@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "security/attempts.h"
+#include "security/hex_digits.h"
 #include "view/view_context.h"
 
 namespace {
 
 constexpr const char* kCounterLabel = "当前认证错误计数器：";
-constexpr const char* kBeyondF = "GHIJKLMNOPQRSTUVWXYZ";
-
-bool hasLetterBeyondF(const std::string& s) { return s.find_first_of(kBeyondF) != std::string::npos; }
 
 }  // namespace
 
@@ -59,18 +58,21 @@ void CMutualAuthDlg::onCommand(port::DialogControls& c, int id, int code) {
 void CMutualAuthDlg::initialise(port::DialogControls& c) {
   exchangeFromControls(c);
   if (m_random.size() != static_cast<std::size_t>(kTextLength)) return message(c, "随机数长度错误！");
-  if (hasLetterBeyondF(m_random)) return message(c, "输入随机数数据在0-F之间！");
+  if (!isHexText(m_random)) return message(c, "输入随机数数据在0-F之间！");
+  // The initialisation is what spends an attempt of the card's counter.
+  if (!security::lastAttemptAccepted(c, drv_.IC_ReadAuthCount(m_reader))) return;
   copyHexText(m_random, m_q0);
   if (drv_.IC_InitAuth_Hex(m_reader, m_q0.data()) < 0)
     message(c, "初始化认证错误");
   else
     message(c, "初始化认证成功", "初始化认证");
+  showCounter(c);
 }
 
 void CMutualAuthDlg::cardAuthenticatesHost(port::DialogControls& c) {
   exchangeFromControls(c);
   if (m_password.size() != static_cast<std::size_t>(kTextLength)) return message(c, "密码长度错误！");
-  if (hasLetterBeyondF(m_password)) return message(c, "输入密码数据在0-F之间！");
+  if (!isHexText(m_password)) return message(c, "输入密码数据在0-F之间！");
   copyHexText(m_random, m_q0);
   copyHexText(m_password, m_gc);
   m_ci.fill('\0');

@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "platform/ddx.h"
+#include "security/hex_digits.h"
 #include "view/view_context.h"
 
 namespace {
@@ -37,10 +38,14 @@ bool CSecretCodeDlg::exchangeFromControls(port::DialogControls& c) {
   return true;
 }
 
+short readPasswordCounter(const DriverTable& drv, int reader, int mode, int set) {
+  const auto s = static_cast<unsigned char>(set);
+  const bool readPassword = mode == CSecretCodeDlg::kVerifyRead || mode == CSecretCodeDlg::kChangeRead;
+  return readPassword ? drv.IC_ReadRPasswordCount(reader, s) : drv.IC_ReadWPasswordCount(reader, s);
+}
+
 void CSecretCodeDlg::showCounter(port::DialogControls& c) {
-  const auto set = static_cast<unsigned char>(m_set);
-  const bool readPassword = m_mode == kVerifyRead || m_mode == kChangeRead;
-  const short n = readPassword ? drv_.IC_ReadRPasswordCount(m_reader, set) : drv_.IC_ReadWPasswordCount(m_reader, set);
+  const short n = readPasswordCounter(drv_, m_reader, m_mode, m_set);
   std::string line = kCounterLabel;
   if (n >= 0) line += std::to_string(n);
   c.setText(IDC_SECRET_COUNTER, line);
@@ -94,7 +99,8 @@ void CSecretCodeDlg::onOK(port::DialogControls& c) {
     c.messageBox("长度错误！", kAppTitle, kWarning);
     return;
   }
-  if (m_password.find_first_of("GHIJKLMNOPQRSTUVWXYZ") != std::string::npos) {
+  // Only hexadecimal digits reach the card: a typo must not cost an attempt.
+  if (!isHexText(m_password)) {
     c.messageBox("输入数据在0-F之间！", kAppTitle, kWarning);
     return;
   }

@@ -48,3 +48,7 @@ class CSecretCodeDlg : public port::Dialog {
 
 // The window caption of a mode ("校验读密码" ... "修改安全代码").
 const char* secretCodeCaption(int mode);
+
+// The error counter of the password a mode works on: the read password's
+// for the read-password modes, the write password's for the others.
+short readPasswordCounter(const DriverTable& drv, int reader, int mode, int set);

@@ -28,8 +28,11 @@ void installSecurityModule(CDemoView& view) {
   ViewContext& ctx = view.context();
   // The remembered password set lives as long as the view.
   auto remembered = std::make_shared<RememberedSet>();
-  // The card read command, run as if the operator had chosen it.
-  const ReadCardCommand readCard = [&view] { view.onCommand(ID_CARD_READ); };
+  // The card read command, made by the program itself: it does not ask
+  // before it replaces pending edits, it says that it did.
+  const ReadCardCommand readCard = [&view] {
+    if (view.rereadCard) view.rereadCard();
+  };
 
   view.addCommand(ID_VERIFY_USER_PASSWORD, [&ctx, readCard](int) { verifyUserPassword(ctx, readCard); });
   view.addCommand(ID_CHANGE_USER_PASSWORD, [&ctx](int) { changeUserPassword(ctx); });

@@ -2,6 +2,7 @@
 
 #include "security/at88_change_commands.h"
 #include "security/at88_verify_commands.h"
+#include "security/attempts.h"
 #include "security/counter_check.h"
 #include "security/hex_digits.h"
 #include "security/password_frame.h"
@@ -39,20 +40,33 @@ const SleForm kSle4442{
     text::kChangeFailed,
 };
 
+// A typed code, packed, with the counter reading taken before the dialog.
+struct SleCode {
+  std::vector<std::uint8_t> bytes;
+  short counter;
+};
+
 // Counter check, dialog, length and digits; the packed code when all passed.
-std::optional<std::vector<std::uint8_t>> askSleCode(ViewContext& ctx, const SleForm& form) {
+std::optional<SleCode> askSleCode(ViewContext& ctx, const SleForm& form) {
   const int handle = ctx.st.readerHandle;
-  if (!counterCheck(ctx, [&] { return form.readCount(ctx.drv, handle); }, text::kCardLocked)) return std::nullopt;
+  const auto counter = counterCheck(
+      ctx, [&] { return form.readCount(ctx.drv, handle); }, text::kCardLocked);
+  if (!counter) return std::nullopt;
   const auto code = askPassword(ctx);
   if (!code) return std::nullopt;
   if (!checkLength(ctx, *code, form.digits) || !checkHexDigits(ctx, *code)) return std::nullopt;
-  return PackHexDigits(*code, form.digits);
+  return SleCode{PackHexDigits(*code, form.digits), *counter};
 }
 
 void verifySle(ViewContext& ctx, const SleForm& form) {
-  const auto bytes = askSleCode(ctx, form);
-  if (!bytes) return;
-  if (form.check(ctx.drv, ctx.st.readerHandle, bytes->data()) == 0) {
+  const auto code = askSleCode(ctx, form);
+  if (!code) return;
+  const int handle = ctx.st.readerHandle;
+  const auto result = presentCode(
+      ctx, code->counter, [&] { return form.readCount(ctx.drv, handle); },
+      [&] { return form.check(ctx.drv, handle, code->bytes.data()); });
+  if (!result) return;
+  if (*result == 0) {
     reportStatus(ctx, text::kSuccess);
   } else if (form.beepBeforeRejection) {
     beepThenErrorBox(ctx, text::kWrongPassword);
@@ -61,10 +75,11 @@ void verifySle(ViewContext& ctx, const SleForm& form) {
   }
 }
 
+// A change sends only the new code: it presents nothing and spends no attempt.
 void changeSle(ViewContext& ctx, const SleForm& form) {
-  const auto bytes = askSleCode(ctx, form);
-  if (!bytes) return;
-  if (form.change(ctx.drv, ctx.st.readerHandle, bytes->data()) == 0)
+  const auto code = askSleCode(ctx, form);
+  if (!code) return;
+  if (form.change(ctx.drv, ctx.st.readerHandle, code->bytes.data()) == 0)
     reportStatus(ctx, text::kSuccess);
   else
     errorBox(ctx, form.changeFailed);

@@ -50,10 +50,22 @@ struct AppState {
   int blockIndex = 0;  // SSF1101 block
   int editActive = 0;
   int caretInAscii = 0;
+  // The caret's cell in edit mode: the program's own record, never read
+  // back from the window (another window's caret replaces it).
   int caretRow = 0;
   int caretCol = 0;
+  bool caretOnLowDigit = false;  // hexadecimal area: on the second digit
   int charWidth = 9;
   int lineHeight = 15;
+  // What the card image holds: set by a successful read, cleared by
+  // anything that makes it another card's, zone's, page's or block's.
+  struct ImageSource {
+    bool valid = false;
+    CardType cardType = CardType::None;
+    int zoneIndex = 0;
+    int blockIndex = 0;
+  };
+  ImageSource imageSource;
   // SLE4442 protection flags of bytes 0..31 (kProtectedFlag, kWritableFlag).
   std::array<std::uint8_t, 32> protect4442{};
   std::array<std::uint8_t, 32> protect4442Saved{};

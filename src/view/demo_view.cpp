@@ -68,3 +68,7 @@ void CDemoView::onChar(unsigned character) {
 void CDemoView::onLButtonDown(port::Point p) {
   if (leftButtonDown) leftButtonDown(p);
 }
+
+void CDemoView::onFocus(bool gained) {
+  if (focusChange) focusChange(gained);
+}

@@ -45,6 +45,8 @@ class CDemoView {
   void onKeyDown(int virtualKey);
   void onChar(unsigned character);
   void onLButtonDown(port::Point p);
+  // The view gained (true) or lost the keyboard focus.
+  void onFocus(bool gained);
 
   // Hooks the command modules install (each a list, run in order).
   std::vector<std::function<void()>> createHooks;
@@ -52,6 +54,10 @@ class CDemoView {
   KeyHandler keyDown;
   CharHandler charInput;
   MouseHandler leftButtonDown;
+  std::function<void(bool gained)> focusChange;
+  // A read of the card that the program makes by itself (after a verified
+  // code): it does not ask before it drops pending edits, it says so.
+  std::function<void()> rereadCard;
 
   ViewContext& context() { return ctx_; }
   ViewPainter& painter() { return painter_; }

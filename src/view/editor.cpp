@@ -27,11 +27,30 @@ void eraseEditHints(ViewPainter& painter) {
   painter.eraseStatus(3, kHintProtect);
 }
 
-Stop MemoryEditor::caret() { return stopAt(ctx_.st, ctx_.window.caretPos(), ctx_.st.caretInAscii != 0); }
+Stop MemoryEditor::caret() {
+  const AppState& st = ctx_.st;
+  return {st.caretInAscii != 0, st.caretRow, st.caretCol, st.caretInAscii == 0 && st.caretOnLowDigit};
+}
 
 void MemoryEditor::moveTo(const Stop& s) {
-  ctx_.st.caretInAscii = s.ascii ? 1 : 0;
-  ctx_.window.setCaretPos(pointOf(ctx_.st, s));
+  AppState& st = ctx_.st;
+  st.caretInAscii = s.ascii ? 1 : 0;
+  st.caretRow = s.row;
+  st.caretCol = s.col;
+  st.caretOnLowDigit = !s.ascii && s.low;
+  ctx_.window.setCaretPos(pointOf(st, s));
+}
+
+void MemoryEditor::onFocus(bool gained) {
+  AppState& st = ctx_.st;
+  if (!gained) {
+    ctx_.window.destroyCaret();
+    return;
+  }
+  ctx_.window.createCaret(st.charWidth - 1, st.lineHeight);
+  if (!st.editActive) return;
+  ctx_.window.setCaretPos(pointOf(st, caret()));
+  if (!caretParked) ctx_.window.showCaret();
 }
 
 void MemoryEditor::hideCaret() {
@@ -49,7 +68,9 @@ void MemoryEditor::goToPage(int page) {
 }
 
 void MemoryEditor::onChar(unsigned character) {
-  if (!ctx_.st.editActive) return;
+  // The error counter page hides the grid: nothing typed there may reach
+  // bytes the operator cannot see.
+  if (!ctx_.st.editActive || caretParked) return;
   if (ctx_.st.caretInAscii) {
     typeCharacter(character);
   } else {
@@ -267,7 +288,7 @@ void MemoryEditor::onLButtonDown(port::Point p) {
   if (p.x >= tl.x && p.x < br.x && p.y >= tl.y && p.y < br.y) askQuit();
 
   AppState& st = ctx_.st;
-  if (!st.editActive) return;
+  if (!st.editActive || caretParked) return;
   hideCaret();
   const int w = st.charWidth;
   const int h = st.lineHeight;

@@ -30,7 +30,11 @@ class MemoryEditor {
   // the grid comes back (Page Up).
   bool caretParked = false;
 
-  // The caret's stop and the card address under it.
+  // The view gained or lost the focus: the caret is created again at the
+  // cell the program keeps (shown in edit mode), or destroyed.
+  void onFocus(bool gained);
+
+  // The caret's stop, as the program keeps it.
   Stop caret();
   // Moves the caret to a stop on the current page.
   void moveTo(const Stop& s);

@@ -67,4 +67,6 @@ void installMemoryViewModule(CDemoView& view) {
     m->ctx.painter.drawCaretInfo();
   };
   view.leftButtonDown = [m](port::Point p) { m->editor.onLButtonDown(p); };
+  view.focusChange = [m](bool gained) { m->editor.onFocus(gained); };
+  view.rereadCard = [m] { ::rereadCard(m->ctx); };
 }

@@ -10,6 +10,7 @@
 #include "view/app_state.h"
 #include "view/card_catalogue.h"
 #include "view/editor_caret.h"
+#include "view/image_guard.h"
 #include "view/view_painter.h"
 #include "view/zone_select_dlg.h"
 
@@ -120,6 +121,9 @@ ReadResult readByType(ViewContext& ctx, CardType cardType, std::vector<std::uint
 int readCore(ViewContext& ctx, ReaderPort port, CardType cardType) {
   AppState& st = ctx.st;
   WaitCursor cursor(ctx.shell);
+  // Whatever happens below, the image stands for no card until the read
+  // succeeds.
+  memview::forgetCardImage(st);
   if (codeOf(port) < 0 || codeOf(cardType) <= 0) {  // no reader or no card type
     if (st.editActive) {
       st.editActive = 0;
@@ -140,6 +144,7 @@ int readCore(ViewContext& ctx, ReaderPort port, CardType cardType) {
     const std::size_t size = static_cast<std::size_t>(st.byteCount < 0 ? 0 : st.byteCount) + 1;
     buffer.assign(size < 1025 ? 1025 : size, 0xFF);
   } catch (const std::bad_alloc&) {
+    st.viewState = ViewState::ReadFailed;
     cursor.restore();
     ctx.shell.messageBox("内存申请失败，请退出部分程序再重试...", kInfoCaption, port::mb::kIconInformation);
     ctx.shell.postQuit(0);
@@ -182,7 +187,11 @@ int readCore(ViewContext& ctx, ReaderPort port, CardType cardType) {
   for (int i = 0; i < st.byteCount && i < CDemoDoc::kCells; ++i) {
     ctx.doc.setByte(i, buffer[static_cast<std::size_t>(i)]);
   }
+  // A new image starts from a clean slate: edits and marks belonged to the
+  // one it replaces.
+  ctx.doc.clearRows();
   st.viewState = ViewState::CardData;
+  memview::recordSuccessfulRead(st);
   return 0;
 }
 
@@ -198,53 +207,90 @@ bool askNumber(ViewContext& ctx, CardType cardType, int& number) {
   return true;
 }
 
-void initTypeOrTell(ViewContext& ctx, pelox::DriverType driverType) {
-  if (ctx.drv.IC_InitType(ctx.st.readerHandle, codeOf(driverType)) != 0) {
-    ctx.shell.messageBox("init card is fail.!", kInfoCaption, port::mb::kIconInformation);
+// Selects the card type for the read; false (after telling) when refused.
+bool initTypeOrTell(ViewContext& ctx, pelox::DriverType driverType) {
+  if (ctx.drv.IC_InitType(ctx.st.readerHandle, codeOf(driverType)) == 0) return true;
+  ctx.shell.messageBox("init card is fail.!", kInfoCaption, port::mb::kIconInformation);
+  return false;
+}
+
+enum class Selection { Chosen, Cancelled, Refused };
+
+// The page, block or zone to read, asked for where the card has them and
+// selected on the card; st keeps the old number until the read succeeds.
+Selection choosePart(ViewContext& ctx, int& number) {
+  AppState& st = ctx.st;
+  switch (st.cardType) {
+    case CardType::At45d041:
+      if (!initTypeOrTell(ctx, pelox::DriverType::At45d041)) return Selection::Refused;
+      number = st.zoneIndex;
+      if (!askNumber(ctx, st.cardType, number)) return Selection::Cancelled;
+      number = number > 2047 ? 2047 : number;
+      return Selection::Chosen;
+    case CardType::Ssf1101:
+      if (!initTypeOrTell(ctx, pelox::DriverType::Ssf1101)) return Selection::Refused;
+      number = st.blockIndex;
+      if (!askNumber(ctx, st.cardType, number)) return Selection::Cancelled;
+      number = number > 511 ? 511 : number;
+      return Selection::Chosen;
+    case CardType::At88sc1608:
+      number = st.zoneIndex;
+      if (!askNumber(ctx, st.cardType, number)) return Selection::Cancelled;
+      number = number > kAt88sc1608ConfigZone ? kAt88sc1608ConfigZone : number;
+      if (number < kAt88sc1608ConfigZone && ctx.drv.IC_SetUserZone(st.readerHandle, toShort(number)) != 0) {
+        ctx.shell.messageBox("IC_SetUserZone is fail.!", kInfoCaption, port::mb::kIconInformation);
+        return Selection::Refused;
+      }
+      return Selection::Chosen;
+    default:
+      return Selection::Chosen;
   }
 }
 
-}  // namespace
-
-void runReadCommand(ViewContext& ctx) {
+// Reads the card's part `number` (zone, page or block where the card type
+// has them). The number is kept only when the read succeeds: a failed read
+// leaves the old one, which the image on screen belongs to.
+void readPart(ViewContext& ctx, int number) {
   AppState& st = ctx.st;
+  const int oldZone = st.zoneIndex;
+  const int oldBlock = st.blockIndex;
+  if (st.cardType == CardType::Ssf1101) {
+    st.blockIndex = number;
+  } else if (st.cardType == CardType::At45d041 || st.cardType == CardType::At88sc1608) {
+    st.zoneIndex = number;
+  }
+  if (readCore(ctx, st.port, st.cardType) == 0) return;
+  st.zoneIndex = oldZone;
+  st.blockIndex = oldBlock;
+  st.byteCount = byteCountFor(st.cardType, st.zoneIndex, st.byteCount);
+  st.pageCount = pageCountFor(st.byteCount);
+}
+
+void runRead(ViewContext& ctx, bool byOperator) {
+  AppState& st = ctx.st;
+  if (byOperator && !memview::confirmDiscardEdits(ctx)) return;
+  const bool pending = memview::hasPendingEdits(ctx);
   if (st.editActive) {
     ctx.window.hideCaret();
     st.editActive = 0;
     memview::eraseEditHints(ctx.painter);
   }
   int number = 0;
-  switch (st.cardType) {
-    case CardType::At45d041:
-      initTypeOrTell(ctx, pelox::DriverType::At45d041);
-      number = st.zoneIndex;
-      if (!askNumber(ctx, st.cardType, number)) return;
-      st.zoneIndex = number > 2047 ? 2047 : number;
-      break;
-    case CardType::Ssf1101:
-      initTypeOrTell(ctx, pelox::DriverType::Ssf1101);
-      number = st.blockIndex;
-      if (!askNumber(ctx, st.cardType, number)) return;
-      st.blockIndex = number > 511 ? 511 : number;
-      break;
-    case CardType::At88sc1608:
-      number = st.zoneIndex;
-      if (!askNumber(ctx, st.cardType, number)) return;
-      st.zoneIndex = number > kAt88sc1608ConfigZone ? kAt88sc1608ConfigZone : number;
-      if (st.zoneIndex < kAt88sc1608ConfigZone &&
-          ctx.drv.IC_SetUserZone(st.readerHandle, toShort(st.zoneIndex)) != 0) {
-        ctx.shell.messageBox("IC_SetUserZone is fail.!", kInfoCaption, port::mb::kIconInformation);
-      }
-      break;
-    default:
-      break;
-  }
+  const Selection selection = choosePart(ctx, number);
+  if (selection == Selection::Cancelled) return;
 
   ViewPainter& p = ctx.painter;
   p.showStatus(1, kReading);
   p.showStatus(2, kPleaseWait);
   st.caretInAscii = 0;
-  readCore(ctx, st.port, st.cardType);
+  if (selection == Selection::Refused) {
+    // The card did not take the selection: whatever it would read is not
+    // the part asked for.
+    memview::forgetCardImage(st);
+    st.viewState = ViewState::ReadFailed;
+  } else {
+    readPart(ctx, number);
+  }
 
   p.eraseStatus(1, kReading);
   p.eraseStatus(2, kPleaseWait);
@@ -258,6 +304,7 @@ void runReadCommand(ViewContext& ctx) {
       // The repaint clears the status area, so the outcome comes after it.
       ctx.window.invalidate(true);
       p.showStatus(2, "读卡成功");
+      if (pending) memview::reportEditsDropped(p);
       break;
     case ViewState::StatusError:
       p.showStatus(1, "读卡失败");
@@ -270,3 +317,9 @@ void runReadCommand(ViewContext& ctx) {
   }
   for (int i = 0; i < 4; ++i) ctx.shell.beep(1);
 }
+
+}  // namespace
+
+void runReadCommand(ViewContext& ctx) { runRead(ctx, true); }
+
+void rereadCard(ViewContext& ctx) { runRead(ctx, false); }

@@ -10,6 +10,10 @@
 // is in st.viewState.
 int readCore(ViewContext& ctx, ReaderPort port, CardType cardType);
 
-// The Read command (ID_CARD_READ): page/zone dialog where needed, the read core,
-// the outcome in the status area, four beeps.
+// The Read command (ID_CARD_READ): asks before it discards pending edits,
+// then the page/zone dialog where needed, the read core, the outcome in the
+// status area, four beeps.
 void runReadCommand(ViewContext& ctx);
+// The same read made by the program itself (after a verified code): it
+// does not ask, and says on the status line when pending edits were dropped.
+void rereadCard(ViewContext& ctx);

@@ -150,11 +150,9 @@ void ViewPainter::drawCaretInfo() {
   text(layout::hexAddressPos, kEraseHex, grey, grey);
   text(layout::zoneNamePos, kEraseZone, grey, grey);
   if (st_.editActive == 1) {
-    const port::Point caret = window_.caretPos();
-    const int column = st_.caretInAscii == 0 ? (caret.x - layout::hexOrigin.x) / (3 * st_.charWidth)
-                                             : (caret.x - layout::asciiOrigin.x) / st_.charWidth;
-    const int row = ((caret.y - layout::hexOrigin.y) / st_.lineHeight) % kCellsPerRow;
-    const int address = st_.currentPage * kCellsPerPage + row * kCellsPerRow + column;
+    // The caret's cell as the program keeps it: the window's caret may be
+    // another window's by now.
+    const int address = st_.currentPage * kCellsPerPage + st_.caretRow * kCellsPerRow + st_.caretCol;
 
     std::string decimal;
     if (st_.cardType == CardType::At45d041 || st_.cardType == CardType::At88sc1608) {

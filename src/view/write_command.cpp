@@ -32,16 +32,23 @@ void CardWriter::beep(int times) {
   for (int i = 0; i < times; ++i) ctx_.shell.beep(0);
 }
 
+bool CardWriter::imageWritable() {
+  if (holdsCurrentRead(ctx_.st)) return true;
+  ctx_.shell.messageBox(kReadFirst, kInfoCaption, port::mb::kIconExclamation);
+  return false;
+}
+
 void CardWriter::enterEditMode() {
   AppState& st = ctx_.st;
-  // The view never takes a state 0, so only gridShown decides here.
-  if (st.gridShown != 1 || static_cast<int>(st.viewState) == 0) return;
+  if (st.gridShown != 1) return;
+  // A grid on screen may still be an earlier card's, zone's or page's.
+  if (!imageWritable()) return;
   ViewPainter& p = ctx_.painter;
   p.showStatus(1, kHintWrite);
   p.showStatus(2, kHintEscape);
   if (isProtectedCard(st.cardType)) p.showStatus(3, kHintProtect);
   ctx_.window.createCaret(st.charWidth - 1, st.lineHeight);
-  ctx_.window.setCaretPos(layout::hexOrigin);
+  editor_.moveTo({false, 0, 0, false});
   ctx_.window.showCaret();
   editor_.caretParked = false;
   st.editActive = 1;
@@ -60,7 +67,8 @@ void CardWriter::leaveEditMode() {
 
 void CardWriter::toggleMark() {
   AppState& st = ctx_.st;
-  if (!st.editActive || st.caretInAscii || !isProtectedCard(st.cardType)) return;
+  if (!st.editActive || editor_.caretParked || st.caretInAscii || !isProtectedCard(st.cardType)) return;
+  if (!imageWritable()) return;
   const int a = addressOf(st, editor_.caret());
   if (a < 0 || a >= st.byteCount) return;
   std::uint8_t* flag = nullptr;
@@ -78,18 +86,21 @@ void CardWriter::toggleMark() {
 }
 
 bool CardWriter::rereadAfterFailure() {
+  const bool pending = hasPendingEdits(ctx_);
   if (readCore(ctx_, ctx_.st.port, ctx_.st.cardType) != 0) {
     ctx_.shell.messageBox("没有插入卡！", kInfoCaption, port::mb::kIconInformation);
     return false;
   }
   ctx_.window.invalidate(true);
+  if (pending) reportEditsDropped(ctx_.painter);
   return true;
 }
 
 void CardWriter::writeEditedRows() {
   AppState& st = ctx_.st;
   CDemoDoc& doc = ctx_.doc;
-  if (static_cast<int>(st.viewState) != 0) {  // always: the view never takes a state 0
+  if (!imageWritable()) return;
+  {
     DriverTable& drv = ctx_.drv;
     const int h = st.readerHandle;
     // The whole image, for the cards written in one call.
@@ -105,14 +116,18 @@ void CardWriter::writeEditedRows() {
       RowOutcome outcome = RowOutcome::Written;
       if (st.cardType == CardType::At45d041 || st.cardType == CardType::Ssf1101) {
         wholeImage = true;
-        const bool ok = st.cardType == CardType::At45d041
-                            ? drv.IC_DirectWrite(h, toShort(st.zoneIndex), 0, 264, image.data()) == 0
-                            : drv.IC_Write_1101(h, toShort(st.blockIndex), 0, 1024, image.data()) == 0;
+        const CardCheck check = imageStillOnCard();
+        if (check == CardCheck::Differs) return reportOtherCard();
+        const bool ok = check == CardCheck::Same &&
+                        (st.cardType == CardType::At45d041
+                             ? drv.IC_DirectWrite(h, toShort(st.zoneIndex), 0, 264, image.data()) == 0
+                             : drv.IC_Write_1101(h, toShort(st.blockIndex), 0, 1024, image.data()) == 0);
         outcome = !ok                       ? RowOutcome::Refused
                   : imageKept(image.data()) ? RowOutcome::Written
                                             : RowOutcome::NotKept;
       } else {
         outcome = writeRow(a, length);
+        if (outcome == RowOutcome::OtherCard) return reportOtherCard();
       }
       if (outcome == RowOutcome::Written && wholeImage) {
         beep(4);
@@ -141,14 +156,23 @@ void CardWriter::writeEditedRows() {
     beep(1);
     if (failed && ctx_.shell.messageBox("写入没有成功，要重新读卡吗？", "操作提示",
                                         port::mb::kYesNo | port::mb::kIconStop) == port::mb::kIdYes) {
-      readCore(ctx_, st.port, st.cardType);
+      const bool pending = hasPendingEdits(ctx_);
+      const bool read = readCore(ctx_, st.port, st.cardType) == 0;
       ctx_.window.invalidate(true);
+      if (read && pending) reportEditsDropped(ctx_.painter);
     }
     if (st.cardType == CardType::Sle4428 && !writeMarks4428()) return;
     if (st.cardType == CardType::Sle4442 && !writeMarks4442()) return;
   }
   doc.clearRows();
   ctx_.painter.drawCaretInfo();
+}
+
+void CardWriter::reportOtherCard() {
+  // Nothing of the row was written; the edits stay for a write after the
+  // operator has read the card again.
+  beep(1);
+  ctx_.shell.messageBox(kOtherCard, kInfoCaption, port::mb::kIconExclamation);
 }
 
 bool CardWriter::writeMarks4428() {
@@ -161,10 +185,13 @@ bool CardWriter::writeMarks4428() {
         continue;
       const std::uint8_t value = ctx_.doc.byteAt(a);
       // The mark counts only when the card reads the byte back as protected.
-      std::array<std::uint8_t, 2> back{0, kWritableFlag};  // the byte, then its flag
+      // The page is read back as the read core reads it, into a buffer the
+      // size of its answer: 256 bytes, then their 256 flags.
+      std::array<std::uint8_t, 512> back{};
+      back.fill(kWritableFlag);
       if (ctx_.drv.IC_WriteWithProtection(st.readerHandle, toShort(a), 1, &value) != 0 ||
-          ctx_.drv.IC_ReadWithProtection(st.readerHandle, toShort(a), 1, back.data()) != 0 ||
-          back[1] != kProtectedFlag) {
+          ctx_.drv.IC_ReadWithProtection(st.readerHandle, toShort(p * 256), 256, back.data()) < 0 ||
+          back[static_cast<std::size_t>(256 + offset)] != kProtectedFlag) {
         ctx_.shell.messageBox("写保护没有成功.", kInfoCaption, port::mb::kIconInformation);
         return false;
       }
@@ -181,9 +208,11 @@ bool CardWriter::writeMarks4442() {
     const auto at = static_cast<std::size_t>(i);
     if (st.protect4442Saved[at] == kProtectedFlag || st.protect4442[at] != kProtectedFlag) continue;
     const std::uint8_t value = ctx_.doc.byteAt(i);
-    std::uint8_t flag = kWritableFlag;
+    // All 32 flags are read back, as the read core reads them.
+    std::array<std::uint8_t, 32> flags{};
+    flags.fill(kWritableFlag);
     if (ctx_.drv.IC_WriteProtection(st.readerHandle, toShort(i), 1, &value) != 0 ||
-        ctx_.drv.IC_ReadProtection(st.readerHandle, toShort(i), 1, &flag) != 0 || flag != kProtectedFlag) {
+        ctx_.drv.IC_ReadProtection(st.readerHandle, 0, 32, flags.data()) < 0 || flags[at] != kProtectedFlag) {
       ctx_.shell.messageBox("写保护没有成功.", kInfoCaption, port::mb::kIconInformation);
       return false;
     }

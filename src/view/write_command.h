@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "view/editor.h"
+#include "view/image_guard.h"
 #include "view/view_context.h"
 
 namespace memview {
@@ -36,10 +37,29 @@ class CardWriter {
 
  private:
   enum class RowOutcome {
-    Written,  // written and read back unchanged
-    Refused,  // the card refused the write
-    NotKept,  // the card answered, but does not hold the data
+    Written,    // written and read back unchanged
+    Refused,    // the card refused the write
+    NotKept,    // the card answered, but does not hold the data
+    OtherCard,  // before the write, the card did not hold what was read
   };
+  // Whether the card still holds what was read, in the bytes about to be
+  // written that the operator did not type.
+  enum class CardCheck {
+    Same,
+    Differs,
+    Unreadable,
+  };
+  // True when the image may be written; otherwise tells the operator.
+  bool imageWritable();
+  // The check of a row's runs at `rowAddress`, before they are written.
+  CardCheck rowStillOnCard(int rowAddress, const std::vector<RowRun>& runs, const std::uint8_t* row);
+  // The check of the AT45D041 page or SSF1101 block, before it is written.
+  CardCheck imageStillOnCard();
+  // Reads the runs of a row back into `back` (16 bytes) with the card
+  // type's read call; false when the card refuses.
+  bool readRuns(int rowAddress, const std::vector<RowRun>& runs, std::uint8_t* back);
+  // Ends F5 after a failed check: nothing of the row was written.
+  void reportOtherCard();
   // Writes one edited row and reads it back.
   RowOutcome writeRow(int rowAddress, int length);
   // Whether the card holds the runs of `row` at `rowAddress`, read back

@@ -44,7 +44,8 @@ CardWriter::RowOutcome CardWriter::writeRow(int rowAddress, int length) {
     const int a = rowAddress + run.offset;
     switch (st.cardType) {
       case CardType::At88sc1608:
-        if (st.zoneIndex == 8) return drv.IC_WriteConfigZone(h, toShort(a), toShort(run.length), data) == 0;
+        if (st.zoneIndex == kAt88sc1608ConfigZone)
+          return drv.IC_WriteConfigZone(h, toShort(a), toShort(run.length), data) == 0;
         return drv.IC_WriteUserZone(h, toShort(a), toShort(run.length), data) == 0;
       case CardType::At88sc153: {
         const int zone = a / 64;
@@ -58,6 +59,11 @@ CardWriter::RowOutcome CardWriter::writeRow(int rowAddress, int length) {
   };
 
   const std::vector<RowRun> runs = rowRuns(ctx_, rowAddress, length);
+  if (!runs.empty()) {
+    const CardCheck check = rowStillOnCard(rowAddress, runs, row.data());
+    if (check == CardCheck::Differs) return RowOutcome::OtherCard;
+    if (check == CardCheck::Unreadable) return RowOutcome::Refused;
+  }
   for (const RowRun& run : runs) {
     if (!writeRun(run)) return RowOutcome::Refused;
   }

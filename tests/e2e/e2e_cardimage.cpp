@@ -2,6 +2,7 @@
 // 24C02, save it through the common Save dialog, change the card, open the
 // saved file through the Open dialog, write it back with F5 and find the
 // saved bytes in the card's state file; a file of the wrong size is refused.
+// A Save dialog cancelled in edit mode leaves the caret on its cell.
 #include <windows.h>
 // After <windows.h>, which it needs.
 #include <dlgs.h>
@@ -147,6 +148,26 @@ int wmain() {
   noBox(demo, "after F5");
   E2E_EQ(static_cast<int>(e2e::stateMemory(state).at(0)), 0xA1);
 
+  e2e::step("the caret keeps its cell behind the Save dialog: type, cancel Ctrl+S, type, F5");
+  demo.chars("d4");
+  demo.command(ID_FILE_SAVE);
+  if (HWND dialog = waitDialog(demo); E2E_CHECK(dialog != nullptr)) {
+    demo.settle(1000);
+    e2e::press(dialog, IDCANCEL);
+    E2E_CHECK(demo.waitGone(dialog, 20000));
+    demo.settle(500);
+  }
+  demo.chars("e5");
+  demo.key(VK_F5);
+  demo.settle(1500);
+  noBox(demo, "after F5 behind the Save dialog");
+  {
+    const std::vector<std::uint8_t> card = e2e::stateMemory(state);
+    E2E_EQ(static_cast<int>(card.at(0)), 0xA1);
+    E2E_EQ(static_cast<int>(card.at(3)), 0xD4);
+    E2E_EQ(static_cast<int>(card.at(4)), 0xE5);
+  }
+
   e2e::step("a file of another size is refused");
   demo.command(ID_FILE_OPEN);
   if (chooseFile(demo, tooShort, "cardimage_open_dialog")) {
@@ -156,7 +177,7 @@ int wmain() {
   e2e::step("open the saved file with Ctrl+O, then F5 restores the card");
   demo.command(ID_FILE_OPEN);
   if (chooseFile(demo, backup, "cardimage_open_backup")) {
-    E2E_EQ(answerBox(demo), std::string("已打开文件：3 个字节与卡片不同，已标为修改。\n按 F5 写入卡片。"));
+    E2E_EQ(answerBox(demo), std::string("已打开文件：5 个字节与卡片不同，已标为修改。\n按 F5 写入卡片。"));
     E2E_EQ(static_cast<int>(e2e::stateMemory(state).at(0)), 0xA1);  // not before F5
     e2e::screenshot(frame, "cardimage_opened");
     demo.key(VK_F5);

@@ -1,7 +1,8 @@
 // The consoles in the real program on the simulated reader: the CPU card
-// console on a T=0 card (reset, APDUs, power down) and the device dialog on
-// a serial port (device memory written and read back, the hidden page mode
-// button).
+// console on a T=0 card (reset, APDUs, power down), the APDU workbench (the
+// answer to reset decoded, a script with a pass and a fail line, the
+// history) and the device dialog on a serial port (device memory written
+// and read back, the hidden page mode button).
 #include <windows.h>
 
 #include <string>
@@ -71,6 +72,39 @@ void cpuConsole(e2e::Program& demo) {
   E2E_CHECK(demo.waitGone(dlg));
 }
 
+void apduWorkbench(e2e::Program& demo) {
+  e2e::step("APDU workbench: reset, the answer decoded");
+  demo.command(ID_APDU_WORKBENCH);
+  HWND dlg = demo.waitWindow("APDU工作台", e2e::kDialog);
+  if (!E2E_CHECK(dlg != nullptr)) return;
+  e2e::press(dlg, IDC_WB_RESET);
+  demo.settle();
+  E2E_EQ(e2e::itemText(dlg, IDC_WB_ATR), std::string("3B021450"));
+  const std::string decoded = e2e::itemText(dlg, IDC_WB_ATR_INFO);
+  E2E_CHECK(decoded.find("历史字节 14 50  2个") != std::string::npos);
+  E2E_CHECK(decoded.find("提供的协议：T=0") != std::string::npos);
+
+  e2e::step("APDU workbench: a script with a pass and a fail line");
+  e2e::setText(
+      dlg, IDC_WB_SCRIPT,
+      "# a file that is not there\r\n00A4000002EEEE SW=6A82\r\n00A4000002EEEE SW=9000\r\n0084000008\r\n");
+  e2e::press(dlg, IDC_WB_RUN_SCRIPT);
+  demo.settle();
+  const std::string results = e2e::itemText(dlg, IDC_WB_RESULTS);
+  E2E_CHECK(results.find("第2行 通过：00A4000002EEEE -> 6A82（检查出错：文件或应用未找到）\r\n") != std::string::npos);
+  E2E_CHECK(results.find("第3行 不符：00A4000002EEEE -> 6A82（检查出错：文件或应用未找到）；期望SW=9000\r\n") !=
+            std::string::npos);
+  E2E_CHECK(results.find("共执行2行：通过1行，不符1行，未检查0行；在第3行停止") != std::string::npos);
+  if (results.find("第3行 不符") == std::string::npos) e2e::step("results: " + results);
+  // The console's exchanges before it are in the history too.
+  const std::string history = e2e::itemText(dlg, IDC_WB_HISTORY);
+  E2E_CHECK(history.find("[控制台] 00A4000002EEEE -> 6A82") != std::string::npos);
+  E2E_CHECK(history.find("[脚本] 00A4000002EEEE -> 6A82") != std::string::npos);
+  e2e::screenshot(dlg, "consoles_apdu_workbench");
+  e2e::press(dlg, IDCANCEL);
+  E2E_CHECK(demo.waitGone(dlg));
+}
+
 void deviceDialog(e2e::Program& demo) {
   e2e::step("device dialog: write and read back");
   demo.command(ID_DEVICE_OPERATIONS);
@@ -134,6 +168,7 @@ int wmain() {
     e2e::Program demo({.simIni = kIni});
     if (demo.start() != nullptr) {
       cpuConsole(demo);
+      apduWorkbench(demo);
       deviceDialog(demo);
       if (HWND stray = demo.anyDialog()) E2E_EQ(e2e::text(stray), std::string("(no dialog left open)"));
     }

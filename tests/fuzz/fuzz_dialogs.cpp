@@ -6,6 +6,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -44,7 +45,8 @@ constexpr CardCase kCards[] = {
 
 // Commands that open dialogs with text fields: passwords and codes, fuses,
 // mutual authentication, the read (zone and page numbers), the consoles
-// (the CPU card's APDU text, template IDD_CPU_CARD; the reader's device data
+// (the CPU card's APDU text, template IDD_CPU_CARD; the APDU workbench's
+// command and script, template IDD_APDU_WORKBENCH; the reader's device data
 // and addresses, template IDD_DEVICE).
 constexpr int kCommands[] = {
     ID_VERIFY_USER_PASSWORD,        ID_CHANGE_USER_PASSWORD,        ID_VERIFY_ZONE1_PASSWORD,
@@ -57,7 +59,7 @@ constexpr int kCommands[] = {
     ID_VERIFY_SECURITY_CODE,        ID_CHANGE_READ_PASSWORD,        ID_CHANGE_WRITE_PASSWORD,
     ID_CHANGE_SECURITY_CODE,        ID_FUSE_STATE,                  ID_FUSE_BLOW,
     ID_MUTUAL_AUTHENTICATION,       ID_CARD_READ,                   ID_CPU_CARD_CONSOLE,
-    ID_DEVICE_OPERATIONS,
+    ID_DEVICE_OPERATIONS,           ID_APDU_WORKBENCH,
 };
 
 struct DialogShape {
@@ -73,7 +75,10 @@ const DialogShape& shapeOf(int templateId) {
   if (const rc::Dialog* d = rc::File::program().dialog(templateId)) {
     for (const rc::Control& c : d->controls) {
       if (c.id < 0) continue;
-      if (c.kind == "EDITTEXT") s.edits.push_back(c.id);
+      // The operator cannot type into a read-only edit.
+      if (c.kind == "EDITTEXT" &&
+          std::find(c.styles.begin(), c.styles.end(), "ES_READONLY") == c.styles.end())
+        s.edits.push_back(c.id);
       if (c.kind == "PUSHBUTTON" || c.kind == "DEFPUSHBUTTON") s.buttons.push_back(c.id);
     }
   }

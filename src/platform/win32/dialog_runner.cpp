@@ -45,6 +45,12 @@ class DialogHost : public port::DialogControls {
     SendMessageW(c, EM_SETSEL, 0, -1);
     SendMessageW(c, EM_SCROLLCARET, 0, 0);
   }
+  void scrollToEnd(int id) override {
+    HWND c = control(id);
+    const int n = GetWindowTextLengthW(c);
+    SendMessageW(c, EM_SETSEL, static_cast<WPARAM>(n), n);
+    SendMessageW(c, EM_SCROLLCARET, 0, 0);
+  }
   void limitText(int id, int characters) override {
     SendMessageW(control(id), EM_LIMITTEXT, static_cast<WPARAM>(characters), 0);
   }

@@ -89,7 +89,10 @@ std::string FileDialogs::run(bool save, const Filter& filter, std::string_view d
 
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = ctx_.frame;
+  // Owned by the dialog that asks, when one is open: a file dialog owned by
+  // the main window would enable it again when it closes, under a modal
+  // dialog that is still open.
+  ofn.hwndOwner = ctx_.frame != nullptr ? GetLastActivePopup(ctx_.frame) : nullptr;
   ofn.lpstrFilter = filters.c_str();
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = buffer.data();

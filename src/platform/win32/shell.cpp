@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <cstring>
 #include <vector>
 
 #include "platform/win32/text.h"
@@ -59,6 +60,30 @@ void Shell::helpEngine(std::string_view file, unsigned command) {
 std::string Shell::programPath() { return narrow(modulePath()); }
 
 port::Point Shell::screenSize() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+bool Shell::copyToClipboard(std::string_view utf8) {
+  const std::wstring text = wide(utf8);
+  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (memory == nullptr) return false;
+  void* p = GlobalLock(memory);
+  if (p == nullptr) {
+    GlobalFree(memory);
+    return false;
+  }
+  std::memcpy(p, text.c_str(), bytes);
+  GlobalUnlock(memory);
+  if (!OpenClipboard(ctx_.frame)) {
+    GlobalFree(memory);
+    return false;
+  }
+  EmptyClipboard();
+  // The clipboard owns the memory once it takes it.
+  const bool taken = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+  CloseClipboard();
+  if (!taken) GlobalFree(memory);
+  return taken;
+}
 
 std::wstring modulePath() {
   std::vector<wchar_t> buffer(MAX_PATH);

@@ -18,6 +18,7 @@ class Shell : public port::Shell {
   void helpEngine(std::string_view file, unsigned command) override;
   std::string programPath() override;
   port::Point screenSize() override;
+  bool copyToClipboard(std::string_view utf8) override;
 
  private:
   Context& ctx_;

@@ -207,6 +207,12 @@ LRESULT ViewWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CHAR:
       events_->onChar(static_cast<unsigned>(wp));
       return 0;
+    case WM_SETFOCUS:
+      events_->onFocus(true);
+      return 0;
+    case WM_KILLFOCUS:
+      events_->onFocus(false);
+      return 0;
     case WM_LBUTTONDOWN:
       SetFocus(hwnd_);
       events_->onLButtonDown({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
@@ -312,6 +318,11 @@ void ViewWindow::ImmediateSurface::drawText(int x, int y, std::string_view utf8,
 
 void ViewWindow::createCaret(int width, int height) {
   if (CreateCaret(hwnd_, nullptr, width, height)) caretHides_ = 1;  // a new caret is hidden
+}
+
+void ViewWindow::destroyCaret() {
+  DestroyCaret();
+  caretHides_ = 1;
 }
 
 void ViewWindow::showCaret() {

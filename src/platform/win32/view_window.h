@@ -84,6 +84,7 @@ class ViewWindow : public port::ViewWindow {
 
   port::Surface& surface() override;
   void createCaret(int width, int height) override;
+  void destroyCaret() override;
   void showCaret() override;
   void hideCaret() override;
   void setCaretPos(port::Point p) override;

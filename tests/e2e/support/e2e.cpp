@@ -333,8 +333,12 @@ void Program::click(int x, int y) {
 void Program::settle(int milliseconds) {
   // A sent message is answered only when the program's thread is back in
   // its message loop (or a modal one): then everything before it is done.
+  // No SMTO_ABORTIFHUNG here: a thread busy for more than 5 seconds counts
+  // as hung and the wait would end at once, as it does with an emulated
+  // 32-bit program on a loaded machine.
   Sleep(static_cast<DWORD>(milliseconds));
-  if (frame_ != nullptr) sendTimeout(frame_, WM_NULL, 0, 0, 10000);
+  DWORD_PTR ignored = 0;
+  if (frame_ != nullptr) SendMessageTimeoutW(frame_, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &ignored);
 }
 
 std::vector<HWND> Program::topWindows(bool visibleOnly) const {

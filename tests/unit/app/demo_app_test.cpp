@@ -48,6 +48,7 @@ struct OneCommandView : ViewEvents {
   void onKeyDown(int) override {}
   void onChar(unsigned) override {}
   void onLButtonDown(port::Point) override {}
+  void onFocus(bool) override {}
   bool hasCommand(int c) const override { return c == id; }
   bool onCommand(int c) override {
     if (c != id) return false;

@@ -146,6 +146,27 @@ void FakeWindow::createCaret(int width, int height) {
   caretHeight = height;
 }
 
+void FakeWindow::destroyCaret() {
+  caretCreated = false;
+  caretVisible = false;
+}
+
+void FakeWindow::dialogTakesFocus() {
+  if (dialogDepth++ > 0) return;
+  if (focusEvents) focusEvents(false);
+  // The edit control's caret replaces the view's.
+  caretCreated = false;
+  caretVisible = false;
+  dialogCaret = true;
+  caret = kDialogCaret;
+}
+
+void FakeWindow::dialogReturnsFocus() {
+  if (dialogDepth == 0 || --dialogDepth > 0) return;
+  dialogCaret = false;  // destroyed with the edit control; its position stays
+  if (focusEvents) focusEvents(true);
+}
+
 void FakeWindow::invalidate(bool now) {
   ++invalidations;
   if (now && paintNow) paintNow();
@@ -326,6 +347,7 @@ FakeControls::FakeControls(int templateId, port::Dialog& dialog, FakeShell& shel
     s.enabled = !hasStyle(c.styles, "WS_DISABLED");
     controls[c.id] = s;
     if (hasStyle(c.styles, "ES_UPPERCASE")) upperCase_.insert(c.id);
+    if (hasStyle(c.styles, "ES_READONLY")) readOnly_.insert(c.id);
     if (c.kind == "AUTOCHECKBOX" || hasStyle(c.styles, "BS_AUTOCHECKBOX")) autoCheck_.insert(c.id);
     if (c.kind == "AUTORADIOBUTTON" || hasStyle(c.styles, "BS_AUTORADIOBUTTON")) autoRadio_.insert(c.id);
   }
@@ -370,6 +392,10 @@ void FakeControls::selectAll(int id) {
   if (ControlState* s = find(id, "selectAll")) s->selectedAll = true;
 }
 
+void FakeControls::scrollToEnd(int id) {
+  if (ControlState* s = find(id, "scrollToEnd")) s->scrolledToEnd = true;
+}
+
 void FakeControls::limitText(int id, int characters) {
   if (ControlState* s = find(id, "limitText")) s->limit = characters;
 }
@@ -392,6 +418,10 @@ void FakeControls::type(int id, std::string_view utf8) {
   if (s == nullptr) return;
   if (!s->visible || !s->enabled) {
     ADD_FAILURE() << "control " << id << " of dialog " << templateId_ << " is hidden or disabled";
+    return;
+  }
+  if (readOnly_.count(id) != 0) {
+    ADD_FAILURE() << "edit " << id << " of dialog " << templateId_ << " is read-only";
     return;
   }
   std::string t = cutToCharacters(utf8, s->limit);
@@ -436,7 +466,28 @@ void FakeControls::rightDoubleClick(port::Point p) {
   dialog_.onMouse(*this, port::mouse::kRightDoubleClick, p);
 }
 
+namespace {
+
+// The focus is a dialog's while it is open.
+class DialogFocus {
+ public:
+  explicit DialogFocus(FakeWindow* w) : w_(w) {
+    if (w_ != nullptr) w_->dialogTakesFocus();
+  }
+  ~DialogFocus() {
+    if (w_ != nullptr) w_->dialogReturnsFocus();
+  }
+  DialogFocus(const DialogFocus&) = delete;
+  DialogFocus& operator=(const DialogFocus&) = delete;
+
+ private:
+  FakeWindow* w_;
+};
+
+}  // namespace
+
 int FakeDialogRunner::runModal(port::Dialog& dialog) {
+  const DialogFocus focus(window);
   const int id = dialog.templateId();
   opened.push_back(id);
   Event e{Event::Kind::Dialog};
@@ -480,12 +531,14 @@ std::string FakeFileDialogs::next() {
 }
 
 std::string FakeFileDialogs::askSavePath(const Filter& filter, std::string_view defaultName) {
+  const DialogFocus focus(window);
   asked.push_back("save|" + std::string(filter.pattern) + "|" + std::string(filter.extension) + "|" +
                   std::string(defaultName));
   return next();
 }
 
 std::string FakeFileDialogs::askOpenPath(const Filter& filter) {
+  const DialogFocus focus(window);
   asked.push_back("open|" + std::string(filter.pattern) + "|" + std::string(filter.extension));
   return next();
 }

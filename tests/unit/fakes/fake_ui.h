@@ -81,10 +81,32 @@ class FakeWindow : public port::ViewWindow {
   explicit FakeWindow(EventLog& log) : log_(log), surface_(screen, log) {}
   port::Surface& surface() override { return surface_; }
   void createCaret(int width, int height) override;
-  void showCaret() override { caretVisible = true; }
-  void hideCaret() override { caretVisible = false; }
-  void setCaretPos(port::Point p) override { caret = p; }
+  void destroyCaret() override;
+  // Showing and hiding work on the view's own caret only.
+  void showCaret() override {
+    if (caretCreated) caretVisible = true;
+  }
+  void hideCaret() override {
+    if (caretCreated) caretVisible = false;
+  }
+  // Moves the thread's caret, whichever window owns it.
+  void setCaretPos(port::Point p) override {
+    if (caretCreated || dialogCaret) caret = p;
+  }
   port::Point caretPos() override { return caret; }
+
+  // Windows keeps one caret per thread. A dialog whose edit control takes
+  // the focus sends the view WM_KILLFOCUS and creates its own caret, which
+  // replaces the view's; it destroys it when it closes, and the view gets
+  // WM_SETFOCUS. Nested dialogs move the focus once.
+  void dialogTakesFocus();
+  void dialogReturnsFocus();
+  // Delivers WM_SETFOCUS (true) and WM_KILLFOCUS (false) to the view.
+  std::function<void(bool gained)> focusEvents;
+  // Where a dialog's edit control puts the thread's caret.
+  static constexpr port::Point kDialogCaret{1, 1};
+  bool dialogCaret = false;
+  int dialogDepth = 0;
   void invalidate(bool now) override;
   void postCommand(int id) override;
 
@@ -115,6 +137,10 @@ class FakeShell : public port::Shell {
   void helpEngine(std::string_view file, unsigned command) override;
   std::string programPath() override { return path; }
   port::Point screenSize() override { return screen; }
+  bool copyToClipboard(std::string_view utf8) override {
+    if (clipboardWorks) clipboard = std::string(utf8);
+    return clipboardWorks;
+  }
 
   // Answers for the next message boxes, in order; IDOK when empty.
   std::deque<int> answers;
@@ -122,6 +148,8 @@ class FakeShell : public port::Shell {
   port::Point screen{1024, 768};
   bool waitCursor = false;
   bool startProcessResult = true;
+  std::string clipboard;
+  bool clipboardWorks = true;
 
  private:
   EventLog& log_;
@@ -166,6 +194,7 @@ class FakeControls : public port::DialogControls {
     bool checked = false;
     int limit = 0;
     bool selectedAll = false;
+    bool scrolledToEnd = false;
   };
 
   FakeControls(int templateId, port::Dialog& dialog, FakeShell& shell);
@@ -178,13 +207,14 @@ class FakeControls : public port::DialogControls {
   void setFocus(int id) override { focus = id; }
   void selectAll(int id) override;
   void limitText(int id, int characters) override;
+  void scrollToEnd(int id) override;
   void setCaption(std::string_view utf8) override { caption = std::string(utf8); }
   void end(int result) override;
   int messageBox(std::string_view text, std::string_view caption, unsigned style) override;
 
   // Operator actions: typing replaces the edit's text (cut to the limit, in
-  // upper case for ES_UPPERCASE edits) and delivers the edit-change
-  // notification; click presses a button.
+  // upper case for ES_UPPERCASE edits; a read-only edit takes none) and
+  // delivers the edit-change notification; click presses a button.
   void type(int id, std::string_view utf8);
   void click(int id);
   void rightDoubleClick(port::Point p);
@@ -202,6 +232,7 @@ class FakeControls : public port::DialogControls {
   port::Dialog& dialog_;
   FakeShell& shell_;
   std::set<int> upperCase_;
+  std::set<int> readOnly_;  // the operator cannot type into these
   int templateId_ = 0;
   std::set<int> autoCheck_;  // clicks toggle the check
   std::set<int> autoRadio_;  // a click checks it and clears the others
@@ -219,6 +250,7 @@ class FakeDialogRunner : public port::DialogRunner {
 
   std::deque<Script> scripts;
   std::vector<int> opened;  // template ids, in order
+  FakeWindow* window = nullptr;  // the view, which loses the focus to a dialog
   // State of the last dialog after it closed.
   std::unique_ptr<FakeControls> last;
 
@@ -243,6 +275,7 @@ class FakeFileDialogs : public port::FileDialogs {
   std::deque<std::string> answers;
   std::map<std::string, std::vector<std::uint8_t>> files;
   std::set<std::string> failing;  // reads and writes of these paths fail
+  FakeWindow* window = nullptr;   // the view, which loses the focus to a dialog
   // What the dialogs were opened with: "save|<pattern>|<extension>|<default name>"
   // or "open|<pattern>|<extension>".
   std::vector<std::string> asked;
@@ -259,6 +292,13 @@ struct FakeUi {
   FakeMenuBar menu{log};
   FakeDialogRunner dialogs{shell, log};
   FakeFileDialogs files;
+
+  FakeUi() {
+    dialogs.window = &window;
+    files.window = &window;
+  }
+  FakeUi(const FakeUi&) = delete;
+  FakeUi& operator=(const FakeUi&) = delete;
 };
 
 }  // namespace fake

@@ -49,6 +49,46 @@ TEST_F(EditorTest, WriteCommandNeedsAGrid) {
   EXPECT_TRUE(v.ui.log.boxes().empty()) << "Escape in edit mode asks nothing";
 }
 
+TEST_F(EditorTest, TheCaretKeepsItsCellBehindDialogs) {
+  // A dialog's edit control takes the thread's caret; typing after it must
+  // still land where the caret stood, not on byte 0.
+  const std::vector<std::pair<const char*, int>> dialogs = {{"Save", ID_FILE_SAVE}, {"Open", ID_FILE_OPEN}};
+  for (const auto& [name, command] : dialogs) {
+    SCOPED_TRACE(name);
+    fake::ScriptedDriver d;
+    MemView m(d.table);
+    m.load(CardType::At24c02);
+    m.edit();
+    m.caretTo({false, 2, 3, false});
+    m.type("1");
+    m.view.onCommand(command);  // the file dialog, cancelled
+    EXPECT_TRUE(m.ui.window.caretCreated);
+    EXPECT_TRUE(m.ui.window.caretVisible);
+    EXPECT_EQ(m.ui.window.caret, memview::pointOf(m.st, {false, 2, 3, true}));
+    m.type("2");
+    EXPECT_EQ(m.doc.byteAt(35), 0x12);
+    EXPECT_EQ(m.hex(0), "ff") << "byte 0 untouched";
+    EXPECT_EQ(m.rows(), std::vector<int>{32});
+  }
+}
+
+TEST_F(EditorTest, FocusCreatesAndDestroysTheCaret) {
+  v.load(CardType::At24c02);
+  v.view.onFocus(true);
+  EXPECT_TRUE(v.ui.window.caretCreated);
+  EXPECT_FALSE(v.ui.window.caretVisible) << "hidden outside edit mode";
+  v.edit();
+  v.caretTo({true, 4, 5, false});
+  v.view.onFocus(false);
+  EXPECT_FALSE(v.ui.window.caretCreated);
+  v.view.onFocus(true);
+  EXPECT_TRUE(v.ui.window.caretVisible);
+  EXPECT_EQ(v.ui.window.caret, memview::pointOf(v.st, {true, 4, 5, false}));
+  v.key(port::vk::kNext);  // 24C02: one page; Page Down on the last page changes nothing
+  v.type("A");
+  EXPECT_EQ(v.doc.byteAt(69), 'A');
+}
+
 TEST_F(EditorTest, HexTypingFillsTheByteAndAdvances) {
   v.load(CardType::At24c16);
   v.edit();
@@ -344,9 +384,19 @@ TEST_F(EditorTest, ErrorCounterPageOfTheSle4442) {
   EXPECT_EQ(v.ui.window.screen.textAt(60, 90)->fg, colour::red);
   EXPECT_EQ(v.ui.window.screen.visibleText(33, 32), "") << "the grid is blanked";
   EXPECT_FALSE(v.ui.window.caretVisible);
+  // The grid is hidden: typing, a click on a cell and Space change nothing.
+  const port::Point cell = memview::pointOf(v.st, {false, 9, 14, false});
+  v.click(cell.x, cell.y);
+  v.type("f4");
+  v.key(port::vk::kSpace);
+  EXPECT_FALSE(v.ui.window.caretVisible);
+  EXPECT_TRUE(v.rows().empty());
+  EXPECT_EQ(v.st.protect4442, v.st.protect4442Saved);
   v.key(kPrior);
   EXPECT_EQ(v.ui.window.screen.visibleText(60, 90), "");
   EXPECT_EQ(v.hexCell(0)->text, "ff");
+  EXPECT_EQ(v.doc.byteAt(158), 0xFF);
+  EXPECT_EQ(v.ui.window.caret, (port::Point{33, 32})) << "the caret is where it was before the page";
   EXPECT_TRUE(v.ui.window.caretVisible) << "the grid is back, and so is the caret";
 }
 

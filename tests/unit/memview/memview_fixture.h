@@ -13,13 +13,14 @@
 #include "fakes/fake_ui.h"
 #include "fakes/scripted_driver.h"
 #include "platform/ports.h"
+#include "resources/resource.h"
 #include "support/enum_print.h"
 #include "view/app_state.h"
 #include "view/card_catalogue.h"
 #include "view/demo_view.h"
 #include "view/editor_caret.h"
+#include "view/image_guard.h"
 #include "view/view_painter.h"
-#include "resources/resource.h"
 
 namespace memview {
 inline void PrintTo(const Stop& s, std::ostream* os) {
@@ -45,6 +46,7 @@ struct MemView {
     st.port = ReaderPort::Usb;
     st.viewState = ViewState::NoCardData;
     ui.window.paintNow = [this] { view.onPaint(ui.window.surface()); };
+    ui.window.focusEvents = [this](bool gained) { view.onFocus(gained); };
   }
 
   AppState st;
@@ -65,6 +67,7 @@ struct MemView {
       doc.setByte(i, i < static_cast<int>(bytes.size()) ? bytes[static_cast<std::size_t>(i)] : 0xFF);
     }
     st.viewState = ViewState::CardData;
+    memview::recordSuccessfulRead(st);
     view.painter().drawGrid();
   }
 
@@ -77,11 +80,15 @@ struct MemView {
   }
   void click(int x, int y) { view.onLButtonDown({x, y}); }
 
-  memview::Stop caret() { return memview::stopAt(st, ui.window.caretPos(), st.caretInAscii != 0); }
+  // The caret's stop as the program keeps it.
+  memview::Stop caret() { return {st.caretInAscii != 0, st.caretRow, st.caretCol, st.caretOnLowDigit}; }
   int caretAddress() { return memview::addressOf(st, caret()); }
-  // Puts the caret on a stop of the current page.
+  // Puts the caret on a stop of the current page, as a click or the keys would.
   void caretTo(memview::Stop s) {
     st.caretInAscii = s.ascii ? 1 : 0;
+    st.caretRow = s.row;
+    st.caretCol = s.col;
+    st.caretOnLowDigit = !s.ascii && s.low;
     ui.window.setCaretPos(memview::pointOf(st, s));
   }
 

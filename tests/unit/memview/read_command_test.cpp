@@ -1,5 +1,7 @@
 // The read core's driver calls per card type, its failures, and the Read
 // command with its page/zone dialog.
+#include "view/read_command.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +10,7 @@
 
 #include "fakes/scripted_driver.h"
 #include "memview_fixture.h"
-#include "view/read_command.h"
+#include "view/image_guard.h"
 #include "view/zone_select_dlg.h"
 
 namespace memview_test {
@@ -179,6 +181,7 @@ TEST_F(ReadCoreTest, NoCardAndReaderErrors) {
 TEST_F(ReadCoreTest, WithoutPortOrCardTypeNothingRuns) {
   v.st.viewState = ViewState::NoCardData;
   v.st.editActive = 1;
+  v.ui.window.caretCreated = true;
   v.ui.window.caretVisible = true;
   EXPECT_EQ(readCore(v.ctx(), ReaderPort::None, CardType::At24c16), 1);
   EXPECT_EQ(readCore(v.ctx(), ReaderPort::Usb, static_cast<CardType>(0)), 1);
@@ -264,15 +267,77 @@ TEST_F(ReadCommandTest, At45d041AsksForThePage) {
   EXPECT_NE(boxes[1].find("Please enter an integer."), std::string::npos) << boxes[1];
 }
 
-TEST_F(ReadCommandTest, InitFailureIsToldAndTheReadGoesOn) {
-  v.st.cardType = CardType::Ssf1101;
-  drv.results("IC_InitType", {-1});
-  v.ui.dialogs.scripts.push_back(fake::typeAndOk(1002, "600"));
+TEST_F(ReadCommandTest, RefusedSelectionEndsTheReadAndKeepsTheOldPart) {
+  struct Case {
+    CardType cardType;
+    const char* refused;  // the selection call the card refuses
+    const char* told;
+    const char* readCall;  // must not be made
+  };
+  const std::vector<Case> cases = {
+      {CardType::Ssf1101, "IC_InitType", "提示信息|init card is fail.!", "IC_Read_1101"},
+      {CardType::At45d041, "IC_InitType", "提示信息|init card is fail.!", "IC_DirectRead"},
+      {CardType::At88sc1608, "IC_SetUserZone", "提示信息|IC_SetUserZone is fail.!", "IC_ReadUserZone"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.readCall);
+    fake::ScriptedDriver d;
+    MemView m(d.table);
+    m.st.zoneIndex = 1;
+    m.st.blockIndex = 1;
+    m.load(c.cardType);
+    d.results(c.refused, {-1});
+    m.ui.dialogs.scripts.push_back(fake::typeAndOk(1002, "5"));
+    m.view.onCommand(ID_CARD_READ);
+    EXPECT_EQ(m.ui.log.boxes(), std::vector<std::string>{c.told});
+    EXPECT_EQ(d.count(c.readCall), 0) << "the card's old part would show under the new number";
+    EXPECT_EQ(c.cardType == CardType::Ssf1101 ? m.st.blockIndex : m.st.zoneIndex, 1) << "the number is kept";
+    EXPECT_EQ(m.status(1), "读卡失败");
+    EXPECT_FALSE(memview::holdsCurrentRead(m.st));
+    m.edit();
+    EXPECT_EQ(m.st.editActive, 0) << "no edit mode on an image that is not the current read";
+  }
+}
+
+TEST_F(ReadCommandTest, FailedReadOfAnotherPageKeepsThePageOfTheImage) {
+  v.st.zoneIndex = 0;
+  v.load(CardType::At45d041);
+  drv.results("IC_DirectRead", {-1});
+  v.ui.dialogs.scripts.push_back(fake::typeAndOk(1002, "3"));
   v.view.onCommand(ID_CARD_READ);
-  EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{"提示信息|init card is fail.!"});
-  EXPECT_EQ(v.ui.dialogs.last->text(1005), "(0-511):");
-  EXPECT_EQ(v.st.blockIndex, 511) << "600 is lowered to the last block";
-  EXPECT_EQ(sig(drv.callsTo("IC_Read_1101").at(0)), "IC_Read_1101(7,511,0,1024)");
+  EXPECT_EQ(v.st.zoneIndex, 0);
+  EXPECT_FALSE(memview::holdsCurrentRead(v.st));
+  v.ui.log.clear();
+  v.edit();
+  EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{std::string("提示信息|") + memview::kReadFirst});
+  drv.clearCalls();
+  v.st.editActive = 1;  // even if edit mode were still on
+  v.view.onKeyDown(port::vk::kF5);
+  EXPECT_EQ(drv.count("IC_DirectWrite"), 0) << drv.dump();
+}
+
+TEST_F(ReadCommandTest, PendingEditsAreDiscardedOnlyWhenTheOperatorAgrees) {
+  v.load(CardType::At24c02);
+  v.edit();
+  v.type("ab");
+  drv.clearCalls();
+  v.ui.shell.answers = {port::mb::kIdNo};
+  v.view.onCommand(ID_CARD_READ);
+  EXPECT_EQ(v.ui.log.boxes(),
+            std::vector<std::string>{std::string("Kv310型读写器演示系统|") + memview::kDiscardEdits});
+  EXPECT_TRUE(drv.calls.empty()) << "No: nothing happens";
+  EXPECT_EQ(v.st.editActive, 1);
+  EXPECT_EQ(v.rows(), std::vector<int>{0});
+
+  v.ui.shell.answers = {port::mb::kIdYes};
+  v.view.onCommand(ID_CARD_READ);
+  EXPECT_EQ(v.status(2), "读卡成功");
+  EXPECT_TRUE(v.rows().empty()) << "a read starts from a clean slate";
+  EXPECT_FALSE(v.doc.isEdited(0));
+  EXPECT_TRUE(memview::holdsCurrentRead(v.st));
+  v.ui.log.clear();
+  v.view.onCommand(ID_CARD_READ);
+  EXPECT_TRUE(v.ui.log.boxes().empty()) << "nothing pending, nothing asked";
 }
 
 TEST_F(ReadCommandTest, At88sc1608ZonesSelectTheUserZone) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -154,7 +155,7 @@ TEST_F(WriteTest, EachCardTypeWritesItsWay) {
        CardType::At88sc153,
        0,
        70,
-       {"IC_SetUserZone(7,1)", "IC_WriteUserZone(7,0,16)"},
+       {"IC_SetUserZone(7,1)", "IC_SetUserZone(7,1)", "IC_WriteUserZone(7,0,16)"},
        "IC_ReadUserZone(7,0,16)",
        3},
       {"153 configuration",
@@ -193,7 +194,8 @@ TEST_F(WriteTest, EachCardTypeWritesItsWay) {
     m.ui.log.clear();
     m.key(kF5);
     EXPECT_EQ(writes(d), c.calls) << c.name;
-    EXPECT_EQ(reads(d), std::vector<std::string>{c.readBack}) << c.name;
+    // The card is checked before the write and read back after it.
+    EXPECT_EQ(reads(d), (std::vector<std::string>{c.readBack, c.readBack})) << c.name;
     EXPECT_EQ(m.ui.log.beeps(0), c.beeps + 1) << c.name;
     EXPECT_TRUE(m.ui.log.boxes().empty()) << c.name << m.ui.log.dump();
     EXPECT_EQ(m.doc.editedRowCount, 0) << c.name;
@@ -252,12 +254,15 @@ TEST_F(WriteTest, ReadBackComparesAllButCodes) {
   m.type("41");
   m.key(kF5);
   EXPECT_TRUE(m.ui.log.boxes().empty()) << m.ui.log.dump();
-  EXPECT_EQ(reads(d), (std::vector<std::string>{"IC_Read(7,0,10)", "IC_Read(7,11,2)", "IC_Read(7,14,2)"}));
+  const std::vector<std::string> runs = {"IC_Read(7,0,10)", "IC_Read(7,11,2)", "IC_Read(7,14,2)"};
+  std::vector<std::string> checkedAndReadBack = runs;
+  checkedAndReadBack.insert(checkedAndReadBack.end(), runs.begin(), runs.end());
+  EXPECT_EQ(reads(d), checkedAndReadBack);
 
   // A read-back that the card refuses cannot confirm the write.
   m.caretTo({false, 0, 14, false});
   m.type("42");
-  d.results("IC_Read", {-1});
+  d.results("IC_Read", {0, 0, -1});  // the two runs checked, then the read-back
   m.ui.shell.answers = {port::mb::kIdNo};
   m.key(kF5);
   EXPECT_EQ(m.ui.log.boxes(), std::vector<std::string>{"操作提示|写入没有成功，要重新读卡吗？"});
@@ -271,7 +276,8 @@ TEST_F(WriteTest, WholePageIsWrittenOnceForManyRows) {
   typeAt(260, "33");
   v.key(kF5);
   EXPECT_EQ(writes(drv), std::vector<std::string>{"IC_DirectWrite(7,0,0,264)"});
-  EXPECT_EQ(reads(drv), std::vector<std::string>{"IC_DirectRead(7,0,0,264)"}) << "read back once";
+  EXPECT_EQ(reads(drv), (std::vector<std::string>{"IC_DirectRead(7,0,0,264)", "IC_DirectRead(7,0,0,264)"}))
+      << "checked once and read back once";
   EXPECT_EQ(lastWritten(drv).at(260), 0x33);
 }
 
@@ -286,7 +292,7 @@ TEST_F(WriteTest, CodeZonesAreWrittenOnlyWhereTyped) {
   typeAt(15, "bb");
   v.key(kF5);
   EXPECT_EQ(writes(drv), (std::vector<std::string>{"IC_Write(7,0,10)", "IC_Write(7,11,1)", "IC_Write(7,14,2)"}));
-  EXPECT_EQ(drv.calls.at(1).data.at(0), std::vector<std::uint8_t>{0xAA});
+  EXPECT_EQ(drv.callsTo("IC_Write").at(1).data.at(0), std::vector<std::uint8_t>{0xAA});
   drv.clearCalls();
   typeAt(87, "01");  // row 80: application zone 1 to 85, erase key 86-91
   v.key(kF5);
@@ -333,7 +339,7 @@ TEST_F(WriteTest, YesReReadsTheCard) {
   drv.results("IC_Write", {-1});
   v.ui.shell.answers = {port::mb::kIdYes};
   v.key(kF5);
-  EXPECT_EQ(drv.count("IC_Read"), 1);
+  EXPECT_EQ(drv.count("IC_Read"), 2) << "the check before the write, then the re-read";
   EXPECT_EQ(v.doc.editedRowCount, 0);
   EXPECT_EQ(v.hex(0), "ff") << "the card's content again";
 }
@@ -342,6 +348,7 @@ TEST_F(WriteTest, ReReadingCardsStopAndAsk) {
   for (CardType type : {CardType::Sle4442, CardType::At88sc102, CardType::At24c01a}) {
     fake::ScriptedDriver d;
     MemView m(d.table);
+    keepWrites(d, m);
     m.load(type);
     m.st.protect4442.fill(1);
     m.st.protect4442Saved.fill(1);
@@ -367,7 +374,7 @@ TEST_F(WriteTest, WholeImageFailureReReadsAndAsks) {
   drv.results("IC_Write_1101", {-1});
   v.key(kF5);
   EXPECT_EQ(writes(drv), std::vector<std::string>{"IC_Write_1101(7,0,0,1024)"}) << "no row write follows";
-  EXPECT_EQ(drv.count("IC_Read_1101"), 1);
+  EXPECT_EQ(drv.count("IC_Read_1101"), 2) << "the check before the write, then the re-read";
   EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{"操作提示|写入没有成功，要重新读卡吗？"});
 }
 
@@ -381,6 +388,113 @@ TEST_F(WriteTest, NoCardOnReReadKeepsTheList) {
   EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{"提示信息|没有插入卡！"});
   EXPECT_EQ(v.doc.editedRowCount, 1);
   EXPECT_EQ(v.ui.log.beeps(0), 0);
+  drv.clearCalls();
+  v.ui.log.clear();
+  v.key(kF5);
+  EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{std::string("提示信息|") + memview::kReadFirst});
+  EXPECT_TRUE(writes(drv).empty()) << "the failed re-read ended the image";
+}
+
+TEST_F(WriteTest, NothingIsWrittenFromAnImageThatIsNotTheCurrentRead) {
+  struct Case {
+    const char* name;
+    std::function<void(MemView&, fake::ScriptedDriver&)> makeStale;
+  };
+  const std::vector<Case> cases = {
+      {"card type chosen", [](MemView& m, fake::ScriptedDriver&) { m.view.onCommand(ID_CARDTYPE_24C16); }},
+      {"failed read",
+       [](MemView& m, fake::ScriptedDriver& d) {
+         d.results("IC_Read", {-1});
+         m.view.onCommand(ID_CARD_READ);
+       }},
+      {"no card",
+       [](MemView& m, fake::ScriptedDriver& d) {
+         d.results("IC_Status", {1});
+         m.view.onCommand(ID_CARD_READ);
+       }},
+      {"other port", [](MemView& m, fake::ScriptedDriver&) { m.view.onCommand(ID_PORT_COM1); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake::ScriptedDriver d;
+    MemView m(d.table);
+    keepWrites(d, m);
+    d.setDefault("IC_InitComm", 7);
+    m.load(CardType::At24c02);
+    c.makeStale(m, d);
+    EXPECT_EQ(m.st.gridShown, 1) << "the old grid may still be on screen";
+    d.clearCalls();
+    m.ui.log.clear();
+    m.edit();
+    EXPECT_EQ(m.st.editActive, 0);
+    EXPECT_EQ(m.ui.log.boxes(), std::vector<std::string>{std::string("提示信息|") + memview::kReadFirst});
+    m.st.editActive = 1;  // were edit mode still on
+    m.type("12");
+    m.key(kF5);
+    EXPECT_TRUE(writes(d).empty()) << d.dump();
+  }
+}
+
+TEST_F(WriteTest, ACardThatNoLongerMatchesTheReadIsNotWritten) {
+  struct Case {
+    CardType cardType;
+    int zoneIndex;
+    const char* check;  // the read that finds the other card
+  };
+  const std::vector<Case> cases = {
+      {CardType::At24c02, 0, "IC_Read(7,0,16)"},
+      {CardType::At88sc1608, 1, "IC_ReadUserZone(7,0,16)"},
+      {CardType::At88sc153, 0, "IC_ReadUserZone(7,0,16)"},
+      {CardType::At45d041, 0, "IC_DirectRead(7,0,0,264)"},
+      {CardType::Ssf1101, 0, "IC_Read_1101(7,0,0,1024)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.check);
+    fake::ScriptedDriver d;
+    MemView m(d.table);
+    keepWrites(d, m);  // the card reads FF everywhere
+    m.st.zoneIndex = c.zoneIndex;
+    std::vector<std::uint8_t> image(1024, 0xFF);
+    image[9] = 0x00;  // what the read found; the card now holds another byte
+    m.load(c.cardType, image);
+    m.edit();
+    m.type("12");
+    m.ui.log.clear();
+    m.key(kF5);
+    EXPECT_EQ(reads(d), std::vector<std::string>{c.check});
+    EXPECT_TRUE(writes(d).empty() || writes(d) == std::vector<std::string>{"IC_SetUserZone(7,0)"})
+        << d.dump();
+    EXPECT_EQ(m.ui.log.boxes(), std::vector<std::string>{std::string("提示信息|") + memview::kOtherCard});
+    EXPECT_EQ(m.doc.editedRowCount, 1) << "the edits stay";
+  }
+}
+
+TEST_F(WriteTest, AReadForgetsTypedMarksOfCodeBytes) {
+  keepWrites(drv, v, true, {10, 11, 12, 13});
+  v.load(CardType::At88sc102);
+  v.edit();
+  typeAt(11, "aa");                         // the user code, typed
+  v.ui.shell.answers = {port::mb::kIdYes};  // discard the edits
+  v.view.onCommand(ID_CARD_READ);
+  EXPECT_EQ(v.hex(11), "00") << "the card hides its code";
+  drv.clearCalls();
+  v.edit();
+  typeAt(14, "41");
+  v.key(kF5);
+  EXPECT_EQ(writes(drv), (std::vector<std::string>{"IC_Write(7,0,10)", "IC_Write(7,14,2)"}))
+      << "the hidden 00 of the code is not sent";
+}
+
+TEST_F(WriteTest, ReReadAfterAFailedWriteSaysTheEditsWereDropped) {
+  v.load(CardType::At24c01a);  // a refused row re-reads at once
+  v.edit();
+  typeAt(0, "11");
+  typeAt(40, "22");
+  drv.results("IC_Write", {-1});
+  v.ui.shell.answers = {port::mb::kIdNo};
+  v.key(kF5);
+  EXPECT_EQ(v.status(1), memview::kEditsDropped);
+  EXPECT_EQ(v.doc.editedRowCount, 0);
 }
 
 TEST_F(WriteTest, EmptyListStillBeepsAndWritesMarks) {

@@ -52,6 +52,7 @@ TEST_F(ScriptedView, EachCardTypeGetsItsMenuBarAndUsbHidesTheDeviceDialog) {
 TEST_F(ScriptedView, MenuSwapEndsAnEditAndRedrawsTheFrame) {
   st.editActive = 1;
   st.viewState = ViewState::CardData;
+  ui.window.caretCreated = true;
   ui.window.caretVisible = true;
   SwapMenuForCardType(view.context(), CardType::Sle4442);
   EXPECT_EQ(st.editActive, 0);

@@ -240,10 +240,36 @@ TEST_F(Detection, TestZonesOf1604And102AreRestored) {
   }
 }
 
+// Some drivers answer IC_Read with the number of bytes read: every probe
+// that tests a read takes it for a successful one.
+TEST_F(Detection, ByteCountFromIcReadIsASuccessfulRead) {
+  struct Row {
+    const char* write;          // the probe's write call
+    std::vector<int> refusals;  // results of earlier probes' writes with the same call
+    CardType found;
+  };
+  const Row rows[] = {
+      {"IC_Write64", {}, CardType::At24c64},
+      {"IC_Write", {}, CardType::At88sc1604},
+      {"IC_Write", {-1}, CardType::At88sc102},
+  };
+  for (const Row& r : rows) {
+    drv.clearCalls();
+    unknownCard();
+    drv.setDefault("IC_Read", 2);
+    drv.setDefault(r.write, 0);
+    drv.results(r.write, r.refusals);
+    detect();
+    EXPECT_EQ(st.cardType, r.found) << context();
+    EXPECT_EQ(line(2), "检测成功") << context();
+  }
+}
+
 TEST_F(Detection, EscapeEndsAnEditBeforeTheRun) {
   std::vector<int> keys;
   view.keyDown = [&](int k) { keys.push_back(k); };  // an edit the key does not end
   st.editActive = 1;
+  ui.window.caretCreated = true;
   ui.window.caretVisible = true;
   drv.results("IC_Status", {1});
   detect();
@@ -260,7 +286,8 @@ struct I2cChip {
   std::size_t size = 256;
   Bytes mem;
   int calls = 0;
-  int failAt = 0;  // this call (reads and writes counted together) fails
+  int failAt = 0;            // this call (reads and writes counted together) fails
+  bool countsBytes = false;  // a read answers the number of bytes read, not 0
   bool fails() { return ++calls == failAt; }
   int map(int address) const {
     if (size == 128) return address < 256 ? (address & 0x7F) : -1;
@@ -276,7 +303,7 @@ short chipRead(int, short address, short length, unsigned char* out) {
     if (a < 0) return -1;
     out[i] = g_chip->mem[static_cast<std::size_t>(a)];
   }
-  return 0;
+  return g_chip->countsBytes ? length : short{0};
 }
 short chipWrite(int, short address, short length, const unsigned char* data) {
   if (g_chip->fails()) return -1;
@@ -291,6 +318,7 @@ struct SizeCase {
   std::size_t size;
   std::uint8_t byte0;
   CardType cardType;
+  bool countsBytes = false;
 };
 
 class DetectionI2cSizes : public Detection, public ::testing::WithParamInterface<SizeCase> {};
@@ -298,6 +326,7 @@ class DetectionI2cSizes : public Detection, public ::testing::WithParamInterface
 TEST_P(DetectionI2cSizes, FindsTheSizeAndLeavesEveryByte) {
   I2cChip chip;
   chip.size = GetParam().size;
+  chip.countsBytes = GetParam().countsBytes;
   for (std::size_t i = 0; i < chip.size; ++i) chip.mem.push_back(static_cast<std::uint8_t>(i * 7 + 3));
   chip.mem[0] = GetParam().byte0;
   const Bytes before = chip.mem;
@@ -317,7 +346,10 @@ INSTANTIATE_TEST_SUITE_P(
                       SizeCase{512, 0x11, CardType::At24c04}, SizeCase{256, 0x11, CardType::At24c02},
                       SizeCase{128, 0x11, CardType::At24c01a},
                       // byte 0 already holding "W" must not fool the 128 test
-                      SizeCase{256, 0x57, CardType::At24c02}, SizeCase{128, 0x57, CardType::At24c01a}));
+                      SizeCase{256, 0x57, CardType::At24c02}, SizeCase{128, 0x57, CardType::At24c01a},
+                      // a driver whose reads answer the byte count
+                      SizeCase{2048, 0x11, CardType::At24c16, true}, SizeCase{512, 0x11, CardType::At24c04, true},
+                      SizeCase{128, 0x11, CardType::At24c01a, true}));
 
 // One failing read or write anywhere in the probe: the chip is either found
 // with its right size or reported as a failure, and every byte is back.

@@ -91,6 +91,7 @@ const DownloadCase kDownloadCases[] = {
     {"reader without download", 0, 0, 'K', {"IC_Read", "IC_InitType"},
      {"提示信息|This reader can't support this function..."}, false, false},
     {"reader takes firmware", 0, 0, 'M', {"IC_Read", "IC_ExitComm"}, {}, true, true},
+    {"identification read answers its byte count", 0, 2, 'M', {"IC_Read", "IC_ExitComm"}, {}, true, true},
 };
 
 class FirmwareDownload : public ScriptedView, public ::testing::WithParamInterface<DownloadCase> {};

@@ -44,8 +44,10 @@ DriverTable recordingTable() {
 
 Rig::Rig(const char* card) {
   sim::TestReader::reset(card, 100);
-  view = std::make_unique<CDemoView>(st, doc, table, ui.window, ui.shell, ui.menu, ui.dialogs, ui.files);
+  view = std::make_unique<CDemoView>(st, doc, table, ui.window, ui.shell, ui.menu, ui.dialogs, files);
   ui.window.paintNow = [this] { view->onPaint(ui.window.surface()); };
+  // WM_SETFOCUS and WM_KILLFOCUS, as a dialog takes and gives back the focus.
+  ui.window.focusEvents = [this](bool gained) { view->onFocus(gained); };
   view->onCreate();
 }
 
@@ -63,7 +65,10 @@ void caretTo(Rig& r, int address) {
   r.st.currentPage = address / 256;
   r.view->painter().drawGrid();
   r.st.caretInAscii = 0;
-  r.ui.window.setCaretPos(memview::pointOf(r.st, {false, (address % 256) / 16, address % 16, false}));
+  r.st.caretRow = (address % 256) / 16;
+  r.st.caretCol = address % 16;
+  r.st.caretOnLowDigit = false;
+  r.ui.window.setCaretPos(memview::pointOf(r.st, {false, r.st.caretRow, r.st.caretCol, false}));
 }
 }  // namespace
 
@@ -83,6 +88,32 @@ void Rig::dialogCommand(int id, int editId, const std::string& text) {
   ui.dialogs.scripts.push_back(fake::typeAndOk(editId, text));
   command(id);
   ui.dialogs.scripts.clear();
+}
+
+void Rig::clickCell(int row, int col, bool ascii) {
+  view->onLButtonDown(memview::pointOf(st, {ascii, row, col, false}));
+}
+
+bool Rig::caretShown(port::Point& at) const {
+  if (!ui.window.caretCreated || !ui.window.caretVisible) return false;
+  at = ui.window.caret;
+  return true;
+}
+
+void Rig::dialogTakesCaret() {
+  ui.window.caretCreated = false;
+  ui.window.caretVisible = false;
+  ui.window.caret = {1, 1};
+}
+
+std::string CaretTakingFiles::askSavePath(const Filter& filter, std::string_view defaultName) {
+  if (takesCaret) takeCaret_();
+  return files_.askSavePath(filter, defaultName);
+}
+
+std::string CaretTakingFiles::askOpenPath(const Filter& filter) {
+  if (takesCaret) takeCaret_();
+  return files_.askOpenPath(filter);
 }
 
 std::string Rig::signature() const {

@@ -23,11 +23,33 @@ namespace reliability {
 DriverTable recordingTable();
 std::vector<const char*>& calls();
 
+// The card image Save and Open dialogs of the fake UI, taking the caret
+// while they are open when asked to (see Rig::dialogTakesCaret).
+class CaretTakingFiles : public port::FileDialogs {
+ public:
+  CaretTakingFiles(fake::FakeFileDialogs& files, std::function<void()> takeCaret)
+      : files_(files), takeCaret_(std::move(takeCaret)) {}
+  std::string askSavePath(const Filter& filter, std::string_view defaultName) override;
+  std::string askOpenPath(const Filter& filter) override;
+  FileContent readFile(std::string_view path, std::size_t limit) override {
+    return files_.readFile(path, limit);
+  }
+  bool writeFile(std::string_view path, const std::vector<std::uint8_t>& bytes) override {
+    return files_.writeFile(path, bytes);
+  }
+  bool takesCaret = false;
+
+ private:
+  fake::FakeFileDialogs& files_;
+  std::function<void()> takeCaret_;
+};
+
 struct Rig {
   fake::FakeUi ui;
   DriverTable table = recordingTable();
   AppState st;
   CDemoDoc doc;
+  CaretTakingFiles files{ui.files, [this] { dialogTakesCaret(); }};
   std::unique_ptr<CDemoView> view;
 
   // A fresh reader on USB with a factory card of `card`, and the view
@@ -46,6 +68,15 @@ struct Rig {
   void markAt(int address);
   // Runs a dialog command with the text typed into one edit and OK.
   void dialogCommand(int id, int editId, const std::string& text);
+
+  // The operator's mouse click on a cell of the page shown.
+  void clickCell(int row, int col, bool ascii);
+  // The caret on screen: false when there is none to see.
+  bool caretShown(port::Point& at) const;
+  // What Windows does to the view's caret while a dialog with an edit
+  // control is open: the edit takes the thread's one caret and destroys it
+  // when the dialog closes; the caret position then read is the edit's.
+  void dialogTakesCaret();
 
   // Boxes shown, then the three status lines: what tells the operator how
   // the operation ended.

@@ -62,12 +62,24 @@ TEST_F(StateFileKill, KilledWriterLeavesOneCompleteVersion) {
   const fs::path temp = fs::path(path).concat(".tmp");
   for (int kill = 0; kill < kKills; ++kill) {
     fs::remove(temp);
+    // The child says when it runs: where a process starts slowly (a 32-bit
+    // build under an emulator, a loaded machine) the kills would otherwise
+    // land before its first save.
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+      const char running = 1;
+      if (write(ready[1], &running, 1) != 1) _exit(1);
       std::string reason;
       for (unsigned n = 0;; ++n) sim::saveAtomically(path, n % 2 == 0 ? b : a, reason);
     }
+    close(ready[1]);
+    char running = 0;
+    const ssize_t got = read(ready[0], &running, 1);
+    close(ready[0]);
+    ASSERT_EQ(got, 1);
     std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<int>(0, 30000)(random)));
     ASSERT_EQ(::kill(child, SIGKILL), 0);
     int status = 0;

@@ -140,7 +140,7 @@ TEST(DialogResources, TemplatesMatchTheirTables) {
 }
 
 TEST(DialogResources, EveryTemplateIsAModalPopupWithCaptionAndSystemMenu) {
-  for (int id : {100, 102, 113, 127, 144, 145, 146}) {
+  for (int id : {100, 102, 113, 127, 144, 145, 146, 147}) {
     const rc::Dialog& d = dialog(id);
     for (const char* style : {"DS_MODALFRAME", "WS_POPUP", "WS_CAPTION", "WS_SYSMENU"})
       EXPECT_NE(std::find(d.styles.begin(), d.styles.end(), style), d.styles.end())
@@ -151,7 +151,8 @@ TEST(DialogResources, EveryTemplateIsAModalPopupWithCaptionAndSystemMenu) {
 // Edits whose letters the dialogs expect in capitals: the password and
 // hexadecimal fields.
 TEST(DialogResources, UpperCaseEditsAreExactlyThePasswordAndApduFields) {
-  const std::set<std::pair<int, int>> upper = {{102, 1001}, {144, 1007}, {127, 1004}, {127, 1006}, {127, 1007}};
+  const std::set<std::pair<int, int>> upper = {{102, 1001}, {144, 1007}, {127, 1004},
+                                               {127, 1006}, {127, 1007}, {147, 1043}};
   for (const rc::Dialog& d : rc::File::program().dialogs)
     for (const rc::Control& c : d.controls)
       if (c.kind == "EDITTEXT") {
@@ -168,6 +169,28 @@ TEST(DialogResources, EveryEditScrollsHorizontally) {
       if (c.kind == "EDITTEXT") {
         EXPECT_TRUE(c.hasStyle("ES_AUTOHSCROLL")) << "dialog " << d.id << " edit " << c.id;
       }
+}
+
+// The APDU workbench is laid out by hand: every control inside the dialog,
+// none on top of another.
+TEST(DialogResources, WorkbenchControlsFitAndDoNotOverlap) {
+  const rc::Dialog& d = dialog(147);
+  EXPECT_EQ(d.caption, "APDU工作台");
+  for (std::size_t i = 0; i < d.controls.size(); ++i) {
+    const rc::Control& a = d.controls[i];
+    EXPECT_TRUE(a.x >= 0 && a.y >= 0 && a.x + a.w <= d.w && a.y + a.h <= d.h)
+        << "\"" << a.text << "\" " << a.id;
+    for (std::size_t j = i + 1; j < d.controls.size(); ++j) {
+      const rc::Control& b = d.controls[j];
+      const bool apart = a.x + a.w <= b.x || b.x + b.w <= a.x || a.y + a.h <= b.y || b.y + b.h <= a.y;
+      EXPECT_TRUE(apart) << a.id << " \"" << a.text << "\" and " << b.id << " \"" << b.text << "\"";
+    }
+  }
+  // Enter in the command field sends it; in the script it makes a new line.
+  EXPECT_EQ(d.control(1044)->kind, "DEFPUSHBUTTON");
+  EXPECT_TRUE(d.control(1052)->hasStyle("ES_WANTRETURN"));
+  for (int id : {1041, 1042, 1045, 1046, 1053, 1056})
+    EXPECT_TRUE(d.control(id)->hasStyle("ES_READONLY")) << id;
 }
 
 TEST(DialogResources, HiddenSlotsOfTheCpuConsoleAreAlsoDisabled) {

@@ -76,7 +76,7 @@ struct MenuCase {
 std::vector<MenuCase> menuTable() {
   return {
       {2, bar(2, {})},
-      {135, bar(135, {{"CP&U卡操作", 32815}})},
+      {135, bar(135, {{"CP&U卡操作", 32815}, {"APDU工作台(&A)", 32851}})},
       {137, bar(137, readWrite({}))},
       {138, bar(138, readWrite({popup("核对密码(&V)", {{"核对用户密码", 32800}}),
                                 popup("修改密码(&C)", {{"修改用户密码", 32797}})}))},

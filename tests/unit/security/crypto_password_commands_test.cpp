@@ -77,16 +77,50 @@ TEST_P(CryptoPasswordCommand, UsesItsSetCallAndTexts) {
       EXPECT_EQ(dlg.controls.at(IDC_SECRET_SET_LABEL).text, c.label);
     }
     EXPECT_EQ(dlg.controls.at(IDC_SECRET_COUNTER).text, "当前密码错误计数器：3");
-    const std::vector<std::string> expected{
-        std::string(c.counterCall) + "(7," + std::to_string(c.setUsed) + ")",
-        std::string(c.call) + "(7," + std::to_string(c.setUsed) + ")\"A1B2C3\"",
-    };
+    // A verification reads the password's counter again before it presents
+    // the password and, when refused, after it.
+    const bool presents = std::string(c.call).find("Check") != std::string::npos;
+    const std::string counter = std::string(c.counterCall) + "(7," + std::to_string(c.setUsed) + ")";
+    std::vector<std::string> expected{counter};
+    if (presents) expected.push_back(counter);
+    expected.push_back(std::string(c.call) + "(7," + std::to_string(c.setUsed) + ")\"A1B2C3\"");
+    if (presents && result != 0) expected.push_back(counter);
     EXPECT_EQ(calls(), expected) << drv.dump();
     EXPECT_EQ(outcome(ui.log), std::string("box(") + c.boxCaption + "|" + (result == 0 ? c.success : c.failure) + "|0x0)");
+    EXPECT_EQ(statusLine(2), presents && result != 0 ? "剩余尝试次数：3" : "");
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, CryptoPasswordCommand, ::testing::ValuesIn(kCommands));
+
+TEST_F(SecurityTest, CryptoVerificationAsksBeforeTheLastAttempt) {
+  const std::string& last = kLastAttemptBox;
+  // No: nothing is presented.
+  drv.setDefault("IC_ReadWPasswordCount", 1);
+  ui.shell.answers.push_back(port::mb::kIdNo);
+  ui.dialogs.scripts.push_back(setAndPassword("", "123456"));
+  run(CardType::At88sc153, ID_VERIFY_SECURITY_CODE);
+  EXPECT_EQ(calls(), (std::vector<std::string>{"IC_ReadWPasswordCount(7,1)", "IC_ReadWPasswordCount(7,1)"}));
+  EXPECT_EQ(outcome(ui.log), last);
+  // Yes: presented; refused, the counter shows the card locked.
+  drv.results("IC_ReadRPasswordCount", {1, 1, 1, 0});  // opening, set 4 typed, before, after
+  drv.results("IC_CheckRPassword_Hex", {-1});
+  ui.shell.answers.push_back(port::mb::kIdYes);
+  ui.dialogs.scripts.push_back(setAndPassword("4", "123456"));
+  run(CardType::At88sc1608, ID_VERIFY_READ_PASSWORD);
+  EXPECT_EQ(drv.count("IC_CheckRPassword_Hex"), 1) << drv.dump();
+  EXPECT_EQ(outcome(ui.log), last + " box(校验读密码|校验读密码失败|0x0)");
+  EXPECT_EQ(statusLine(2), "剩余尝试次数：0");
+  // A verification that is accepted leaves no earlier count on the status line.
+  ui.dialogs.scripts.push_back(setAndPassword("", "FFFFFF"));
+  run(CardType::At88sc1608, ID_VERIFY_READ_PASSWORD);
+  EXPECT_EQ(outcome(ui.log), "box(校验读密码|校验读密码成功|0x0)");
+  EXPECT_EQ(statusLine(2), "");
+  // A change presents nothing: no question at one attempt left.
+  ui.dialogs.scripts.push_back(setAndPassword("", "123456"));
+  run(CardType::At88sc1608, ID_CHANGE_SECURITY_CODE);
+  EXPECT_EQ(outcome(ui.log), "box(改写安全代码|改写安全代码成功|0x0)");
+}
 
 TEST_F(SecurityTest, RememberedSetFollowsConfirmedSetCommandsOnly) {
   ui.dialogs.scripts.push_back(setAndPassword("3", "FFFFFF"));
@@ -148,7 +182,9 @@ TEST_F(SecurityTest, ConfirmRefusals) {
       {"", "长度错误！"},
       {"12345g", "输入数据在0-F之间！"},  // the edit shows it in upper case
       {"Z23456", "输入数据在0-F之间！"},
-      {"12 4,6", ""},  // blanks and punctuation pass the dialog as typed
+      {"12 456", "输入数据在0-F之间！"},  // every character that is no hexadecimal digit
+      {"1234,6", "输入数据在0-F之间！"},
+      {"-12345", "输入数据在0-F之间！"},
       {"abcdef", ""},
       {"1234567", ""},  // the edit holds six characters
   };

@@ -37,7 +37,10 @@ TEST_F(MutualAuth, InitialisationChecksTheRandomNumber) {
       {"123456789ABCDEF", plain("随机数长度错误！"), false},
       {"", plain("随机数长度错误！"), false},
       {"123456789ABCDEFG", plain("输入随机数数据在0-F之间！"), false},
-      {"123456789abcdefg", "box(初始化认证|初始化认证成功|0x0)", true},  // lower case passes the check
+      {"123456789abcdefg", plain("输入随机数数据在0-F之间！"), false},
+      {"12345678 2345678", plain("输入随机数数据在0-F之间！"), false},  // every character that is no digit
+      {"123456789ABCDEF-", plain("输入随机数数据在0-F之间！"), false},
+      {"123456789abcdef0", "box(初始化认证|初始化认证成功|0x0)", true},  // lower-case digits pass
       {"123456789ABCDEF0123", "box(初始化认证|初始化认证成功|0x0)", true},  // the edit keeps 16
   };
   for (const auto& r : rows) {
@@ -83,6 +86,8 @@ TEST_F(MutualAuth, CardAuthenticatesHostStops) {
   const Row rows[] = {
       {"", "4F794A463FF81D8", plain("密码长度错误！"), false},
       {"", "4F794A463FF81D8Z", plain("输入密码数据在0-F之间！"), false},
+      {"", "4f794a463ff81d8g", plain("输入密码数据在0-F之间！"), false},
+      {"", "4F794A463FF81D8.", plain("输入密码数据在0-F之间！"), false},
       {"IC_ReadConfigZone_Hex", "4F794A463FF81D81", plain("读卡CI错误！"), false},
       {"SetInit_Hex", "4F794A463FF81D81", plain("初始化CI，GC，Q0 错误！"), false},
       {"Authenticate_Hex", "4F794A463FF81D81", plain("生成验证数据Q1，Q2 错误！"), false},
@@ -99,6 +104,37 @@ TEST_F(MutualAuth, CardAuthenticatesHostStops) {
     if (!*r.failing) {
       EXPECT_EQ(calls(), std::vector<std::string>{"IC_ReadAuthCount(7)"}) << "nothing sent";
     }
+  }
+}
+
+// The initialisation spends an attempt: it asks before the last one and
+// shows the counter after it.
+TEST_F(MutualAuth, InitialisationAsksBeforeTheLastAttemptAndRefreshesTheCounter) {
+  const std::string& last = kLastAttemptBox;
+  struct Row {
+    std::vector<int> counts;  // dialog opening, before stage 1, after it
+    int answer;
+    std::string outcome;
+    bool sent;
+    std::string line;
+  };
+  const Row rows[] = {
+      {{8, 8, 7}, port::mb::kIdOk, "box(初始化认证|初始化认证成功|0x0)", true, "当前认证错误计数器：7"},
+      {{1, 1}, port::mb::kIdNo, last, false, "当前认证错误计数器：1"},
+      {{1, 1, 0}, port::mb::kIdYes, last + " box(初始化认证|初始化认证成功|0x0)", true, "当前认证错误计数器：0"},
+  };
+  for (const Row& r : rows) {
+    drv.results("IC_ReadAuthCount", r.counts);
+    ui.shell.answers.push_back(r.answer);
+    const std::string line = open([](fake::FakeControls& c) {
+      c.type(IDC_AUTH_RANDOM, "1234567812345678");
+      c.click(IDC_AUTH_INIT);
+    });
+    ui.shell.answers.clear();
+    EXPECT_EQ(outcome(ui.log), r.outcome);
+    EXPECT_EQ(drv.count("IC_InitAuth_Hex"), r.sent ? 1 : 0);
+    EXPECT_EQ(drv.count("IC_ReadAuthCount"), static_cast<int>(r.counts.size()));
+    EXPECT_EQ(line, r.line);
   }
 }
 

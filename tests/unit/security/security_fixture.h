@@ -19,6 +19,9 @@ namespace sectest {
 
 inline constexpr int kHandle = 7;
 
+// The question before a code's last attempt (Yes/No, exclamation icon), as outcome() shows it.
+inline const std::string kLastAttemptBox = "box(操作提示|只剩最后一次尝试机会，输错将锁死此卡！是否继续？|0x34)";
+
 // What the operator saw and heard, compact: "beep×5 box(出错警告|text|0x30)".
 inline std::string outcome(const fake::EventLog& log) {
   std::ostringstream out;

@@ -59,16 +59,22 @@ class SimSecurity : public ::testing::Test {
 const std::string kOk = "beep×5 [操作成功]";
 const std::string kWrong = "box(出错警告|错误：密码错误！|0x30)";
 const std::string kLocked = "box(出错警告|错误：该卡已经报废！|0x30)";
+const std::string& kLast = kLastAttemptBox;
+std::string left(int n) { return " [剩余尝试次数：" + std::to_string(n) + "]"; }
 
-TEST_F(SimSecurity, Sle4442LocksAfterThreeWrongPresentations) {
+TEST_F(SimSecurity, Sle4442CountsDownAsksBeforeTheLastAttemptAndLocks) {
   insert("sle4442", CardType::Sle4442);
-  EXPECT_EQ(present(ID_VERIFY_USER_PASSWORD, "000000"), kWrong);
+  EXPECT_EQ(present(ID_VERIFY_USER_PASSWORD, "000000"), kWrong + left(2));
   EXPECT_EQ(table.IC_ReadCount_SLE4442(st.readerHandle), 2);
-  EXPECT_EQ(present(ID_VERIFY_USER_PASSWORD, "000001"), kWrong);
-  EXPECT_EQ(present(ID_VERIFY_USER_PASSWORD, "000002"), kWrong);
+  EXPECT_EQ(present(ID_VERIFY_USER_PASSWORD, "000001"), kWrong + left(1));
+  ui.shell.answers.push_back(port::mb::kIdNo);
+  EXPECT_EQ(present(ID_VERIFY_USER_PASSWORD, "000002"), kLast);
+  EXPECT_EQ(table.IC_ReadCount_SLE4442(st.readerHandle), 1) << "declining spends nothing";
+  ui.shell.answers.push_back(port::mb::kIdYes);
+  EXPECT_EQ(present(ID_VERIFY_USER_PASSWORD, "000002"), kLast + " " + kWrong + left(0));
   EXPECT_EQ(table.IC_ReadCount_SLE4442(st.readerHandle), 0);
   EXPECT_EQ(present(ID_VERIFY_USER_PASSWORD, "FFFFFF"), kLocked) << "even the right code is refused now";
-  EXPECT_EQ(std::count(ui.dialogs.opened.begin(), ui.dialogs.opened.end(), 102), 3) << "no dialog once locked";
+  EXPECT_EQ(std::count(ui.dialogs.opened.begin(), ui.dialogs.opened.end(), 102), 4) << "no dialog once locked";
   EXPECT_EQ(present(ID_CHANGE_USER_PASSWORD, "123456"), kLocked);
 }
 
@@ -77,7 +83,7 @@ TEST_F(SimSecurity, Sle4442CorrectPresentationResetsTheCounterAndAllowsWrites) {
   ASSERT_EQ(table.IC_InitType(st.readerHandle, 16), 0);
   const unsigned char data[1] = {0x5A};
   EXPECT_NE(table.IC_Write(st.readerHandle, 64, 1, data), 0) << "locked before the PSC";
-  EXPECT_EQ(present(ID_VERIFY_USER_PASSWORD, "000000"), kWrong);
+  EXPECT_EQ(present(ID_VERIFY_USER_PASSWORD, "000000"), kWrong + left(2));
   EXPECT_EQ(present(ID_VERIFY_USER_PASSWORD, "ffffff"), kOk);
   EXPECT_EQ(table.IC_ReadCount_SLE4442(st.readerHandle), 3);
   EXPECT_EQ(table.IC_Write(st.readerHandle, 64, 1, data), 0);
@@ -95,13 +101,13 @@ TEST_F(SimSecurity, Sle4442ChangeThenPresentTheNewPassword) {
   insert("sle4442", CardType::Sle4442);
   EXPECT_EQ(present(ID_VERIFY_USER_PASSWORD, "FFFFFF"), kOk);
   EXPECT_EQ(present(ID_CHANGE_USER_PASSWORD, "A1B2C3"), kOk);
-  EXPECT_EQ(present(ID_VERIFY_USER_PASSWORD, "FFFFFF"), kWrong);
+  EXPECT_EQ(present(ID_VERIFY_USER_PASSWORD, "FFFFFF"), kWrong + left(2));
   EXPECT_EQ(present(ID_VERIFY_USER_PASSWORD, "a1b2c3"), kOk);
 }
 
 TEST_F(SimSecurity, Sle4428VerifyAndChange) {
   insert("sle4428", CardType::Sle4428);
-  EXPECT_EQ(present(ID_VERIFY_USER_PASSWORD, "0000"), "beep×5 " + kWrong);
+  EXPECT_EQ(present(ID_VERIFY_USER_PASSWORD, "0000"), "beep×5 " + kWrong + left(7));
   EXPECT_EQ(table.IC_ReadCount_SLE4428(st.readerHandle), 7);
   EXPECT_EQ(present(ID_VERIFY_USER_PASSWORD, "FFFF"), kOk);
   EXPECT_EQ(present(ID_CHANGE_USER_PASSWORD, "1234"), kOk);
@@ -135,7 +141,7 @@ TEST_F(SimSecurity, At102EraseWithTheRightCodeErasesExactlyItsRangeAndTheViewSho
 
 TEST_F(SimSecurity, At102UserCodeAndFuseBlowsOnce) {
   insert("at88sc102", CardType::At88sc102);
-  EXPECT_EQ(present(ID_VERIFY_USER_PASSWORD, "0000"), "beep×5 " + kWrong);
+  EXPECT_EQ(present(ID_VERIFY_USER_PASSWORD, "0000"), "beep×5 " + kWrong + left(3));
   const std::string seen = present(ID_VERIFY_USER_PASSWORD, "F0F0");
   EXPECT_NE(seen.find("[操作成功]"), std::string::npos) << seen;
   ui.log.clear();
@@ -152,10 +158,10 @@ TEST_F(SimSecurity, At1604ZoneAndEraseCodesChangeAndVerify) {
   insert("at88sc1604", CardType::At88sc1604);
   EXPECT_EQ(present(ID_VERIFY_USER_PASSWORD, "FFFF"), kOk);
   EXPECT_EQ(present(ID_CHANGE_ZONE3_PASSWORD, "3333"), kOk);  // zone 3 code
-  EXPECT_EQ(present(ID_VERIFY_ZONE3_PASSWORD, "FFFF"), "beep×5 " + kWrong);
+  EXPECT_EQ(present(ID_VERIFY_ZONE3_PASSWORD, "FFFF"), "beep×5 " + kWrong + left(7));
   EXPECT_EQ(present(ID_VERIFY_ZONE3_PASSWORD, "3333"), kOk);
   EXPECT_EQ(present(ID_CHANGE_ZONE1_ERASE_PASSWORD, "1111"), kOk);  // zone 1 erase code
-  EXPECT_EQ(present(ID_VERIFY_ZONE1_ERASE_PASSWORD, "FFFF"), "beep×5 box(出错警告|错误：错误密码！|0x30)");
+  EXPECT_EQ(present(ID_VERIFY_ZONE1_ERASE_PASSWORD, "FFFF"), "beep×5 box(出错警告|错误：错误密码！|0x30)" + left(7));
   EXPECT_EQ(present(ID_VERIFY_ZONE1_ERASE_PASSWORD, "1111"), kOk);
 }
 
@@ -186,9 +192,11 @@ TEST_F(SimSecurity, CryptoPasswordsOfEverySet) {
 
 TEST_F(SimSecurity, CryptoWrongPresentationsCountDownAndLock) {
   insert("at88sc1608", CardType::At88sc1608);
-  for (int left = 7; left >= 0; --left) {
+  for (int n = 7; n >= 0; --n) {
+    if (n == 0) ui.shell.answers.push_back(port::mb::kIdYes);  // the last attempt is asked for
     EXPECT_EQ(crypto(ID_VERIFY_WRITE_PASSWORD, "4", "000000"), "校验写密码|校验写密码失败");
-    EXPECT_EQ(table.IC_ReadWPasswordCount(st.readerHandle, 4), left);
+    EXPECT_EQ(table.IC_ReadWPasswordCount(st.readerHandle, 4), n);
+    EXPECT_EQ(ui.window.screen.visibleText(12, 316), "剩余尝试次数：" + std::to_string(n));
   }
   EXPECT_EQ(crypto(ID_VERIFY_WRITE_PASSWORD, "4", "FFFFFF"), "校验写密码|校验写密码失败") << "locked";
   // The counter line of the next dialog shows it.
@@ -223,10 +231,12 @@ TEST_F(SimSecurity, MutualAuthenticationWithTheRightAndAWrongSeed) {
     insert("at88sc1608", CardType::At88sc1608);
     const auto ciBefore = sim::TestReader::configZone();
     std::string counterAfter;
+    std::string counterAfterInit;
     ui.log.clear();
     ui.dialogs.scripts.push_back([&](fake::FakeControls& c) {
       c.type(IDC_AUTH_RANDOM, "1234567812345678");
       c.click(IDC_AUTH_INIT);
+      counterAfterInit = c.text(IDC_AUTH_COUNTER);
       c.type(IDC_AUTH_SEED, right ? "FFFFFFFFFFFFFFFF" : "FFFFFFFFFFFFFFFE");
       c.click(IDC_AUTH_CARD);
       counterAfter = c.text(IDC_AUTH_COUNTER);
@@ -237,6 +247,7 @@ TEST_F(SimSecurity, MutualAuthenticationWithTheRightAndAWrongSeed) {
     ASSERT_EQ(boxes.size(), 3u) << ui.log.dump();
     EXPECT_EQ(boxes[0], "初始化认证|初始化认证成功");
     const auto ciAfter = sim::TestReader::configZone();
+    EXPECT_EQ(counterAfterInit, "当前认证错误计数器：7") << "the initialisation spent an attempt";
     if (right) {
       EXPECT_EQ(boxes[1], "卡认证主机|卡认证主机成功");
       EXPECT_EQ(boxes[2], "主机认证卡|主机认证卡成功");

@@ -173,21 +173,27 @@ TEST_F(SimTest, Sle4428ReadWithProtectionGivesDataThenFlags) {
   EXPECT_LT(d.IC_WriteWithProtection(h, 1021, 1, &w), 0) << "counter and PSC cannot be protected";
 }
 
-TEST_F(SimTest, Sle4428EightAttemptsAndRowWritesKeepCounterAndPsc) {
+TEST_F(SimTest, Sle4428RowOverCounterAndPscIsWrittenOnlyWithThePsc) {
   start("sle4428");
   ASSERT_EQ(d.IC_InitType(h, 4), 0);
   const std::uint8_t wrong[2] = {0, 0}, psc[2] = {0xFF, 0xFF};
   EXPECT_EQ(d.IC_ReadCount_SLE4428(h), 8);
   EXPECT_LT(d.IC_CheckPass_SLE4428(h, wrong), 0);
   EXPECT_EQ(d.IC_ReadCount_SLE4428(h), 7);
+  // The last row as read before verification: counter 7F, PSC 00 00.
+  Bytes row = read(1008, 16);
+  ASSERT_EQ(row[14], 0x00);
+  row[13] = 0xFF;
+  const std::string before = sim::TestReader::stateText();
+  EXPECT_LT(d.IC_Write(h, 1008, 16, row.data()), 0) << "nothing is written before the PSC";
+  EXPECT_EQ(before, sim::TestReader::stateText());
   ASSERT_EQ(d.IC_CheckPass_SLE4428(h, psc), 0);
-  // The last row holds counter and PSC: a row read before verification shows
-  // the PSC as 00, and writing it back must not change the PSC.
-  Bytes row(16, 0x00);
-  EXPECT_EQ(d.IC_Write(h, 1008, 16, row.data()), 0);
-  EXPECT_EQ(d.IC_ReadCount_SLE4428(h), 8);
+  ASSERT_EQ(d.IC_Write(h, 1008, 16, row.data()), 0) << "the PSC opens counter and PSC too";
+  const Bytes mem = sim::TestReader::memory();
+  EXPECT_EQ(Bytes(mem.begin() + 1021, mem.end()), (Bytes{0xFF, 0x00, 0x00})) << "taken as sent, not skipped";
   ASSERT_EQ(d.IC_Down(h), 0);
-  EXPECT_EQ(d.IC_CheckPass_SLE4428(h, psc), 0);
+  EXPECT_LT(d.IC_CheckPass_SLE4428(h, psc), 0);
+  EXPECT_EQ(d.IC_CheckPass_SLE4428(h, wrong), 0) << "the 00 00 read while hidden is the PSC now";
 }
 
 TEST_F(SimTest, PagedFlashPagesAndLimits) {

@@ -1,6 +1,7 @@
 // AT88SC102, AT88SC1604/1604B and the CryptoMemory cards: codes by index,
 // counters, erase, fuses, password sets and the mutual authentication.
 #include <cstring>
+#include <ostream>
 
 #include "sim/cipher.h"
 #include "sim_fixture.h"
@@ -109,6 +110,151 @@ TEST_F(SimTest, At1604BSignatureAndCounterBytesInItsMap) {
   EXPECT_LT(d.IC_Write(h, 2, 2, issuer), 0) << "personalised: issuer zone frozen";
 }
 
+// ---------------------------------------------------------------- guarded bytes
+
+// What is presented before a plain write over bytes the chip guards.
+enum class Key { None, UserCode, UserCodeThenFuse, Zone2Code, EraseKey1, WritePassword2, SecurityCode };
+
+struct GuardedWrite {
+  const char* what;
+  const char* card;
+  Key key;
+  bool config;  // a CryptoMemory configuration zone write
+  int address;
+  Bytes data;
+  bool written;  // else refused with nothing changed
+};
+
+void PrintTo(const GuardedWrite& g, std::ostream* os) { *os << g.what; }
+
+class GuardedBytes : public SimTest, public ::testing::WithParamInterface<GuardedWrite> {
+ protected:
+  void present(const std::string& card, Key key) {
+    const std::uint8_t sc102[3] = {0xF0, 0xF0, 0}, key1[7] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0};
+    const bool b = card == "at88sc1604b";
+    auto check1604 = b ? d.IC_CheckPass_1604B : d.IC_CheckPass_1604;
+    const short security = card == "at88sc153" ? 1 : 7;
+    switch (key) {
+      case Key::None:
+        break;
+      case Key::UserCode:
+      case Key::UserCodeThenFuse:
+        if (card == "at88sc102") {
+          ASSERT_EQ(d.IC_CheckPass_102(h, sc102), 0);
+          if (key == Key::UserCodeThenFuse) {
+            ASSERT_EQ(d.IC_Fuse_102(h), 0);
+          }
+        } else {
+          ASSERT_EQ(check1604(h, 0, kFF2), 0);
+        }
+        break;
+      case Key::Zone2Code:
+        ASSERT_EQ(check1604(h, 2, kFF2), 0);
+        break;
+      case Key::EraseKey1:
+        ASSERT_EQ(d.IC_CheckAZPass_102(h, 1, key1), 0);
+        break;
+      case Key::WritePassword2:
+        ASSERT_EQ(d.IC_CheckWPassword_Hex(h, 2, "FFFFFF"), 0);
+        break;
+      case Key::SecurityCode:
+        ASSERT_EQ(d.IC_CheckWPassword_Hex(h, security, "FFFFFF"), 0);
+        break;
+    }
+  }
+  static short driverType(const std::string& card) {
+    if (card == "at88sc102") return 32;
+    if (card == "at88sc1608") return 208;
+    if (card == "at88sc153") return 209;
+    return 160;
+  }
+};
+
+TEST_P(GuardedBytes, WrittenOnlyWithTheirCodeElseRefusedWhole) {
+  const GuardedWrite& g = GetParam();
+  start(g.card);
+  ASSERT_EQ(d.IC_InitType(h, driverType(g.card)), 0);
+  ASSERT_NO_FATAL_FAILURE(present(g.card, g.key));
+  const std::string before = sim::TestReader::stateText();
+  const auto n = static_cast<short>(g.data.size());
+  const short result = g.config ? d.IC_WriteConfigZone(h, static_cast<short>(g.address), n, g.data.data())
+                                : d.IC_Write(h, static_cast<short>(g.address), n, g.data.data());
+  if (!g.written) {
+    EXPECT_LT(result, 0) << g.what;
+    EXPECT_EQ(before, sim::TestReader::stateText()) << g.what << ": a refused write changed the card";
+    return;
+  }
+  EXPECT_EQ(result, 0) << g.what;
+  const Bytes now = g.config ? sim::TestReader::configZone() : sim::TestReader::memory();
+  const auto at = now.begin() + g.address;
+  EXPECT_EQ(Bytes(at, at + n), g.data) << g.what << ": answered success without writing";
+}
+
+const Bytes k2{0x12, 0x34};
+const Bytes k8(8, 0x5A);
+INSTANTIATE_TEST_SUITE_P(
+    Chips, GuardedBytes,
+    ::testing::Values(
+        GuardedWrite{
+            "102 security code repeated without it", "at88sc102", Key::None, false, 10, {0xF0, 0xF0}, false},
+        GuardedWrite{"102 security code with it", "at88sc102", Key::UserCode, false, 10, k2, true},
+        GuardedWrite{"102 row over the attempt counter without the code",
+                     "at88sc102",
+                     Key::None,
+                     false,
+                     8,
+                     {0xFF, 0xFF, 0, 0, 0x0F, 0xFF},
+                     false},
+        GuardedWrite{"102 erase key 1 with its key", "at88sc102", Key::EraseKey1, false, 86, Bytes(6, 0x11),
+                     true},
+        GuardedWrite{"102 erase key 2 with key 1", "at88sc102", Key::EraseKey1, false, 156, Bytes(4, 0x11),
+                     false},
+        GuardedWrite{"102 erase counter with the user code", "at88sc102", Key::UserCode, false, 160,
+                     Bytes(2, 0x00), true},
+        GuardedWrite{"102 erase counter once personalised", "at88sc102", Key::UserCodeThenFuse, false, 160,
+                     Bytes(2, 0xFF), false},
+        GuardedWrite{"1604 zone 1 code without a code", "at88sc1604", Key::None, false, 21, k2, false},
+        GuardedWrite{"1604 zone 2 code with its own code", "at88sc1604", Key::Zone2Code, false, 1222, k2,
+                     true},
+        GuardedWrite{"1604 zone 1 code with zone 2's code", "at88sc1604", Key::Zone2Code, false, 21, k2,
+                     false},
+        GuardedWrite{"1604 zone 2 erase counter with the user code",
+                     "at88sc1604",
+                     Key::UserCode,
+                     false,
+                     1226,
+                     {0x0F},
+                     true},
+        GuardedWrite{
+            "1604B zone 2 code counter without a code", "at88sc1604b", Key::None, false, 541, {0xFF}, false},
+        GuardedWrite{"1604B zone 2 code counter with zone 2's code",
+                     "at88sc1604b",
+                     Key::Zone2Code,
+                     false,
+                     541,
+                     {0x3F},
+                     true},
+        GuardedWrite{"1608 password set 0 without the security code", "at88sc1608", Key::None, true, 64, k8,
+                     false},
+        GuardedWrite{"1608 password set 0 with set 2's write password", "at88sc1608", Key::WritePassword2,
+                     true, 64, k8, false},
+        GuardedWrite{"1608 password set 0 with the security code", "at88sc1608", Key::SecurityCode, true, 64,
+                     k8, true},
+        GuardedWrite{"1608 AAC without the security code", "at88sc1608", Key::None, true, 32, {0xFF}, false},
+        GuardedWrite{
+            "1608 AAC with the security code", "at88sc1608", Key::SecurityCode, true, 32, {0x0F}, true},
+        GuardedWrite{"1608 Ci repeated without the security code", "at88sc1608", Key::None, true, 40,
+                     Bytes(8, 0xFF), false},
+        GuardedWrite{"1608 Gc with the security code", "at88sc1608", Key::SecurityCode, true, 48, k8, true},
+        GuardedWrite{"1608 test area without a code", "at88sc1608", Key::None, true, 56, k8, true},
+        GuardedWrite{"1608 access register of a new card", "at88sc1608", Key::None, true, 16, {0x7F}, true},
+        GuardedWrite{"153 password set 1 without the security code", "at88sc153", Key::None, true, 56, k8,
+                     false},
+        GuardedWrite{"153 password sets with the security code", "at88sc153", Key::SecurityCode, true, 48,
+                     Bytes(16, 0xA5), true},
+        GuardedWrite{"153 Ci with the security code", "at88sc153", Key::SecurityCode, true, 40, k8, true},
+        GuardedWrite{"153 probe byte without a code", "at88sc153", Key::None, true, 15, {0xAA}, true}));
+
 // ---------------------------------------------------------------- CryptoMemory
 
 TEST(Cipher, PublishedTestVector) {
@@ -189,22 +335,23 @@ TEST_F(CryptoTest, PasswordSetsCountAndLock) {
   EXPECT_EQ(cfg[48], 0x00);
 }
 
-TEST_F(CryptoTest, ConfigRowsReadWhileHiddenKeepSeedAndPasswords) {
+TEST_F(CryptoTest, ConfigRowOverTheSeedNeedsTheSecurityCodeAndTheSeedStaysUnreadable) {
   start("at88sc1608");
   ASSERT_EQ(d.IC_InitType(h, 208), 0);
-  ASSERT_EQ(d.IC_CheckWPassword_Hex(h, 7, "FFFFFF"), 0);
-  Bytes before = sim::TestReader::configZone();
-  // Rows as a view read them before the security code: Gc and passwords 00.
+  // A row as a view reads it: Gc 00, then the test area.
   Bytes row(16, 0x00);
   for (int i = 8; i < 16; ++i) row[static_cast<std::size_t>(i)] = 0x30 + static_cast<std::uint8_t>(i);
+  const std::string before = sim::TestReader::stateText();
+  EXPECT_LT(d.IC_WriteConfigZone(h, 48, 16, row.data()), 0);
+  EXPECT_EQ(before, sim::TestReader::stateText()) << "the test area of a refused row is not written either";
+  ASSERT_EQ(d.IC_CheckWPassword_Hex(h, 7, "FFFFFF"), 0);
   ASSERT_EQ(d.IC_WriteConfigZone(h, 48, 16, row.data()), 0);
-  Bytes zeros(16, 0x00);
-  ASSERT_EQ(d.IC_WriteConfigZone(h, 64, 16, zeros.data()), 0);
-  Bytes after = sim::TestReader::configZone();
-  EXPECT_EQ(Bytes(after.begin() + 48, after.begin() + 56), Bytes(before.begin() + 48, before.begin() + 56)) << "Gc kept";
-  EXPECT_EQ(after[56], 0x38) << "the test area took the row";
-  EXPECT_EQ(Bytes(after.begin() + 64, after.end()), Bytes(before.begin() + 64, before.end())) << "passwords kept";
-  EXPECT_EQ(d.IC_CheckWPassword_Hex(h, 0, "FFFFFF"), 0);
+  const Bytes after = sim::TestReader::configZone();
+  EXPECT_EQ(Bytes(after.begin() + 48, after.begin() + 64), row) << "the chip takes the 00 it showed for Gc";
+  Bytes back(16);
+  ASSERT_EQ(d.IC_ReadConfigZone(h, 48, 16, back.data()), 0);
+  EXPECT_EQ(Bytes(back.begin(), back.begin() + 8), Bytes(8, 0x00)) << "Gc never reads";
+  EXPECT_EQ(back[8], 0x38);
 }
 
 TEST_F(CryptoTest, FusesBlowInOrderWithTheSecurityCode) {

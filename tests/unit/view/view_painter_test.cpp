@@ -39,6 +39,8 @@ class Painter : public ::testing::Test {
   void caretAt(int column, int row, bool ascii) {
     st.editActive = 1;
     st.caretInAscii = ascii ? 1 : 0;
+    st.caretRow = row;
+    st.caretCol = column;
     ui.window.setCaretPos(ascii ? charCell(row * 16 + column) : hexCell(row * 16 + column));
   }
 };

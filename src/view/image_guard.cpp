@@ -1,0 +1,56 @@
+#include "view/image_guard.h"
+
+#include "app/demo_doc.h"
+#include "view/app_state.h"
+#include "view/view_painter.h"
+
+namespace memview {
+
+void recordSuccessfulRead(AppState& st) { st.imageSource = {true, st.cardType, st.zoneIndex, st.blockIndex}; }
+
+void forgetCardImage(AppState& st) { st.imageSource.valid = false; }
+
+bool holdsCurrentRead(const AppState& st) {
+  const AppState::ImageSource& s = st.imageSource;
+  if (!s.valid || st.viewState != ViewState::CardData || s.cardType != st.cardType) return false;
+  switch (st.cardType) {
+    case CardType::Cpu:
+    case CardType::Sam:
+      return false;  // no memory image: their cards speak through commands
+    case CardType::At88sc1608:
+    case CardType::At45d041:
+      return s.zoneIndex == st.zoneIndex;
+    case CardType::Ssf1101:
+      return s.blockIndex == st.blockIndex;
+    default:
+      return true;
+  }
+}
+
+bool hasPendingEdits(ViewContext& ctx) {
+  const AppState& st = ctx.st;
+  if (ctx.doc.editedRowCount > 0) return true;
+  if (st.cardType == CardType::Sle4442) return st.protect4442 != st.protect4442Saved;
+  if (st.cardType == CardType::Sle4428) return st.pages4428 != st.pages4428Saved;
+  return false;
+}
+
+bool confirmDiscardEdits(ViewContext& ctx) {
+  if (!hasPendingEdits(ctx)) return true;
+  if (ctx.shell.messageBox(kDiscardEdits, kAppTitle, port::mb::kYesNo | port::mb::kIconQuestion) !=
+      port::mb::kIdYes) {
+    return false;
+  }
+  // Discarded: nothing of them may reach a card later. The image still
+  // shows the typed values, so it is not the card's read any more.
+  AppState& st = ctx.st;
+  forgetCardImage(st);
+  ctx.doc.clearRows();
+  st.protect4442 = st.protect4442Saved;
+  st.pages4428 = st.pages4428Saved;
+  return true;
+}
+
+void reportEditsDropped(ViewPainter& painter) { painter.showStatus(1, kEditsDropped); }
+
+}  // namespace memview

@@ -1,0 +1,38 @@
+// What may be written to the card: the card image only while it holds a
+// successful read of the current card type, zone, page or block, and the
+// operator's edits only on the image they were typed on.
+#pragma once
+
+#include "view/view_context.h"
+
+struct AppState;
+class ViewPainter;
+
+namespace memview {
+
+// Refusal of a write or an edit on an image that is not the current read.
+inline constexpr const char* kReadFirst = "没有当前卡的读出数据，请先读卡！";
+// The card's bytes differ from the image: it was swapped or changed.
+inline constexpr const char* kOtherCard = "卡内数据与读出的不一致，请重新读卡";
+inline constexpr const char* kDiscardEdits = "有尚未写入卡的修改，放弃这些修改吗？";
+inline constexpr const char* kEditsDropped = "未写入的修改已放弃";
+
+// Records that the card image now holds a successful read of the card type,
+// zone and block in `st`.
+void recordSuccessfulRead(AppState& st);
+// The image no longer stands for the card: another card type, a detection,
+// a failed or refused read.
+void forgetCardImage(AppState& st);
+// Whether the image holds a successful read of the current card type and
+// the current zone, page or block.
+bool holdsCurrentRead(const AppState& st);
+
+// Edits typed (or loaded) and protection marks set since the last write.
+bool hasPendingEdits(ViewContext& ctx);
+// Before the operator's own command replaces the image: true when there is
+// nothing to lose or the operator agrees to discard the edits.
+bool confirmDiscardEdits(ViewContext& ctx);
+// A re-read the program made by itself replaced pending edits.
+void reportEditsDropped(ViewPainter& painter);
+
+}  // namespace memview
