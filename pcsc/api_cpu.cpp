@@ -27,7 +27,8 @@ short PELOX_API IC_CpuReset(int handle, unsigned char* length, unsigned char* an
     s.cpuReset = false;
     std::optional<Bytes> atr = s.link()->reset();
     if (!atr) return s.lostResult();
-    if (memoryCardAnswer(*atr) || atr->size() > 33) return sim::err::kProtocol;
+    // TS and T0 at least: an empty answer is no card's.
+    if (memoryCardAnswer(*atr) || atr->size() < 2 || atr->size() > 33) return sim::err::kProtocol;
     *length = static_cast<unsigned char>(atr->size());
     std::memcpy(answer, atr->data(), atr->size());
     s.cpuReset = true;

@@ -29,7 +29,9 @@ class DirectLink : public pcsc::Link {
   std::optional<pcsc::Bytes> reset() override {
     if (!usable()) return std::nullopt;
     r_.card->powerOn();
-    return r_.card->atr();
+    pcsc::Bytes atr = r_.card->atr();
+    if (r_.shortAtr) atr.resize(1);
+    return atr;
   }
   int protocol() const override {
     if (!connected_ || !r_.card) return -1;

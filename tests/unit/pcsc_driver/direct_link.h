@@ -18,6 +18,7 @@ struct DirectReader {
   bool gone = false;              // the reader stopped answering
   std::vector<pcsc::Bytes> sent;  // every APDU, in order
   bool powered = false;
+  bool shortAtr = false;          // the reset answers TS alone
 
   // Inserts a factory card of the simulated reader's type ("none" pulls it).
   void insert(const std::string& type, vreader::Generation generation = vreader::Generation::Newer);

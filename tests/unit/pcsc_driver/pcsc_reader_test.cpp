@@ -115,6 +115,17 @@ TEST_F(PcscTest, MemoryCardsAnswerNoCpuReset) {
   EXPECT_LT(d.IC_CpuReset(h, &length, atr), 0);
 }
 
+TEST_F(PcscTest, AnAnswerToResetWithoutT0IsAFailure) {
+  start("cpu-t0");
+  reader.shortAtr = true;
+  unsigned char atr[40] = {}, length = 0;
+  ASSERT_EQ(d.IC_InitType(h, pelox::codeOf(DriverType::Cpu)), 0);
+  EXPECT_EQ(d.IC_CpuReset(h, &length, atr), sim::err::kProtocol);
+  const unsigned char challenge[5] = {0x00, 0x84, 0x00, 0x00, 0x08};
+  unsigned char answer[260] = {}, answerLength = 0;
+  EXPECT_EQ(d.IC_CpuApdu(h, 5, challenge, &answerLength, answer), sim::err::kSequence);
+}
+
 TEST(PcscSettings, ReaderNameFromTheIniFile) {
   std::vector<std::string> problems;
   pcsc::Settings s = pcsc::parseSettings(
