@@ -15,13 +15,13 @@ SANITIZED=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1
 for b in "$@"; do
   t=$SECONDS
   case "$b" in
-    # The unit tests run as two processes, not one per test: each start
-    # under ASan costs a fifth of a second, and one process also finds tests
-    # that leave state behind for the next.
-    native) cmake -S "$ROOT" -B "$ROOT/build/native" "${SANITIZED[@]}" -DDEMO_TEST_SHARDS=2 >/dev/null ;;
+    # The unit tests run as a few processes, not one per test: each start
+    # under ASan costs a fifth of a second, and one process for most tests
+    # also finds tests that leave state behind for the next.
+    native) cmake -S "$ROOT" -B "$ROOT/build/native" "${SANITIZED[@]}" -DDEMO_TEST_GROUPED=ON >/dev/null ;;
     win64) cmake -S "$ROOT" -B "$ROOT/build/win64" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" "${LINES[@]}" >/dev/null ;;
     win32) cmake -S "$ROOT" -B "$ROOT/build/win32" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null ;;
-    native32) cmake -S "$ROOT" -B "$ROOT/build/native32" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/linux-i686.cmake" "${SANITIZED[@]}" -DDEMO_TEST_SHARDS=2 >/dev/null ;;
+    native32) cmake -S "$ROOT" -B "$ROOT/build/native32" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/linux-i686.cmake" "${SANITIZED[@]}" -DDEMO_TEST_GROUPED=ON >/dev/null ;;
     tools) cmake -S "$ROOT" -B "$ROOT/build/tools" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEMO_SANITIZE=OFF >/dev/null
            echo "== building tools"
            cmake --build "$ROOT/build/tools" -j "$JOBS" --target cardtray

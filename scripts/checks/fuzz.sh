@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The short fuzz run of the test command: every target, about 60 seconds
-# together.
+# The short fuzz run of the test command: every target for the same few
+# seconds, about 60 seconds of fuzzing together, side by side.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 n=$(ls "$ROOT"/tests/fuzz/fuzz_*.cpp | wc -l)
