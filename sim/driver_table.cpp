@@ -1,6 +1,4 @@
-// The simulator's functions in a driver table, checked against the one
-// function list at compile time (calling convention included), so the i686
-// build cannot drift from the x86_64 and native builds.
+// The simulator's functions in a driver table.
 #include <type_traits>
 
 #include "sim/api_support.h"
@@ -8,16 +6,6 @@
 
 namespace sim {
 
-#define PELOX_FN(ret, name, params, args, bytes)                                                   \
-  static_assert(std::is_same_v<decltype(&api::name), pelox::name##_fn>, #name " has drifted"); \
-  [[maybe_unused]] static constexpr pelox::name##_fn kCheck_##name = &api::name;
-#include "reader/driver_functions.h"
-#undef PELOX_FN
-
-void fillDriverTable(DriverTable& table) {
-#define PELOX_FN(ret, name, params, args, bytes) table.name = &api::name;
-#include "reader/driver_functions.h"
-#undef PELOX_FN
-}
+#include "reader/driver_table_fill.h"
 
 }  // namespace sim
