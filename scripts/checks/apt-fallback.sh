@@ -103,14 +103,10 @@ for c in "${cases[@]}"; do
   [ "$rc" = "$want" ] || problems+=("exit $rc, expected $want")
   [ "$got" = "$calls" ] || problems+=("calls: $got" "expected: $calls")
   tr '\n' ' ' <<<"$out" | grep -qE -- "$message" || problems+=("no message matching \"$message\"")
-  [ -z "$(ls -A "$work/tmp")" ] || problems+=("temporary files left behind: $(ls "$work/tmp" | xargs)")
-  [ "$(cd "$src" && find . -type f -exec sha256sum {} + | sort)" = "$before" ] || problems+=("the machine's sources were changed")
-  if [ ${#problems[@]} -eq 0 ]; then
-    echo "ok: $name"
-  else
-    echo "FAIL: $name"
-    printf '    %s\n' "${problems[@]}" "output:" && sed 's/^/      /' <<<"$out"
-    failed=1
-  fi
+  [ -z "$(ls -A "$work/tmp")" ] || problems+=("temporary files left behind")
+  [ "$(cd "$src" && find . -type f -exec sha256sum {} + | sort)" = "$before" ] || problems+=("the sources were changed")
+  [ ${#problems[@]} -eq 0 ] && echo "ok: $name" && continue
+  printf '%s\n' "FAIL: $name" "${problems[@]/#/    }" "    output:" "      ${out//$'\n'/$'\n'      }"
+  failed=1
 done
 [ $failed -eq 0 ]

