@@ -65,16 +65,16 @@ apt_update() {
   APT_UPDATED=1
 }
 
+# An awk function: the suite of a one-line source ("deb [options] URI SUITE
+# COMPONENTS...").
+_APT_SUITE_AWK='function suite(  f) { f = 2; if ($f ~ /^\[/) { while (f <= NF && $f !~ /\]$/) f++; f++ } return $(f + 1) }'
+
 # The one-line sources (sources.list, *.list) in $1 without the suites named
 # in $2 (one a line).
 _apt_drop_oneline() {
-  awk -v drop="$2" '
+  awk -v drop="$2" "$_APT_SUITE_AWK"'
     BEGIN { n = split(drop, d, "\n"); for (i = 1; i <= n; i++) if (d[i] != "") gone[d[i]] = 1 }
-    $1 == "deb" || $1 == "deb-src" {
-      f = 2
-      if ($f ~ /^\[/) { while (f <= NF && $f !~ /\]$/) f++; f++ }
-      if (($(f + 1)) in gone) next
-    }
+    ($1 == "deb" || $1 == "deb-src") && suite() in gone { next }
     { print }' "$1"
 }
 
@@ -82,9 +82,8 @@ _apt_drop_oneline() {
 # stanza left with no suite goes.
 _apt_drop_deb822() {
   awk -v drop="$2" '
-    BEGIN { n = split(drop, d, "\n"); for (i = 1; i <= n; i++) if (d[i] != "") gone[d[i]] = 1 }
+    BEGIN { n = split(drop, d, "\n"); for (i = 1; i <= n; i++) if (d[i] != "") gone[d[i]] = 1; keep = 1 }
     function flush() { if (stanza != "" && keep) printf "%s", stanza; stanza = ""; keep = 1 }
-    BEGIN { keep = 1 }
     /^[ \t]*$/ { flush(); print; next }
     tolower($1) == "suites:" {
       line = $1
@@ -98,18 +97,27 @@ _apt_drop_deb822() {
     END { flush() }' "$1"
 }
 
+# The security suites of the machine's sources, for when no index is known
+# to have failed.
+_apt_security_suites() {
+  {
+    sed -n 's/^[Ss]uites: *//p' "$APT_SOURCE_PARTS"/*.sources
+    awk "$_APT_SUITE_AWK"' $1 == "deb" { print suite() }' "$APT_SOURCE_LIST" "$APT_SOURCE_PARTS"/*.list
+  } 2>/dev/null | xargs -n1 | grep -- '-security$' | sort -u
+}
+
 # Writes into folder $1 the machine's sources without the suites in $2:
 # $1/sources.list, $1/sources.list.d/, and an empty lists folder $1/lists.
 _apt_agreeing_sources() {
   local dir=$1 drop=$2 f
   mkdir -p "$dir/sources.list.d" "$dir/lists/partial"
   : >"$dir/sources.list"
-  [ -f "$APT_SOURCE_LIST" ] && _apt_drop_oneline "$APT_SOURCE_LIST" "$drop" >"$dir/sources.list"
+  if [ -f "$APT_SOURCE_LIST" ]; then _apt_drop_oneline "$APT_SOURCE_LIST" "$drop" >"$dir/sources.list"; fi
   for f in "$APT_SOURCE_PARTS"/*.list; do
-    [ -f "$f" ] && _apt_drop_oneline "$f" "$drop" >"$dir/sources.list.d/$(basename "$f")"
+    if [ -f "$f" ]; then _apt_drop_oneline "$f" "$drop" >"$dir/sources.list.d/$(basename "$f")"; fi
   done
   for f in "$APT_SOURCE_PARTS"/*.sources; do
-    [ -f "$f" ] && _apt_drop_deb822 "$f" "$drop" >"$dir/sources.list.d/$(basename "$f")"
+    if [ -f "$f" ]; then _apt_drop_deb822 "$f" "$drop" >"$dir/sources.list.d/$(basename "$f")"; fi
   done
   chmod -R a+rX "$dir"
 }
@@ -124,35 +132,44 @@ _apt_downgrades() {
 
 _apt_broken() { grep -qE 'unmet dependencies|held broken packages' "$1"; }
 
-_apt_show_failure() { grep -E '^E:|^ [^ ].* : ' "$1" | sed 's/^/    /' >&2 || true; }
+# Says why the install of $2... failed (its log $1), and what to try.
+_apt_report() {
+  local log=$1 downgrades
+  shift
+  downgrades=$(_apt_downgrades "$log")
+  if [ -n "$downgrades" ]; then
+    _apt_say "apt-get install $* would need these packages downgraded or removed (their installed versions are newer than the package lists hold), which this set-up never does: $downgrades"
+  else
+    _apt_say "apt-get install $* failed:"
+    grep -E '^E:|^ [^ ].* : ' "$log" | sed 's/^/    /' >&2 || true
+  fi
+  if [ -n "$APT_FAILED_INDEXES" ]; then
+    _apt_say "these indexes failed to download:"
+    sed 's/^/    /' <<<"$APT_FAILED_INDEXES" >&2
+    _apt_say "the mirror may be in the middle of a sync: try again later, or choose another mirror in $APT_SOURCE_PARTS"
+  else
+    _apt_say "'sudo apt-get update' and 'sudo apt-get install' of the packages named show more"
+  fi
+  rm -f "$log"
+}
 
 apt_install() {
-  local log alt drop rc=0 downgrades
+  local log alt drop dropped rc=0
   apt_update
   log=$(mktemp)
   _apt_get install -y -q --no-remove --no-install-recommends "$@" >"$log" 2>&1 || rc=$?
-  if [ $rc -eq 0 ]; then
-    rm -f "$log"
-    return 0
-  fi
-  if ! _apt_broken "$log"; then
-    _apt_say "apt-get install $* failed:"
-    _apt_show_failure "$log"
-    _apt_install_advice
-    rm -f "$log"
-    return 1
-  fi
-  # The architectures' lists may disagree: try once with lists that agree.
+  [ $rc -ne 0 ] || { rm -f "$log"; return 0; }
+  # Broken dependencies: the architectures' lists may disagree. Tried once
+  # more with lists that agree, without the suites that failed (or the
+  # security suite).
   drop=$(_apt_suites_of "$APT_FAILED_INDEXES")
   [ -n "$drop" ] || drop=$(_apt_security_suites)
-  if [ -z "$drop" ]; then
-    _apt_say "apt-get install $* failed on broken dependencies:"
-    _apt_show_failure "$log"
-    _apt_install_advice
-    rm -f "$log"
+  if ! _apt_broken "$log" || [ -z "$drop" ]; then
+    _apt_report "$log" "$@"
     return 1
   fi
-  _apt_say "apt-get install $* failed on broken dependencies; trying once more without $(xargs <<<"$drop"), so that both architectures take the same versions"
+  dropped=$(xargs <<<"$drop")
+  _apt_say "apt-get install $* failed on broken dependencies; trying once more without $dropped, so that both architectures take the same versions"
   alt=$(mktemp -d)
   _apt_agreeing_sources "$alt" "$drop"
   local opts=(-o "Dir::Etc::SourceList=$alt/sources.list" -o "Dir::Etc::SourceParts=$alt/sources.list.d"
@@ -164,42 +181,15 @@ apt_install() {
   else
     rc=1
     APT_FAILED_INDEXES=$(printf '%s\n%s' "$APT_FAILED_INDEXES" "$_apt_last_failed" | sed '/^$/d' | sort -u)
-    printf 'E: the package lists without %s could not be fetched either\n' "$(xargs <<<"$drop")" >"$log"
+    echo "E: the package lists without $dropped could not be fetched either" >"$log"
   fi
   ${SUDO:-} rm -rf "$alt"
   if [ $rc -eq 0 ]; then
-    _apt_say "installed with the package lists without $(xargs <<<"$drop"); the machine's own sources are unchanged"
+    _apt_say "installed with the package lists without $dropped; the machine's own sources are unchanged"
     rm -f "$log"
     return 0
   fi
-  downgrades=$(_apt_downgrades "$log")
-  if [ -n "$downgrades" ]; then
-    _apt_say "apt-get install $* would need these packages downgraded or removed (their installed versions are newer than the lists without $(xargs <<<"$drop") hold), which this set-up never does: $downgrades"
-  else
-    _apt_say "apt-get install $* failed, with the machine's package lists and without $(xargs <<<"$drop"):"
-    _apt_show_failure "$log"
-  fi
-  _apt_install_advice
-  rm -f "$log"
+  _apt_say "the package lists without $dropped did not help either"
+  _apt_report "$log" "$@"
   return 1
-}
-
-# The security suites of the machine's sources, for when no index is known
-# to have failed.
-_apt_security_suites() {
-  {
-    sed -n 's/^[Ss]uites: *//p' "$APT_SOURCE_PARTS"/*.sources
-    awk '$1 == "deb" { f = 2; if ($f ~ /^\[/) { while (f <= NF && $f !~ /\]$/) f++; f++ } print $(f + 1) }' \
-      "$APT_SOURCE_LIST" "$APT_SOURCE_PARTS"/*.list
-  } 2>/dev/null | xargs -n1 | grep -- '-security$' | sort -u
-}
-
-_apt_install_advice() {
-  if [ -n "$APT_FAILED_INDEXES" ]; then
-    _apt_say "these indexes failed to download:"
-    sed 's/^/    /' <<<"$APT_FAILED_INDEXES" >&2
-    _apt_say "the mirror may be in the middle of a sync: try again later, or choose another mirror in $APT_SOURCE_PARTS"
-  else
-    _apt_say "see the messages above; 'sudo apt-get update' and 'sudo apt-get install' of the packages named show more"
-  fi
 }
