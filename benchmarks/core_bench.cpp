@@ -50,6 +50,7 @@ class NullWindow : public port::ViewWindow {
  public:
   port::Surface& surface() override { return surface_; }
   void createCaret(int, int) override {}
+  void destroyCaret() override {}
   void showCaret() override {}
   void hideCaret() override {}
   void setCaretPos(port::Point) override {}

@@ -14,8 +14,7 @@ cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.c
 cmake --build build/win64 -j "${JOBS:-$(nproc)}" --target Demo pelox bench_window bench_reference
 BIN="$ROOT/build/win64/bin"
 work="$ROOT/build/bench-wine"
-rm -rf "$work"; mkdir -p "$work"
-cp -r "$BIN"/. "$work"/
+program_copy "$BIN" "$work"
 # A bare Xvfb has no X resources: Xlib then looks for resource files again
 # at every query, and Wine queries at every font selection. A desktop
 # session has resources; an (empty) resource file gives the same here.

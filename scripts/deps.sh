@@ -44,6 +44,7 @@ if [ ${#need[@]} -gt 0 ]; then
   echo "Installing: ${need[*]}"
   SUDO=""
   [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+  APT_WHO="set-up"
+  . "$(dirname "$0")/apt-lib.sh"
+  apt_install "${need[@]}" || { echo "set-up: the packages the builds need could not be installed" >&2; exit 1; }
 fi

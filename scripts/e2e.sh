@@ -36,8 +36,7 @@ for exe in "${tests[@]}"; do
   name=$(basename "$exe" .exe)
   [ "$name" = e2e_snap ] && continue  # the screenshot program of run.sh
   work="$ROOT/build/e2e/$build/$name"
-  rm -rf "$work"; mkdir -p "$work"
-  cp -r "$BIN"/. "$work"/
+  program_copy "$BIN" "$work"
   echo "-- $name ($build)"
   if (cd "$work" && DEMO_SHOTS="$shots_w" timeout 300 $WINE "$name.exe"); then
     echo "-- $name passed"

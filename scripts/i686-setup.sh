@@ -31,17 +31,11 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok
 qemu_major() { "$QEMU" --version 2>/dev/null | sed -n 's/^qemu-i386 version \([0-9]*\).*/\1/p'; }
 runs_i686() { "$WINE32" --version >/dev/null 2>&1; }
 
-apt_updated=0
-apt_update() {
-  [ $apt_updated -eq 1 ] && return
-  $SUDO apt-get update -qq || cannot "apt-get update failed"
-  apt_updated=1
-}
-apt_install() {
+APT_WHO="i686 set-up"
+. "$(dirname "$0")/apt-lib.sh"
+install_or_stop() {
   echo "i686 set-up: installing $*"
-  apt_update
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "$@" >/dev/null ||
-    cannot "apt-get install $* failed"
+  apt_install "$@" || cannot "apt-get install $* failed"
 }
 
 # 32-bit Wine, the 32-bit C++ libraries (with their sanitizer runtimes) and
@@ -49,13 +43,13 @@ apt_install() {
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   echo "i686 set-up: adding the i386 architecture"
   $SUDO dpkg --add-architecture i386
-  apt_updated=0
+  APT_UPDATED=0
 fi
 need=()
 have_pkg wine32:i386 || need+=(wine32:i386)
 have_pkg g++-multilib || need+=(g++-multilib)
 have_pkg googletest || need+=(googletest)  # the sources, built with -m32
-[ ${#need[@]} -eq 0 ] || apt_install "${need[@]}"
+[ ${#need[@]} -eq 0 ] || install_or_stop "${need[@]}"
 
 # The kernel may run 32-bit programs itself; then nothing more is needed.
 if [ ! -e "$BINFMT/qemu-i386" ] && runs_i686; then
@@ -75,12 +69,10 @@ if [ "$(qemu_major)" = "" ] || [ "$(qemu_major)" -lt 10 ]; then
     echo "i686 set-up: adding bookworm-backports from $uri"
     printf 'Types: deb\nURIs: %s\nSuites: bookworm-backports\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
       "$uri" | $SUDO tee "$list" >/dev/null
-    apt_updated=0
+    APT_UPDATED=0
   fi
-  apt_update
   echo "i686 set-up: installing qemu-user from bookworm-backports"
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
-    -t bookworm-backports qemu-user >/dev/null || cannot "qemu-user from bookworm-backports could not be installed"
+  apt_install -t bookworm-backports qemu-user || cannot "qemu-user from bookworm-backports could not be installed"
   major=$(qemu_major)
   [ -n "$major" ] && [ "$major" -ge 10 ] || cannot "$QEMU is version '${major:-none}', 10 or newer is needed"
 fi

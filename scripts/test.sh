@@ -15,9 +15,13 @@ cd "$ROOT"
 start=$SECONDS
 stage() { echo "== $* (at $((SECONDS - start)) s)"; }
 
-scripts/deps.sh
+# The 32-bit set-up first: while a mirror serves an architecture's index of
+# a suite short, both architectures' libraries can only come from the
+# suites without it, and a library installed first from that suite for
+# amd64 alone could then not be matched for i386 without a downgrade.
 stage "machine set-up for 32-bit programs"
 scripts/i686-setup.sh
+scripts/deps.sh
 scripts/build.sh native win64 win32
 
 cpu_pid=""

@@ -4,6 +4,9 @@
 #   xvfb_start         start Xvfb on a free display, export DISPLAY
 #   wine_stop_all      wineserver -k and stop our Xvfb
 #   screenshot FILE    save the whole virtual screen as PNG
+#   program_copy FROM TO   a fresh copy of a program folder with the
+#                      simulated reader as built: the default pelox-sim.ini
+#                      (a factory SLE4442), no card state files
 
 ROOT=${ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 export WINEPREFIX=${WINEPREFIX:-$ROOT/build/wineprefix}
@@ -105,4 +108,14 @@ wine_stop_all() {
 
 screenshot() {
   xwd -root -silent -display "$DISPLAY" | convert xwd:- "png:$1"
+}
+
+program_copy() {
+  rm -rf "$2"
+  mkdir -p "$2"
+  cp -r "$1"/. "$2"/
+  # The folder's INI and cards may be the ones the card tray or the run
+  # script left there.
+  rm -rf "$2/cards"
+  cp "$ROOT/sim/pelox-sim.ini" "$2/pelox-sim.ini"
 }

@@ -1,6 +1,6 @@
 // cardtray: the virtual card tray of the simulated reader.
 //
-//   cardtray [--ini FILE] list | insert TYPE [--fresh] | pull | reset-counters | dump
+//   cardtray [--ini FILE] list | insert TYPE [--fresh] | load FILE [--fresh] | pull | reset-counters | dump
 #include <iostream>
 #include <string>
 #include <vector>

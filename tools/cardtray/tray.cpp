@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 #include <ostream>
+#include <sstream>
 #include <system_error>
 
 #include "default_ini.h"
@@ -24,6 +25,8 @@ const char kUsage[] =
     "usage: cardtray [--ini FILE] COMMAND\n"
     "  list                   the card types, the inserted card, the state files\n"
     "  insert TYPE [--fresh]  insert a card (--fresh: a new factory card)\n"
+    "  load FILE [--fresh]    insert the card of a state file, copied into cards/ under\n"
+    "                         its name (a copy there is kept; --fresh: copied again)\n"
     "  pull                   pull the card (type = none)\n"
     "  reset-counters         every attempt counter of the inserted card back to full\n"
     "  dump                   hex dump of the inserted card's memory\n";
@@ -191,6 +194,45 @@ int insert(Context& c, const std::string& type, bool fresh, std::ostream& out, s
   return 0;
 }
 
+// The card type named by a state text ("type NAME" after the header line).
+std::string stateType(const std::string& text) {
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream words(line);
+    std::string key, value;
+    if (words >> key >> value && key == "type") return value;
+  }
+  return {};
+}
+
+int load(Context& c, const fs::path& from, bool fresh, std::ostream& out, std::ostream& err) {
+  auto text = sim::readFile(from);
+  if (!text) {
+    err << "cardtray: cannot read " << sim::showPath(from) << "\n";
+    return 1;
+  }
+  const std::string type = stateType(*text);
+  auto card = sim::makeCard(type);
+  std::string why;
+  if (!card) {
+    err << "cardtray: " << sim::showPath(from) << " is not a card state file (it names no known card type)\n";
+    return 1;
+  }
+  if (!sim::parseState(*card, *text, why)) {
+    err << "cardtray: the state file " << sim::showPath(from) << " is damaged (" << why << ")\n";
+    return 1;
+  }
+  const std::string state = "cards/" + sim::showPath(from.filename());
+  const fs::path path = statePathFor(c.ini, type, state);
+  std::error_code ec;
+  const bool copied = fresh || !fs::exists(path, ec);
+  if (copied && !save(path, sim::stateText(*card), err)) return 1;
+  if (!save(c.ini, withCard(c.text, type, state), err)) return 1;
+  out << "inserted " << type << " (" << state << (copied ? ", a copy of " + sim::showPath(from) : ", the card as it was") << ")\n";
+  return 0;
+}
+
 int resetCounters(Context& c, std::ostream& out, std::ostream& err) {
   bool fromFile = false;
   auto card = loadCard(c, fromFile, err);
@@ -297,9 +339,10 @@ int run(const std::vector<std::string>& args, const fs::path& defaultIni, std::o
     }
   }
   const std::string command = words.empty() ? "" : words[0];
-  std::size_t wanted = command == "insert" ? 2 : 1;
-  bool known = command == "list" || command == "insert" || command == "pull" || command == "reset-counters" || command == "dump";
-  if (!known || words.size() != wanted || (fresh && command != "insert")) {
+  const bool takesOne = command == "insert" || command == "load";
+  std::size_t wanted = takesOne ? 2 : 1;
+  bool known = takesOne || command == "list" || command == "pull" || command == "reset-counters" || command == "dump";
+  if (!known || words.size() != wanted || (fresh && !takesOne)) {
     err << kUsage;
     return 2;
   }
@@ -307,6 +350,7 @@ int run(const std::vector<std::string>& args, const fs::path& defaultIni, std::o
   if (!load(ini, c, err)) return 1;
   if (command == "list") return list(c, out);
   if (command == "insert") return insert(c, lower(words[1]), fresh, out, err);
+  if (command == "load") return load(c, sim::pathFromUtf8(words[1]), fresh, out, err);
   if (command == "pull") return insert(c, "none", false, out, err);
   if (command == "reset-counters") return resetCounters(c, out, err);
   return dump(c, out, err);

@@ -200,3 +200,58 @@ TEST_F(CardTray, ARunningReaderSeesTheSwapAndTheResetCounters) {
 }
 
 }  // namespace
+
+TEST_F(CardTray, LoadInsertsTheCardOfAStateFileAndKeepsItsCopyLater) {
+  auto demo = sim::makeCard("sle4442");
+  demo->setRawMemory(32, {0x44, 0x45});
+  std::ofstream(dir / "my demo.card", std::ios::binary) << sim::stateText(*demo);
+  const fs::path copy = dir / "cards" / "my demo.card";
+
+  ASSERT_EQ(tray({"load", (dir / "my demo.card").string()}), 0) << err.str();
+  EXPECT_NE(file(ini).find("type = sle4442"), std::string::npos);
+  EXPECT_NE(file(ini).find("state = cards/my demo.card"), std::string::npos);
+  EXPECT_EQ(file(copy), sim::stateText(*demo));
+
+  // What was written to the copy stays through another load, and goes with --fresh.
+  std::ofstream(copy, std::ios::binary) << "written";
+  ASSERT_EQ(tray({"load", (dir / "my demo.card").string()}), 0);
+  EXPECT_EQ(file(copy), "written");
+  ASSERT_EQ(tray({"load", (dir / "my demo.card").string(), "--fresh"}), 0);
+  EXPECT_EQ(file(copy), sim::stateText(*demo));
+}
+
+TEST_F(CardTray, LoadRefusesWhatIsNoCardStateAndChangesNothing) {
+  struct Case {
+    const char* name;
+    const char* text;  // nullptr: no such file
+    const char* message;
+  };
+  const Case cases[] = {
+      {"missing", nullptr, "cannot read"},
+      {"unknown type", "pelox-card 1\ntype sle9999\nend\n", "names no known card type"},
+      {"damaged", "pelox-card 1\ntype sle4442\nbytes memory 256\n0000 A213\nend\n", "is damaged"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path from = dir / "from.card";
+    fs::remove(from);
+    if (c.text != nullptr) std::ofstream(from, std::ios::binary) << c.text;
+    EXPECT_EQ(tray({"load", from.string()}), 1);
+    EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
+    EXPECT_FALSE(fs::exists(ini)) << "nothing written";
+    EXPECT_FALSE(fs::exists(dir / "cards"));
+  }
+  EXPECT_EQ(tray({"load"}), 2);
+}
+
+TEST(CardTrayDemo, TheDemoCardIsAnSle4442WithDataAndItsFactoryHeader) {
+  const auto text = sim::readFile(fs::path(DEMO_SOURCE_DIR) / "sim/demo-cards/sle4442-demo.card");
+  ASSERT_TRUE(text.has_value());
+  auto demo = sim::makeCard("sle4442");
+  std::string why;
+  ASSERT_TRUE(sim::parseState(*demo, *text, why)) << why;
+  const sim::Bytes memory = demo->rawMemory(), factory = sim::makeCard("sle4442")->rawMemory();
+  EXPECT_TRUE(std::equal(factory.begin(), factory.begin() + 8, memory.begin())) << "the manufacturer's header";
+  EXPECT_GT(std::count_if(memory.begin() + 32, memory.end(), [](std::uint8_t b) { return b != 0xFF; }), 64)
+      << "data in the data zone";
+}
