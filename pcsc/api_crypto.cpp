@@ -22,10 +22,16 @@ std::uint8_t configIns(const Session& s, bool write) {
   return static_cast<std::uint8_t>((write ? 0xD0 : 0xB0) + (is1608(s) ? 1 : 3));
 }
 int configSize(const Session& s) { return is1608(s) ? 128 : 64; }
-// Attempt counter of a password set: write at +0, read at +4.
+// The password sets in the configuration zone, as the CryptoMemory
+// datasheets (AT88SC1608, AT88SC153: the configuration zone's map) place
+// them, eight bytes a set from 0x40 (1608) or 0x30 (153): the write
+// attempts counter, the 3-byte write password, the read attempts counter,
+// the 3-byte read password. A password change writes those three bytes.
 int counterAddress(const Session& s, int set, bool write) {
   return (is1608(s) ? 64 : 48) + 8 * set + (write ? 0 : 4);
 }
+// The authentication attempts counter (AAC), configuration byte 0x20 in
+// both datasheets: FF after a successful authentication.
 constexpr int kAuthCounter = 32;
 
 short configRead(Session& s, int address, int length, std::uint8_t* out) {
@@ -176,14 +182,19 @@ short PELOX_API IC_ReadFuse(int handle) {
   });
 }
 
-// Blows the next fuse in the card's order (FAB, CMA, PER) and reads the
-// fuses back: the write's answer alone does not show the fuse blown.
-short PELOX_API IC_WriteFuse(int handle, short) {
-  return typedCall(handle, kCrypto, [](Session& s) -> short {
+// Blows the next fuse in the card's order and reads the fuses back: the
+// write's answer alone does not show the fuse blown. The fuse byte is the
+// datasheets' (AT88SC1608 and AT88SC153, "fuses"): bit 0 FAB, bit 1 CMA,
+// bit 2 PER, 1 = intact, blown one at a time in that order by writing the
+// byte with the next bit cleared. `which` 0 asks for the next fuse; no other
+// value has a documented meaning, so nothing is sent for it.
+short PELOX_API IC_WriteFuse(int handle, short which) {
+  return typedCall(handle, kCrypto, [&](Session& s) -> short {
+    if (which != 0) return sim::err::kParam;
     short fuses = firstByte(s, fuseRead(s));
     if (fuses < 0) return fuses;
     fuses &= 7;
-    if (fuses == 0) return sim::err::kDenied;
+    if (fuses == 0 || (fuses != 7 && fuses != 6 && fuses != 4)) return sim::err::kDenied;
     auto next = static_cast<std::uint8_t>(fuses & (fuses - 1));  // the lowest intact fuse blown
     Bytes write = is1608(s) ? command(0xD1, 0x00, 0x80, Bytes{next}) : command(0xD4, 0x00, 0x00, Bytes{next});
     std::optional<Response> r = s.exchange(write);
@@ -218,7 +229,12 @@ short PELOX_API IC_CheckAuth_Hex(int handle, const char* q1) {
     if (!q) return sim::err::kHex;
     std::optional<Response> r = s.exchange(command(0x82, 0, 0, *q));
     if (!r) return s.lostResult();
-    return r->ok() ? sim::err::kOk : sim::err::kPassword;
+    if (!r->ok()) return refused(*r);
+    // 90 00 says only that the command ran: the outcome is in the AAC.
+    short aac = configByte(s, kAuthCounter);
+    if (aac < 0) return aac;
+    if (aac == 0xFF) return sim::err::kOk;
+    return aac == 0 ? sim::err::kBlocked : sim::err::kPassword;
   });
 }
 

@@ -75,6 +75,15 @@ short PELOX_API IC_Write_1101(int handle, short, short, short, const unsigned ch
   return readerCall(handle, [](Session&) { return sim::err::kProtocol; });
 }
 
+// WRITE_PROTECTION_MEMORY_CARD takes the SLE4442's addresses 00-1F only,
+// with address plus length at most 32: a reader that used five address
+// bits of a larger one would protect another byte for ever. The SLE4428's
+// P1 holds A9 A8: its 1024 bytes. Anything else is refused before sending.
+static bool protectable(const Session& s, short address, short length) {
+  const int end = s.is(DriverType::Sle4442) ? 32 : 1024;
+  return address >= 0 && length > 0 && address + length <= end;
+}
+
 short PELOX_API IC_ReadWithProtection(int handle, short address, short length, unsigned char* out) {
   return typedCall(handle, {DriverType::Sle4442, DriverType::Sle4428}, [&](Session& s) -> short {
     if (badBuffer(length, out)) return sim::err::kParam;
@@ -91,6 +100,7 @@ short PELOX_API IC_ReadWithProtection(int handle, short address, short length, u
 short PELOX_API IC_WriteWithProtection(int handle, short address, short length, const unsigned char* data) {
   return typedCall(handle, {DriverType::Sle4442, DriverType::Sle4428}, [&](Session& s) -> short {
     if (badBuffer(length, data)) return sim::err::kParam;
+    if (!protectable(s, address, length)) return sim::err::kAddress;
     if (short e = writeMemory(s, address, length, data); e != sim::err::kOk) return e;
     return writeMemory(s, address, length, data, 0xD1);  // protects the bytes that now match
   });
@@ -106,6 +116,7 @@ short PELOX_API IC_ReadProtection(int handle, short address, short length, unsig
 short PELOX_API IC_WriteProtection(int handle, short address, short length, const unsigned char* data) {
   return typedCall(handle, {DriverType::Sle4442, DriverType::Sle4428}, [&](Session& s) -> short {
     if (badBuffer(length, data)) return sim::err::kParam;
+    if (!protectable(s, address, length)) return sim::err::kAddress;
     return writeMemory(s, address, length, data, 0xD1);
   });
 }

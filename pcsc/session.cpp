@@ -59,6 +59,7 @@ void Session::close() {
   zone = -1;
   eraseKeys = {};
   cpuReset = false;
+  pscPresented = false;
 }
 
 short Session::checkHandle(int handle) const {
@@ -72,6 +73,7 @@ void Session::dropCard() {
   zone = -1;
   eraseKeys = {};
   cpuReset = false;
+  pscPresented = false;
 }
 
 short Session::status() {
@@ -94,6 +96,7 @@ void Session::powerDown() {
   type_ = pelox::DriverType::None;
   zone = -1;
   cpuReset = false;
+  pscPresented = false;
 }
 
 short Session::lostResult() {
@@ -161,6 +164,7 @@ short Session::select(pelox::DriverType type) {
   }
   zone = -1;
   cpuReset = false;
+  pscPresented = false;
   std::uint8_t code = readerCardType(type);
   if (code != 0) {
     // The reader powers the card down and up: codes presented before are

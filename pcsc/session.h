@@ -65,6 +65,7 @@ class Session {
   int zone = -1;                                  // CryptoMemory user zone, -1 = none
   std::array<std::optional<Bytes>, 2> eraseKeys;  // AT88SC102 zones 1 and 2
   bool cpuReset = false;
+  bool pscPresented = false;  // a code accepted since the card type was selected
   struct HostAuth {
     bool loaded = false;
     sim::Block8 ci{}, gc{}, q0{};

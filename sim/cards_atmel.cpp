@@ -1,7 +1,9 @@
 #include "sim/cards_atmel.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "sim/cards_memory.h"
 
@@ -29,7 +31,7 @@ void CodedCard::setCounterBits(const Code& c, int bits) {
 void CodedCard::resetCounters() {
   for (int i = 0; i < 16; ++i) {
     const Code* c = code(i);
-    if (c != nullptr && hasCounter(*c)) setCounterBits(*c, fullAttempts(c->attempts));
+    if (c != nullptr && hasCounter(*c)) setCounterBits(*c, fullCounter(*c));
   }
 }
 
@@ -39,9 +41,9 @@ short CodedCard::check(int index, const std::uint8_t* given) {
   if (given == nullptr) return err::kParam;
   const bool counted = hasCounter(*c);
   int bits = counted ? counterBits(*c) : 0;
-  if (counted && attemptsLeft(bits) == 0) return err::kBlocked;
+  if (counted && attemptsIn(*c, bits) == 0) return err::kBlocked;
   bool match = std::memcmp(given, &memory_[static_cast<std::size_t>(c->address)], static_cast<std::size_t>(c->length)) == 0;
-  if (counted) setCounterBits(*c, match ? fullAttempts(c->attempts) : useAttempt(bits));
+  if (counted) setCounterBits(*c, match ? fullCounter(*c) : afterWrongCode(*c, bits));
   presented_[static_cast<std::size_t>(index)] = match;
   return match ? err::kOk : err::kPassword;
 }
@@ -59,7 +61,7 @@ short CodedCard::count(int index) const {
   const Code* c = code(index);
   if (c == nullptr) return err::kParam;
   if (!hasCounter(*c)) return err::kNoFunction;
-  return static_cast<short>(attemptsLeft(counterBits(*c)));
+  return static_cast<short>(attemptsIn(*c, counterBits(*c)));
 }
 
 bool CodedCard::hidden(std::size_t address) const {
@@ -126,11 +128,43 @@ constexpr int kFab = 0, kIssuer = 2, kSc = 10, kScCounter = 12, kCodeProtected =
               kZone2 = 92, kKey2 = 156, kEraseCounter = 160, kTest102 = 176, kSize102 = 178;
 }  // namespace
 
-At102Card::At102Card() : CodedCard("at88sc102") {
-  memory_.assign(kSize102, 0xFF);
+int scacAttempts(int bits) {
+  return std::min(attemptsLeft(bits & 0x0F), attemptsLeft((bits >> 4) & 0x0F));
+}
+
+namespace {
+ScacOrder defaultScacOrder() {
+  const char* order = std::getenv("PELOX_SCAC_ORDER");
+  return order != nullptr && std::string(order) == "high" ? ScacOrder::HighFirst : ScacOrder::LowFirst;
+}
+}  // namespace
+
+At102Card::At102Card() : CodedCard("at88sc102"), order_(defaultScacOrder()) {
+  memory_.assign(kSize102, 0xFF);  // the counter at 12 included: full
   memory_[kFab] = memory_[kFab + 1] = 0x0F;
   memory_[kSc] = memory_[kSc + 1] = 0xF0;  // transport code F0 F0
-  memory_[kScCounter] = static_cast<std::uint8_t>(fullAttempts(4));
+}
+
+int At102Card::fullCounter(const Code& c) const {
+  return c.counter == kScCounter ? 0xFF : CodedCard::fullCounter(c);
+}
+
+int At102Card::afterWrongCode(const Code& c, int bits) const {
+  if (c.counter != kScCounter) return CodedCard::afterWrongCode(c, bits);
+  bits &= 0xFF;
+  if (bits == 0) return 0;
+  int bit = 1;
+  if (order_ == ScacOrder::HighFirst)
+    for (bit = 0x80; (bits & bit) == 0; bit >>= 1) {
+    }
+  else
+    for (; (bits & bit) == 0; bit <<= 1) {
+    }
+  return bits & ~bit;
+}
+
+int At102Card::attemptsIn(const Code& c, int bits) const {
+  return c.counter == kScCounter ? scacAttempts(bits) : CodedCard::attemptsIn(c, bits);
 }
 
 const CodedCard::Code* At102Card::code(int index) const {
@@ -180,7 +214,17 @@ int At102Card::eraseCounterLeft() const {
   return n;
 }
 
-short At102Card::erase(int address, int length) {
+void At102Card::spendEraseAttempt() {
+  for (int i = kEraseCounter; i < kTest102; ++i) {  // one bit per erase
+    auto& b = memory_[static_cast<std::size_t>(i)];
+    if (b != 0) {
+      b = static_cast<std::uint8_t>(useAttempt(b));
+      return;
+    }
+  }
+}
+
+short At102Card::erase(int address, int length, bool counted) {
   if (length <= 0 || !inRange(address, length, memory_.size())) return err::kAddress;
   int last = address + length - 1;
   bool zone1 = address >= kZone1 && last < kKey1;
@@ -191,15 +235,9 @@ short At102Card::erase(int address, int length) {
     // card is not yet personalised.
     int key = zone1 ? 11 : 12;
     if (!isPresented(key) && !(isPresented(0) && !personalised())) return err::kDenied;
-    if (zone2) {
+    if (zone2 && counted) {
       if (eraseCounterLeft() == 0) return err::kBlocked;
-      for (int i = kEraseCounter; i < kTest102; ++i) {  // one bit per erase
-        auto& b = memory_[static_cast<std::size_t>(i)];
-        if (b != 0) {
-          b = static_cast<std::uint8_t>(useAttempt(b));
-          break;
-        }
-      }
+      spendEraseAttempt();
     }
   } else if (issuerOrProtected) {
     bool issuer = last < kSc;

@@ -56,6 +56,11 @@ class CodedCard : public Card {
   virtual bool guardedWritable(std::size_t address) const;
 
   static bool hasCounter(const Code& c) { return c.counter != kNoCounter; }
+  // How a counter reads when full, loses a wrong attempt and counts the
+  // attempts left: one bit per attempt unless a card says otherwise.
+  virtual int fullCounter(const Code& c) const { return fullAttempts(c.attempts); }
+  virtual int afterWrongCode(const Code&, int bits) const { return useAttempt(bits); }
+  virtual int attemptsIn(const Code&, int bits) const { return attemptsLeft(bits); }
   int counterBits(const Code& c) const;
   void setCounterBits(const Code& c, int bits);
   short check(int index, const std::uint8_t* code);
@@ -70,9 +75,17 @@ class CodedCard : public Card {
   std::array<bool, 16> presented_{};
 };
 
+// Which bit of the AT88SC102's security code attempts counter a wrong code
+// clears first: the chip's documents do not say, so the card runs either way.
+enum class ScacOrder { LowFirst, HighFirst };
+
 class At102Card : public CodedCard {
  public:
+  // The order comes from PELOX_SCAC_ORDER ("high" or "low", default low),
+  // so that a whole test run can be repeated in the other order.
   At102Card();
+  void setScacOrder(ScacOrder order) { order_ = order; }
+  ScacOrder scacOrder() const { return order_; }
   bool speaks(pelox::DriverType driverType) const override { return driverType == pelox::DriverType::At88sc102; }
   void resetCounters() override;
   short checkUser(const std::uint8_t* c) { return check(0, c); }
@@ -83,15 +96,32 @@ class At102Card : public CodedCard {
     return (zone == 1 || zone == 2) ? check(10 + zone, key) : err::kParam;
   }
   short changeEraseKey(int zone, const std::uint8_t* key);
-  short erase(int address, int length);
+  // `counted`: a zone-2 erase uses a bit of the erase counter (while the
+  // card's EC2EN fuse is intact).
+  short erase(int address, int length, bool counted = true);
   int eraseCounterLeft() const;  // zone-2 erases left
+  // One bit of the erase counter used (a zone-2 erase whose key was wrong).
+  void spendEraseAttempt();
 
  protected:
   const Code* code(int index) const override;
   ByteKind kindOf(std::size_t address) const override;
   // The erase counter is the issuer's: frozen once the card is personalised.
   bool guardedWritable(std::size_t address) const override;
+  // The security code's counter (byte 12) reads FF when full; a wrong code
+  // clears one bit; the attempts left are the fewer set bits of its two
+  // nibbles, so both orders count 4, 3, 2, 1, 0.
+  int fullCounter(const Code& c) const override;
+  int afterWrongCode(const Code& c, int bits) const override;
+  int attemptsIn(const Code& c, int bits) const override;
+
+ private:
+  ScacOrder order_;
 };
+
+// Attempts left in an AT88SC102 security code counter byte: the fewer set
+// bits of its two nibbles (right whichever bit a wrong code clears first).
+int scacAttempts(int bits);
 
 class At1604Card : public CodedCard {
  public:

@@ -6,6 +6,8 @@
 // TYPE is a card type of the simulated reader (sle4442, 24c64, cpu-t0, ...).
 // With --state the card's state is read from FILE (created when missing)
 // and saved there after every command. Runs until SIGINT or SIGTERM.
+// An APDU outside the readers' documented forms is answered as a reader
+// would refuse it and reported on standard error as "not documented: ...".
 #include <csignal>
 #include <filesystem>
 #include <iostream>
@@ -64,6 +66,9 @@ int main(int argc, char** argv) {
   vreader::PseudoCard pseudo(std::move(card), generation);
   std::string saved;
   auto save = [&] {
+    // Every APDU outside the readers' documented forms is reported.
+    for (const std::string& v : pseudo.violations()) std::cerr << "pelox-vreader: not documented: " << v << std::endl;
+    pseudo.clearViolations();
     if (state.empty()) return;
     std::string text = sim::stateText(pseudo.card());
     if (text == saved) return;

@@ -30,62 +30,57 @@ Bytes PseudoCard::atr() {
   return a;
 }
 
+void PseudoCard::violation(const Bytes& apdu, const std::string& why) {
+  violations_.push_back(hexText(apdu) + ": " + why);
+}
+
 Bytes PseudoCard::answer(const Bytes& apdu) {
   if (apdu.size() < 4) return {0x67, 0x00};
   if (apdu[0] != 0xFF) {
     auto* cpu = dynamic_cast<sim::CpuCard*>(card_.get());
-    if (cpu == nullptr || !cpu->powered()) return {0x6E, 0x00};
+    if (cpu == nullptr || !cpu->powered()) {
+      violation(apdu, "an APDU for a microprocessor card sent to a memory card");
+      return {0x6E, 0x00};
+    }
     return cpu->exchange(apdu);
   }
+  Grammar::Match m = Grammar::acs().match(type_, generation_, apdu);
+  if (m.row == nullptr) {
+    violation(apdu, m.why);
+    return m.refusal;
+  }
+  Bytes out;
+  chipSilent_ = false;
   const std::uint8_t ins = apdu[1];
-  const std::size_t lc = apdu.size() > 4 ? apdu[4] : 0;
   if (ins == kSelect) {
-    if (apdu.size() != 6 || lc != 1) return {0x67, 0x00};
-    return select(apdu[5]);
-  }
-  if (type_ == 0) return {0x69, 0x85};  // no card type selected since power-on
-  if (ins == kPageSize) {
-    if (type_ != 1 && type_ != 2) return {0x6D, 0x00};
-    if (apdu.size() != 6 || apdu[5] < 3 || apdu[5] > 7) return {0x6A, 0x80};
+    out = select(apdu[5]);
+  } else if (ins == kPageSize) {
     pageSize_ = 8 << (apdu[5] - 3);
-    return {0x90, 0x00};
+    out = {0x90, 0x00};
+  } else if (type_ == 3 || type_ == 4) {
+    out = crypto(apdu);
+  } else if (type_ == 9) {
+    out = at102(apdu);
+  } else if (ins == 0xB0 || ins == 0xD0) {
+    out = memory(apdu);
+  } else {
+    out = codes(apdu);
   }
-  if (type_ == 3 || type_ == 4) return crypto(apdu);
-  if (ins == 0xB0 || ins == 0xD0) return memory(apdu);
-  return codes(apdu);
+  // A chip that does not speak the selected type answers nothing a manual
+  // describes; everything else must be documented.
+  const bool foreign = !card_->speaks(driverTypeOf(type_));
+  if (!foreign && !chipSilent_ && out.size() >= 2 && !Grammar::documents(*m.row, out[out.size() - 2], out.back()))
+    violation(apdu, "the virtual reader's answer " + hexText(out) + " is not documented for " + m.row->name);
+  return out;
 }
 
 Bytes PseudoCard::select(std::uint8_t type) {
-  if (type < 1 || type > 9) return {0x6A, 0x81};
   // The reader powers the card down and up, then resets it.
   powerOff();
   type_ = type;
   if (generation_ == Generation::Newer || type < 3 || type > 7) return {0x90, 0x00};
   Bytes a = atr();
   return withStatus(Bytes(a.begin() + 2, a.end()), 0x90, 0x00);
-}
-
-Bytes statusFor(short simResult) {
-  switch (simResult) {
-    case sim::err::kOk:
-      return {0x90, 0x00};
-    case sim::err::kAddress:
-      return {0x6B, 0x00};
-    case sim::err::kCompare:
-    case sim::err::kSequence:
-      return {0x69, 0x85};
-    case sim::err::kBlocked:
-      return {0x69, 0x83};
-    case sim::err::kPassword:
-      return {0x63, 0x00};
-    case sim::err::kParam:
-      return {0x67, 0x00};
-    case sim::err::kProtocol:
-    case sim::err::kNoFunction:
-      return {0x6A, 0x81};
-    default:
-      return {0x69, 0x82};
-  }
 }
 
 Bytes withStatus(Bytes data, std::uint8_t sw1, std::uint8_t sw2) {
@@ -118,6 +113,12 @@ pelox::DriverType driverTypeOf(std::uint8_t readerType) {
     default:
       return DriverType::None;
   }
+}
+
+BitPlace bitPlace(int bitAddress, BitOrder order) {
+  const int bit = bitAddress % 8;
+  return {static_cast<std::size_t>(bitAddress / 8),
+          static_cast<std::uint8_t>(order == BitOrder::MsbFirst ? 0x80 >> bit : 1 << bit)};
 }
 
 }  // namespace vreader

@@ -38,43 +38,43 @@ Bytes PseudoCard::crypto(const Bytes& apdu) {
   auto* any = dynamic_cast<sim::CryptoCard*>(card_.get());
   sim::CryptoCard* own = card_->speaks(driverTypeOf(type_)) ? any : nullptr;
   const std::uint8_t ins = apdu[1];
-  const std::size_t p3 = apdu.size() > 4 ? apdu[4] : 0;
-  Bytes data(apdu.size() > 5 ? apdu.begin() + 5 : apdu.end(), apdu.end());
+  const std::size_t p3 = apdu[4];
+  const Bytes data(apdu.begin() + 5, apdu.end());
   const bool read = (ins & 0xF0) == 0xB0, write = (ins & 0xF0) == 0xD0;
   if (read || write) {
     std::optional<Target> t = targetOf(apdu, is1608);
     if (!t) return {0x6D, 0x00};
-    if (write && (!own || data.size() != p3)) return own ? Bytes{0x67, 0x00} : Bytes{0x6A, 0x81};
-    const std::size_t n = read ? (p3 == 0 ? 256 : p3) : p3;
-    Bytes out(read ? n : 0);
+    if (write && !own) return {0x6A, 0x81};
+    Bytes out(read ? p3 : 0);
     switch (t->area) {
       case Area::User:
         if (own) {
-          if (short e = own->selectZone(t->zone); e != sim::err::kOk) return statusFor(e);
-          if (write) return statusFor(own->writeZone(t->address, static_cast<int>(n), data.data()));
-          if (short e = own->readZone(t->address, static_cast<int>(n), out.data()); e != sim::err::kOk)
-            return statusFor(e);
+          if (short e = own->selectZone(t->zone); e != sim::err::kOk) return silent();
+          // A write the access rights refuse is ignored.
+          if (write) return (own->writeZone(t->address, static_cast<int>(p3), data.data()), Bytes{0x90, 0x00});
+          if (own->readZone(t->address, static_cast<int>(p3), out.data()) != sim::err::kOk) out.assign(p3, 0xFF);
         } else {
-          for (std::size_t i = 0; i < n; ++i) {
+          for (std::size_t i = 0; i < p3; ++i) {
             std::size_t a = static_cast<std::size_t>(t->zone * (is1608 ? 256 : 64) + t->address) + i;
             out[i] = a < card_->size() ? card_->look(a) : 0xFF;
           }
         }
         break;
       case Area::Config:
-        if (write && n == 3) {
+        if (write && p3 == 3) {
           // A password written in place: the card takes it as a password change.
           const int base = t->address - (is1608 ? 64 : 48);
-          if (base >= 0 && base / 8 < own->setCount() && (base % 8 == 1 || base % 8 == 5))
-            return statusFor(own->changePassword(base / 8, base % 8 == 1, data));
+          if (base >= 0 && base / 8 < own->setCount() && (base % 8 == 1 || base % 8 == 5)) {
+            own->changePassword(base / 8, base % 8 == 1, data);
+            return {0x90, 0x00};
+          }
         }
-        if (write) return statusFor(own->writeConfig(t->address, static_cast<int>(n), data.data()));
+        if (write) return (own->writeConfig(t->address, static_cast<int>(p3), data.data()), Bytes{0x90, 0x00});
         if (own) {
-          if (short e = own->readConfig(t->address, static_cast<int>(n), out.data()); e != sim::err::kOk)
-            return statusFor(e);
+          if (own->readConfig(t->address, static_cast<int>(p3), out.data()) != sim::err::kOk) out.assign(p3, 0xFF);
         } else {
           // The other CryptoMemory command set: its bytes as the card shows them.
-          for (std::size_t i = 0; i < n; ++i) {
+          for (std::size_t i = 0; i < p3; ++i) {
             std::size_t a = static_cast<std::size_t>(t->address) + i;
             out[i] = any && a < any->configSize() ? any->lookConfig(a) : 0xFF;
           }
@@ -83,36 +83,36 @@ Bytes PseudoCard::crypto(const Bytes& apdu) {
       case Area::Fuses:
         if (!own) return {0x6A, 0x81};
         if (read) {
-          out.assign(n, 0);
           out[0] = static_cast<std::uint8_t>(own->fuses());
           break;
         }
-        // Fuses go one at a time in their order: the byte must blow exactly the next.
-        if (n != 1 || own->fuses() == 0 || data[0] != ((own->fuses() << 1) & 7)) return {0x6A, 0x80};
-        return statusFor(own->blowNextFuse());
+        // Fuses blow one at a time in their order (FAB, CMA, PER): a byte
+        // that clears exactly the next one blows it; any other is ignored.
+        if (own->fuses() != 0 && data[0] == ((own->fuses() << 1) & 7)) own->blowNextFuse();
+        return {0x90, 0x00};
     }
     return withStatus(out, 0x90, 0x00);
   }
   if (!own) return {0x6A, 0x81};
   if (ins == 0x20) {
     // 153: P2 = 000000rp; 1608: the first data byte = 0000 r p2 p1 p0.
-    int rp = is1608 ? (data.empty() ? -1 : data[0]) : apdu[3];
-    Bytes code = is1608 && !data.empty() ? Bytes(data.begin() + 1, data.end()) : data;
-    if (rp < 0 || code.size() != 3) return {0x67, 0x00};
+    const int rp = is1608 ? data[0] : apdu[3];
+    const Bytes code = is1608 ? Bytes(data.begin() + 1, data.end()) : data;
     const int set = is1608 ? (rp & 7) : (rp & 1);
     const bool readPassword = (rp >> (is1608 ? 3 : 1)) & 1;
+    if (set >= own->setCount()) return {0x90, 0x00};
     own->checkPassword(set, !readPassword, code);
     if (generation_ == Generation::Older) return {0x90, 0x00};
     std::uint8_t counter = 0;
     own->readConfig((is1608 ? 64 : 48) + 8 * set + (readPassword ? 4 : 0), 1, &counter);
     return {0x90, counter};
   }
-  if ((ins == 0x84 || ins == 0x82) && data.size() == 8) {
-    sim::Block8 q{};
-    std::copy(data.begin(), data.end(), q.begin());
-    return statusFor(ins == 0x84 ? own->initAuth(q) : own->checkAuth(q));
-  }
-  return {0x6D, 0x00};
+  // The authentication: its outcome shows in the attempts counter (AAC).
+  sim::Block8 q{};
+  std::copy(data.begin(), data.end(), q.begin());
+  if (ins == 0x84) own->initAuth(q);
+  if (ins == 0x82) own->checkAuth(q);
+  return {0x90, 0x00};
 }
 
 }  // namespace vreader

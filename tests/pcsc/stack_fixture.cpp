@@ -36,6 +36,7 @@ void StackTest::SetUp() {
 void StackTest::TearDown() {
   if (h > 0) d.IC_ExitComm(h);
   reader_.reset();
+  conforms();
   pseudo_.reset();
   ::unsetenv("PELOX_PCSC_INI");
   std::remove(ini.c_str());
@@ -44,6 +45,7 @@ void StackTest::TearDown() {
 void StackTest::start(const std::string& type, Generation generation) {
   if (h > 0) d.IC_ExitComm(h);
   reader_.reset();
+  conforms();
   h = d.IC_InitComm(100);
   ASSERT_GT(h, 0) << "no reader named \"Virtual PCD 00 00\"";
   // pcscd polls its readers: the last test's card must be gone before the
@@ -53,6 +55,12 @@ void StackTest::start(const std::string& type, Generation generation) {
   reader_ = std::make_unique<vreader::VirtualReader>(*pseudo_);
   ASSERT_TRUE(reader_->insert()) << "vpcd does not answer: run the tests through scripts/pcscd.sh run";
   ASSERT_TRUE(waitForStatus(0)) << "pcscd did not see the card";
+}
+
+void StackTest::conforms() {
+  if (!pseudo_) return;
+  for (const std::string& v : pseudo_->violations()) ADD_FAILURE() << "the driver sent an undocumented APDU: " << v;
+  pseudo_->clearViolations();
 }
 
 bool StackTest::waitForStatus(short status) {

@@ -28,6 +28,8 @@ class StackTest : public ::testing::Test {
   // Waits until IC_Status answers `status` (pcscd polls its readers).
   bool waitForStatus(short status);
   void pull() { reader_->pull(); }
+  // Fails the test for every APDU outside the readers' documented forms.
+  void conforms();
   sim::Card& card() { return pseudo_->card(); }
   std::string state();
   std::vector<std::uint8_t> read(short address, short length);

@@ -2,6 +2,7 @@
 // pcscd, in both generations of the readers' answers where they differ.
 #include <fstream>
 
+#include "sim/cards_atmel.h"
 #include "sim/cards_crypto.h"
 #include "sim/errors.h"
 #include "stack_fixture.h"
@@ -48,6 +49,22 @@ TEST_P(StackSle, Sle4428ReadWithProtection) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Generations, StackSle, ::testing::Values(Generation::Newer, Generation::Older));
+
+// The AT88SC102's code is right only when its counter reads FF, whichever
+// bit a wrong code clears first.
+class StackAt102 : public StackTest, public ::testing::WithParamInterface<sim::ScacOrder> {};
+
+TEST_P(StackAt102, SecurityCodeCountedInEitherBitOrder) {
+  start("at88sc102");
+  reader_->withCard([o = GetParam()](vreader::PseudoCard& c) { dynamic_cast<sim::At102Card&>(c.card()).setScacOrder(o); });
+  ASSERT_EQ(d.IC_InitType(h, pelox::codeOf(DriverType::At88sc102)), 0);
+  const unsigned char right[2] = {0xF0, 0xF0}, wrong[2] = {1, 2};
+  EXPECT_EQ(d.IC_CheckPass_102(h, wrong), sim::err::kPassword);
+  EXPECT_EQ(d.IC_ReadCount_102(h), 3);
+  ASSERT_EQ(d.IC_CheckPass_102(h, right), 0);
+  EXPECT_EQ(d.IC_ReadCount_102(h), 4);
+}
+INSTANTIATE_TEST_SUITE_P(Orders, StackAt102, ::testing::Values(sim::ScacOrder::LowFirst, sim::ScacOrder::HighFirst));
 
 TEST_F(StackTest, CryptoMemoryPasswordsAndAuthentication) {
   start("at88sc1608");

@@ -48,7 +48,10 @@ class DirectLink : public pcsc::Link {
   std::optional<pcsc::Bytes> transmit(const pcsc::Bytes& apdu) override {
     if (!usable()) return std::nullopt;
     r_.sent.push_back(apdu);
-    return r_.card->answer(apdu);
+    pcsc::Bytes answer = r_.card->answer(apdu);
+    for (const std::string& v : r_.card->violations()) r_.violations.push_back(v);
+    r_.card->clearViolations();
+    return answer;
   }
 
  private:

@@ -17,6 +17,7 @@ struct DirectReader {
   std::string name = "Direct PCD 00 00";
   bool gone = false;              // the reader stopped answering
   std::vector<pcsc::Bytes> sent;  // every APDU, in order
+  std::vector<std::string> violations;  // APDUs outside the documented forms
   bool powered = false;
   bool shortAtr = false;          // the reset answers TS alone
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "pcsc_driver/pcsc_fixture.h"
+#include "pcsc/vreader/pseudo_card.h"
 #include "reader/card_types.h"
 #include "sim/cards_atmel.h"
 #include "sim/cards_crypto.h"
@@ -22,6 +23,8 @@ struct CodeCase {
   short (*check)(const DriverTable&, int, const unsigned char*);
   short (*count)(const DriverTable&, int);
   int attempts;
+  const char* label = "";
+  sim::ScacOrder order = sim::ScacOrder::LowFirst;  // the AT88SC102's
 };
 
 const CodeCase kCodes[] = {
@@ -34,6 +37,11 @@ const CodeCase kCodes[] = {
     {"at88sc102", DriverType::At88sc102,
      [](const DriverTable& d, int h, const unsigned char* c) { return d.IC_CheckPass_102(h, c); },
      [](const DriverTable& d, int h) { return d.IC_ReadCount_102(h); }, 4},
+    // A reader that clears the counter's high bits first: a wrong code reads
+    // 7F, a locked card 0F.
+    {"at88sc102", DriverType::At88sc102,
+     [](const DriverTable& d, int h, const unsigned char* c) { return d.IC_CheckPass_102(h, c); },
+     [](const DriverTable& d, int h) { return d.IC_ReadCount_102(h); }, 4, "_high_first", sim::ScacOrder::HighFirst},
 };
 
 class PcscCodes : public PcscTest, public ::testing::WithParamInterface<std::tuple<CodeCase, Generation>> {};
@@ -41,6 +49,7 @@ class PcscCodes : public PcscTest, public ::testing::WithParamInterface<std::tup
 TEST_P(PcscCodes, AttemptsCountDownAndALockedCardStaysLocked) {
   const auto& [c, generation] = GetParam();
   start(c.card, generation);
+  if (auto* at = dynamic_cast<sim::At102Card*>(&reader.card->card())) at->setScacOrder(c.order);
   ASSERT_EQ(d.IC_InitType(h, pelox::codeOf(c.type)), 0);
   const unsigned char wrong[3] = {0x12, 0x34, 0x56};
   const unsigned char right[3] = {static_cast<unsigned char>(c.type == DriverType::At88sc102 ? 0xF0 : 0xFF),
@@ -66,6 +75,7 @@ INSTANTIATE_TEST_SUITE_P(Cards, PcscCodes,
                                             ::testing::Values(Generation::Newer, Generation::Older)),
                          [](const auto& param_info) {
                            return std::string(std::get<0>(param_info.param).card) +
+                                  std::get<0>(param_info.param).label +
                                   (std::get<1>(param_info.param) == Generation::Older ? "_older" : "_newer");
                          });
 
@@ -161,6 +171,51 @@ TEST_F(PcscTest, At102ZoneErasedWithItsKeyAndTheFuseBlown) {
   EXPECT_EQ(read(30, 4), pcsc::Bytes(4, 0xFF));
 }
 
+// Zone 2's erase takes the form of the card's EC2EN fuse state, read in
+// either bit order; a fuse byte the two orders read differently sends no
+// erase at all, and an erase counter used up is "no retries", not a wrong key.
+TEST_F(PcscTest, At102ZoneTwoEraseFollowsTheEc2enFuse) {
+  const unsigned char key[4] = {0xFF, 0xFF, 0xFF, 0xFF}, sc[2] = {0xF0, 0xF0}, data[2] = {0x12, 0x34};
+  struct Case {
+    vreader::BitOrder order;
+    bool ec2;
+    std::uint8_t fuseByte;  // byte 0xBF before the fuse bit is applied
+    std::uint8_t p1;        // the erase form sent, 0 = none
+  } cases[] = {{vreader::BitOrder::MsbFirst, true, 0xFF, 0x80},  {vreader::BitOrder::LsbFirst, true, 0xFF, 0x80},
+               {vreader::BitOrder::MsbFirst, false, 0x00, 0x00}, {vreader::BitOrder::LsbFirst, false, 0x00, 0x00},
+               {vreader::BitOrder::MsbFirst, true, 0x00, 0xFF}};
+  for (const Case& c : cases) {
+    start("at88sc102");
+    reader.card->setBitOrder(c.order);
+    reader.card->setEc2Enabled(c.ec2);
+    reader.card->at102FuseBytes()[0xBF - 178] = c.fuseByte;
+    ASSERT_EQ(d.IC_InitType(h, pelox::codeOf(DriverType::At88sc102)), 0);
+    ASSERT_EQ(d.IC_CheckPass_102(h, sc), 0);
+    ASSERT_EQ(d.IC_Write(h, 100, 2, data), 0);
+    ASSERT_EQ(d.IC_CheckAZPass_102(h, 2, key), 0);
+    const int erases = reader.count(0x20);
+    const short r = d.IC_Erase_102(h, 93, 63);
+    if (c.p1 == 0xFF) {
+      EXPECT_EQ(r, sim::err::kNoFunction) << "a fuse byte the bit orders read differently";
+      EXPECT_EQ(reader.count(0x20), erases);
+    } else {
+      EXPECT_EQ(r, 0);
+      const pcsc::Bytes* erase = nullptr;
+      for (const pcsc::Bytes& a : reader.sent)
+        if (a[1] == 0x20) erase = &a;
+      EXPECT_EQ((*erase)[2], c.p1) << "the erase form";
+      EXPECT_EQ(read(100, 2), pcsc::Bytes(2, 0xFF));
+      EXPECT_EQ(reader.count(0x20), erases + 1);
+    }
+    d.IC_ExitComm(h);
+  }
+  start("at88sc102");
+  reader.card->card().setRawMemory(160, pcsc::Bytes(16, 0x00));  // the erase counter used up
+  ASSERT_EQ(d.IC_InitType(h, pelox::codeOf(DriverType::At88sc102)), 0);
+  ASSERT_EQ(d.IC_CheckAZPass_102(h, 2, key), 0);
+  EXPECT_EQ(d.IC_Erase_102(h, 93, 63), sim::err::kBlocked);
+}
+
 class PcscCrypto : public PcscTest,
                    public ::testing::WithParamInterface<std::tuple<const char*, Generation>> {};
 
@@ -181,6 +236,9 @@ TEST_P(PcscCrypto, PasswordsFusesAndMutualAuthentication) {
   EXPECT_EQ(d.IC_CheckRPassword_Hex(h, 0, "FFFFFF"), sim::err::kPassword);
   EXPECT_EQ(d.IC_CheckRPassword_Hex(h, 0, "A1B2C3"), 0);
   EXPECT_EQ(d.IC_ReadFuse(h), 7);
+  const std::size_t sent = reader.sent.size();
+  EXPECT_EQ(d.IC_WriteFuse(h, 1), sim::err::kParam) << "a fuse argument with no documented meaning";
+  EXPECT_EQ(reader.sent.size(), sent);
   ASSERT_EQ(d.IC_WriteFuse(h, 0), 0);
   EXPECT_EQ(d.IC_ReadFuse(h), 6);
   EXPECT_EQ(dynamic_cast<sim::CryptoCard&>(reader.card->card()).fuses(), 6);

@@ -15,7 +15,11 @@ class PcscTest : public ::testing::Test {
     pcsc::fillDriverTable(d);
     pcsc::useLinkFactory([this] { return makeDirectLink(reader); });
   }
-  void TearDown() override { pcsc::useLinkFactory(nullptr); }
+  // Every APDU the driver sent must be one of the readers' documented forms.
+  void TearDown() override {
+    pcsc::useLinkFactory(nullptr);
+    for (const std::string& v : reader.violations) ADD_FAILURE() << "the driver sent an undocumented APDU: " << v;
+  }
   // A factory card of `type` in the reader, the reader opened.
   void start(const std::string& type, vreader::Generation g = vreader::Generation::Newer) {
     reader.insert(type, g);

@@ -1,5 +1,6 @@
 // AT88SC102, AT88SC1604/1604B and the CryptoMemory cards: codes by index,
 // counters, erase, fuses, password sets and the mutual authentication.
+#include <cstdlib>
 #include <cstring>
 #include <ostream>
 
@@ -57,8 +58,12 @@ TEST_F(SimTest, At102UserCodeHasFourAttemptsAndHidesCodes) {
   EXPECT_EQ(d.IC_ReadCount_102(h), 4);
   EXPECT_EQ(read(10, 2), (Bytes{0, 0})) << "the security code reads 00 before it is presented";
   const std::uint8_t wrong[3] = {1, 2, 0}, sc[3] = {0xF0, 0xF0, 0};
+  EXPECT_EQ(read(12, 1), (Bytes{0xFF})) << "the security code attempts counter reads FF when full";
   EXPECT_LT(d.IC_CheckPass_102(h, wrong), 0);
   EXPECT_EQ(d.IC_ReadCount_102(h), 3);
+  // One bit less, the lowest or (PELOX_SCAC_ORDER=high) the highest.
+  const char* order = std::getenv("PELOX_SCAC_ORDER");
+  EXPECT_EQ(read(12, 1), (Bytes{order != nullptr && std::string(order) == "high" ? std::uint8_t{0x7F} : std::uint8_t{0xFE}}));
   const std::uint8_t data[2] = {0x12, 0x34};
   EXPECT_LT(d.IC_Write(h, 30, 2, data), 0);
   EXPECT_EQ(d.IC_Write(h, 176, 2, data), 0) << "the test zone is always writable";
