@@ -115,6 +115,32 @@ TEST_F(SimTest, CpuCardsAnswerResetAndApdus) {
   EXPECT_LT(d.IC_CpuReset(h, &len, atr), 0) << "a memory card does not answer a reset";
 }
 
+// Answers over 255 bytes (data and status word) fail whole, as the PC/SC
+// driver's do; IC_SetCpuPara's protocol is the one the next reset takes.
+TEST_F(SimTest, CpuAnswersTooLongAndProtocolsNotOffered) {
+  unsigned char len = 0, atr[64] = {}, rlen = 0, resp[256] = {};
+  const unsigned char selectLong[7] = {0x00, 0xA4, 0x00, 0x0C, 0x02, 0x00, 0x03};
+  const unsigned char read256[5] = {0x00, 0xB0, 0x00, 0x00, 0xFE}, read255[5] = {0x00, 0xB0, 0x00, 0x01, 0xFD};
+  for (const char* card : {"cpu-t0", "cpu-t1", "cpu-t01"}) {
+    for (unsigned char asked : {0, 1}) {
+      start(card);
+      ASSERT_EQ(d.IC_InitType(h, 12), 0);
+      ASSERT_EQ(d.IC_SetCpuPara(h, 12, asked, 92), 0);
+      const bool offered = std::string(card) == (asked ? "cpu-t1" : "cpu-t0") || std::string(card) == "cpu-t01";
+      ASSERT_EQ(d.IC_CpuReset(h, &len, atr), offered ? 0 : sim::err::kNoProtocol) << card << " T=" << int(asked);
+      EXPECT_EQ(d.IC_CpuGetProtocol(h), offered ? asked : sim::err::kSequence) << card;
+      if (!offered) continue;
+      ASSERT_EQ(d.IC_CpuApdu(h, 7, selectLong, &rlen, resp), 0);
+      rlen = 7;
+      EXPECT_EQ(d.IC_CpuApdu(h, 5, read256, &rlen, resp), sim::err::kTooLong);
+      EXPECT_EQ(rlen, 7) << "a cut answer was written";
+      ASSERT_EQ(d.IC_CpuApdu(h, 5, read255, &rlen, resp), 0);
+      EXPECT_EQ(rlen, 255);
+      EXPECT_EQ(resp[0], 1);
+    }
+  }
+}
+
 TEST_F(SimTest, DropWritesAnswersSuccessAndChangesNothing) {
   start("24c16");
   sim::Faults f;
