@@ -26,7 +26,7 @@ class InstantLink : public pcsc::Link {
   void detach() override {}
   pcsc::Presence presence() override { return pcsc::Presence::Card; }
   bool connect() override { return true; }
-  std::optional<pcsc::Bytes> reset() override { return pcsc::Bytes{0x3B, 0x02, 0x14, 0x50}; }
+  std::optional<pcsc::Bytes> reset(int) override { return pcsc::Bytes{0x3B, 0x02, 0x14, 0x50}; }
   int protocol() const override { return 0; }
   void disconnect(bool) override {}
   std::optional<pcsc::Bytes> transmit(const pcsc::Bytes& apdu) override {
@@ -38,6 +38,7 @@ class InstantLink : public pcsc::Link {
     }
     return pcsc::Bytes{0x90, 0x00};
   }
+  pcsc::Failure lastFailure() const override { return pcsc::Failure::None; }
 };
 
 // Microseconds per call of `f` over `n` calls.

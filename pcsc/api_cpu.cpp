@@ -18,14 +18,25 @@ bool memoryCardAnswer(const Bytes& atr) {
   return type == 0x8 || type == 0x9 || type == 0xA;
 }
 constexpr short kLongestCommand = 261;
-constexpr std::size_t kLongestAnswer = 255;
+constexpr std::size_t kCallerBuffer = 255;  // the answer's length is one byte
+
+// A call that needs the CPU card type. Without a card type (none chosen
+// yet, or the card was lost) the result says why: no card, the reader
+// gone, or the type to be chosen first.
+template <class F>
+short cpuCall(int handle, F&& body) {
+  return readerCall(handle, [&](Session& s) -> short {
+    if (s.is(DriverType::None)) return s.unselectedResult();
+    return s.is(DriverType::Cpu) ? body(s) : sim::err::kProtocol;
+  });
+}
 }  // namespace
 
 short PELOX_API IC_CpuReset(int handle, unsigned char* length, unsigned char* answer) {
-  return typedCall(handle, {DriverType::Cpu}, [&](Session& s) -> short {
+  return cpuCall(handle, [&](Session& s) -> short {
     if (length == nullptr || answer == nullptr) return sim::err::kParam;
     s.cpuReset = false;
-    std::optional<Bytes> atr = s.link()->reset();
+    std::optional<Bytes> atr = s.link()->reset(s.cpuProtocol);
     if (!atr) return s.lostResult();
     // TS and T0 at least: an empty answer is no card's.
     if (memoryCardAnswer(*atr) || atr->size() < 2 || atr->size() > 33) return sim::err::kProtocol;
@@ -38,7 +49,7 @@ short PELOX_API IC_CpuReset(int handle, unsigned char* length, unsigned char* an
 
 short PELOX_API IC_CpuApdu(int handle, short length, const unsigned char* command,
                            unsigned char* responseLength, unsigned char* response) {
-  return typedCall(handle, {DriverType::Cpu}, [&](Session& s) -> short {
+  return cpuCall(handle, [&](Session& s) -> short {
     if (length < 4 || length > kLongestCommand || command == nullptr || responseLength == nullptr ||
         response == nullptr)
       return sim::err::kParam;
@@ -48,7 +59,7 @@ short PELOX_API IC_CpuApdu(int handle, short length, const unsigned char* comman
     Bytes reply = r->data;
     reply.push_back(r->sw1);
     reply.push_back(r->sw2);
-    if (reply.size() > kLongestAnswer) reply.erase(reply.begin(), reply.end() - kLongestAnswer);
+    if (reply.size() > kCallerBuffer) return sim::err::kTooLong;  // the card stays connected and reset
     *responseLength = static_cast<unsigned char>(reply.size());
     std::memcpy(response, reply.data(), reply.size());
     return sim::err::kOk;
@@ -56,7 +67,7 @@ short PELOX_API IC_CpuApdu(int handle, short length, const unsigned char* comman
 }
 
 short PELOX_API IC_CpuGetProtocol(int handle) {
-  return typedCall(handle, {DriverType::Cpu}, [](Session& s) -> short {
+  return cpuCall(handle, [](Session& s) -> short {
     if (!s.cpuReset) return sim::err::kSequence;
     int p = s.link()->protocol();
     return p < 0 ? sim::err::kProtocol : static_cast<short>(p);
@@ -64,10 +75,11 @@ short PELOX_API IC_CpuGetProtocol(int handle) {
 }
 
 short PELOX_API IC_SetCpuPara(int handle, unsigned char slotType, unsigned char protocol, unsigned char) {
-  return readerCall(handle, [&](Session&) -> short {
+  return readerCall(handle, [&](Session& s) -> short {
     if (slotType >= 13 && slotType <= 15) return sim::err::kNoFunction;  // no SAM slot behind PC/SC
     if (slotType != 12 || protocol > 1) return sim::err::kParam;
-    return sim::err::kOk;  // the smart-card service chooses the protocol itself
+    s.cpuProtocol = protocol;  // the next reset asks the card for this protocol only
+    return sim::err::kOk;
   });
 }
 

@@ -5,6 +5,7 @@
 // bits (the same bits on both), never from SCardStatus's state, which is an
 // enumeration on Windows and a bit mask in pcsc-lite. The narrow (A) forms
 // of the calls, since reader names are compared as bytes.
+#include <algorithm>
 #include <cstring>
 
 #include "pcsc/link.h"
@@ -24,6 +25,39 @@ using ReaderState = SCARD_READERSTATE;
 namespace pcsc {
 
 namespace {
+
+// The results that tell why a call on the card failed. pcsc-lite and
+// Windows share these values.
+Failure failureOf(LONG rc) {
+  struct Known {
+    LONG rc;
+    Failure why;
+  };
+  static const Known known[] = {
+      {static_cast<LONG>(SCARD_S_SUCCESS), Failure::None},
+      {static_cast<LONG>(SCARD_E_INSUFFICIENT_BUFFER), Failure::TooLong},
+      {static_cast<LONG>(SCARD_E_PROTO_MISMATCH), Failure::NoProtocol},
+      {static_cast<LONG>(SCARD_W_RESET_CARD), Failure::Reset},
+      {static_cast<LONG>(SCARD_W_UNPOWERED_CARD), Failure::Reset},
+      {static_cast<LONG>(SCARD_W_REMOVED_CARD), Failure::Removed},
+      {static_cast<LONG>(SCARD_E_NO_SMARTCARD), Failure::NoCard},
+      {static_cast<LONG>(SCARD_E_READER_UNAVAILABLE), Failure::Gone},
+      {static_cast<LONG>(SCARD_E_UNKNOWN_READER), Failure::Gone},
+      {static_cast<LONG>(SCARD_E_NO_READERS_AVAILABLE), Failure::Gone},
+      {static_cast<LONG>(SCARD_E_NO_SERVICE), Failure::Gone},
+      {static_cast<LONG>(SCARD_E_SERVICE_STOPPED), Failure::Gone},
+      {static_cast<LONG>(SCARD_E_INVALID_HANDLE), Failure::Gone},
+  };
+  for (const Known& k : known)
+    if (k.rc == rc) return k.why;
+  return Failure::Other;
+}
+
+DWORD protocolMask(int protocol) {
+  if (protocol == 0) return SCARD_PROTOCOL_T0;
+  if (protocol == 1) return SCARD_PROTOCOL_T1;
+  return SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1;
+}
 
 class ScardLink : public Link {
  public:
@@ -75,28 +109,28 @@ class ScardLink : public Link {
   bool connect() override {
     disconnect(false);
     DWORD active = 0;
-    LONG rc = PCSC_A(SCardConnect)(context_, reader_.c_str(), SCARD_SHARE_SHARED,
-                                   SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1, &card_, &active);
-    if (rc != SCARD_S_SUCCESS) return false;
+    if (!succeeded(PCSC_A(SCardConnect)(context_, reader_.c_str(), SCARD_SHARE_SHARED,
+                                        SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1, &card_, &active)))
+      return false;
     connected_ = true;
     protocol_ = active;
     return true;
   }
 
-  std::optional<Bytes> reset() override {
+  std::optional<Bytes> reset(int protocol) override {
     if (!connected_ && !connect()) return std::nullopt;
     DWORD active = 0;
-    if (SCardReconnect(card_, SCARD_SHARE_SHARED, SCARD_PROTOCOL_T0 | SCARD_PROTOCOL_T1, SCARD_RESET_CARD,
-                       &active) != SCARD_S_SUCCESS)
+    if (!succeeded(
+            SCardReconnect(card_, SCARD_SHARE_SHARED, protocolMask(protocol), SCARD_RESET_CARD, &active)))
       return std::nullopt;
     protocol_ = active;
     char name[256];
     DWORD nameLength = sizeof(name), state = 0, proto = 0;
     BYTE atr[36];
     DWORD atrLength = sizeof(atr);
-    if (PCSC_A(SCardStatus)(card_, name, &nameLength, &state, &proto, atr, &atrLength) != SCARD_S_SUCCESS)
+    if (!succeeded(PCSC_A(SCardStatus)(card_, name, &nameLength, &state, &proto, atr, &atrLength)))
       return std::nullopt;
-    return Bytes(atr, atr + atrLength);
+    return Bytes(atr, atr + std::min<DWORD>(atrLength, sizeof(atr)));
   }
 
   int protocol() const override {
@@ -112,15 +146,26 @@ class ScardLink : public Link {
   }
 
   std::optional<Bytes> transmit(const Bytes& apdu) override {
-    if (!connected_) return std::nullopt;
+    if (!connected_) {
+      failure_ = Failure::Other;
+      return std::nullopt;
+    }
     const SCARD_IO_REQUEST* pci = protocol_ == SCARD_PROTOCOL_T1 ? SCARD_PCI_T1 : SCARD_PCI_T0;
-    BYTE answer[258 + 2];
+    // A longer answer is SCARD_E_INSUFFICIENT_BUFFER: that one APDU failed,
+    // the card handle is still good.
+    BYTE answer[kLongestAnswer];
     DWORD length = sizeof(answer);
-    LONG rc =
-        SCardTransmit(card_, pci, apdu.data(), static_cast<DWORD>(apdu.size()), nullptr, answer, &length);
-    if (rc != SCARD_S_SUCCESS) return std::nullopt;
+    if (!succeeded(SCardTransmit(card_, pci, apdu.data(), static_cast<DWORD>(apdu.size()), nullptr, answer,
+                                 &length)))
+      return std::nullopt;
+    if (length > sizeof(answer)) {
+      failure_ = Failure::TooLong;
+      return std::nullopt;
+    }
     return Bytes(answer, answer + length);
   }
+
+  Failure lastFailure() const override { return failure_; }
 
  private:
   std::vector<std::string> readers() {
@@ -143,11 +188,17 @@ class ScardLink : public Link {
     return (state.dwEventState & SCARD_STATE_PRESENT) != 0;
   }
 
+  bool succeeded(LONG rc) {
+    failure_ = failureOf(rc);
+    return rc == static_cast<LONG>(SCARD_S_SUCCESS);
+  }
+
   SCARDCONTEXT context_ = 0;
   SCARDHANDLE card_ = 0;
   bool established_ = false;
   bool connected_ = false;
   DWORD protocol_ = 0;
+  Failure failure_ = Failure::None;
   std::string reader_;
 };
 

@@ -60,6 +60,7 @@ void Session::close() {
   eraseKeys = {};
   cpuReset = false;
   pscPresented = false;
+  cpuProtocol = -1;
 }
 
 short Session::checkHandle(int handle) const {
@@ -100,9 +101,24 @@ void Session::powerDown() {
 }
 
 short Session::lostResult() {
-  Presence p = link_->presence();
+  const Failure why = link_->lastFailure();
+  if (why == Failure::TooLong) return sim::err::kTooLong;
+  if (why == Failure::NoProtocol) {
+    // The card took no protocol after its reset: the next use connects
+    // afresh; the card type stays chosen.
+    if (connected_) link_->disconnect(false);
+    connected_ = false;
+    cpuReset = false;
+    return sim::err::kNoProtocol;
+  }
+  const Presence p = link_->presence();
   dropCard();
-  return p == Presence::Empty ? sim::err::kNoCard : sim::err::kLink;
+  if (p == Presence::Empty) return sim::err::kNoCard;
+  if (p == Presence::Gone) return sim::err::kLink;
+  // A card is in the reader, but the connection no longer reaches it as
+  // it was: the card must be set up again.
+  if (why == Failure::Reset || why == Failure::Removed || why == Failure::NoCard) return sim::err::kSequence;
+  return sim::err::kLink;
 }
 
 short Session::unselectedResult() {

@@ -54,8 +54,13 @@ class Session {
   bool is(pelox::DriverType t) const { return type_ == t; }
 
   // One APDU; nothing when the card or reader did not answer (then
-  // `lostResult()` tells why: no card, or the reader is gone).
+  // `lostResult()` tells why).
   std::optional<Response> exchange(const Bytes& command);
+  // The result for the failed connection, reset or APDU. An answer too
+  // long keeps the card connected, a protocol the card does not offer
+  // keeps the card type; anything else drops the card: no card, the reader
+  // gone, or the card reset or swapped behind the driver's back (then the
+  // card type must be chosen again).
   short lostResult();
   // The result of a card command while no card type is selected: no card,
   // the reader gone, or a command out of order.
@@ -66,6 +71,7 @@ class Session {
   std::array<std::optional<Bytes>, 2> eraseKeys;  // AT88SC102 zones 1 and 2
   bool cpuReset = false;
   bool pscPresented = false;  // a code accepted since the card type was selected
+  int cpuProtocol = -1;  // IC_SetCpuPara's protocol for the next CPU reset, -1 = either
   struct HostAuth {
     bool loaded = false;
     sim::Block8 ci{}, gc{}, q0{};

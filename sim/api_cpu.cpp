@@ -12,7 +12,8 @@ short PELOX_API IC_CpuReset(int handle, unsigned char* length, unsigned char* an
     auto* cpu = dynamic_cast<CpuCard*>(&card);
     // Only a microprocessor card answers a reset, and only under the CPU driver type.
     if (r.driverType() != pelox::DriverType::Cpu || cpu == nullptr) return err::kProtocol;
-    Bytes atr = cpu->reset();
+    Bytes atr = cpu->reset(r.cpuProtocol());
+    if (atr.empty()) return err::kNoProtocol;
     *length = static_cast<unsigned char>(atr.size());
     std::memcpy(answer, atr.data(), atr.size());
     return err::kOk;
@@ -27,7 +28,7 @@ short PELOX_API IC_CpuApdu(int handle, short length, const unsigned char* comman
     if (cpu == nullptr) return err::kProtocol;
     if (!cpu->powered()) return err::kSequence;  // reset the card first
     Bytes reply = cpu->exchange(Bytes(command, command + length));
-    if (reply.size() > 255) reply.erase(reply.begin(), reply.end() - 255);
+    if (reply.size() > 255) return err::kTooLong;  // the length is one byte
     *responseLength = static_cast<unsigned char>(reply.size());
     std::memcpy(response, reply.data(), reply.size());
     return err::kOk;
@@ -44,10 +45,11 @@ short PELOX_API IC_CpuGetProtocol(int handle) {
 }
 
 short PELOX_API IC_SetCpuPara(int handle, unsigned char slotType, unsigned char protocol, unsigned char timeParam) {
-  return readerCall("IC_SetCpuPara", handle, [&](Reader&) -> short {
+  return readerCall("IC_SetCpuPara", handle, [&](Reader& r) -> short {
     (void)timeParam;
     if (slotType >= 13 && slotType <= 15) return err::kNoFunction;  // no SAM fitted
     if (slotType != 12 || protocol > 1) return err::kParam;
+    r.setCpuProtocol(protocol);  // taken at the next reset
     return err::kOk;
   });
 }

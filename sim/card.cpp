@@ -9,14 +9,15 @@ namespace sim {
 
 const std::vector<std::string>& cardTypeNames() {
   static const std::vector<std::string> names = {
-      "cpu-t0",  "cpu-t1",    "24c01a",     "24c02",       "24c04",      "24c08",     "24c16",    "24c64",   "sle4442", "sle4428",
-      "sle4404", "at88sc102", "at88sc1604", "at88sc1604b", "at88sc1608", "at88sc153", "at45d041", "ssf1101"};
+      "cpu-t0",  "cpu-t1",    "cpu-t01",    "24c01a",      "24c02",      "24c04",     "24c08",    "24c16",   "24c64",   "sle4442",
+      "sle4428", "sle4404",   "at88sc102",  "at88sc1604",  "at88sc1604b", "at88sc1608", "at88sc153", "at45d041", "ssf1101"};
   return names;
 }
 
 std::unique_ptr<Card> makeCard(std::string_view t) {
-  if (t == "cpu-t0") return std::make_unique<CpuCard>(0);
-  if (t == "cpu-t1") return std::make_unique<CpuCard>(1);
+  if (t == "cpu-t0") return std::make_unique<CpuCard>(CpuCard::Offer::T0);
+  if (t == "cpu-t1") return std::make_unique<CpuCard>(CpuCard::Offer::T1);
+  if (t == "cpu-t01") return std::make_unique<CpuCard>(CpuCard::Offer::Both);
   if (t == "24c01a") return std::make_unique<I2cCard>("24c01a", 128, 8);
   if (t == "24c02") return std::make_unique<I2cCard>("24c02", 256, 8);
   if (t == "24c04") return std::make_unique<I2cCard>("24c04", 512, 16);

@@ -21,6 +21,8 @@ inline constexpr short kNoFunction = -9;  // the card has no such function
 inline constexpr short kSequence = -10;   // wrong order: no zone selected, no CPU reset, no Q0
 inline constexpr short kCompare = -11;    // protection refused: data differs from the stored byte
 inline constexpr short kFault = -12;      // injected fault (default result of [faults] fail_call)
+inline constexpr short kTooLong = -13;    // answer longer than the buffer: nothing returned, card kept
+inline constexpr short kNoProtocol = -14; // the card does not offer that protocol
 inline constexpr short kNoCard = -134;    // no card in the reader
 
 }  // namespace sim::err

@@ -170,6 +170,7 @@ int Reader::open(int port) {
   if (dropped_ || port != config_.port) return 0;
   handle_ = kHandleBase + port;
   openPort_ = port;
+  cpuProtocol_ = -1;
   return handle_;
 }
 
@@ -215,6 +216,7 @@ void Reader::resetInMemory(const std::string& cardType, int port) {
   config_.port = port;
   handle_ = 0;
   openPort_ = -1;
+  cpuProtocol_ = -1;
   device_.fill(0);
   host_ = HostAuth{};
   calls_ = functionCalls_ = 0;

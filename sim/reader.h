@@ -37,6 +37,10 @@ class Reader {
   Card* card() { return card_.get(); }
   pelox::DriverType driverType() const { return driverType_; }
   void setDriverType(pelox::DriverType t) { driverType_ = t; }
+  // The protocol IC_SetCpuPara asked for (0 = T=0, 1 = T=1), -1 while none
+  // was: the next CPU reset takes it or fails.
+  int cpuProtocol() const { return cpuProtocol_; }
+  void setCpuProtocol(int p) { cpuProtocol_ = p; }
   const Config& config() const { return config_; }
   void setFaults(const Faults& f);
 
@@ -85,6 +89,7 @@ class Reader {
   int handle_ = 0;
   int openPort_ = -1;
   pelox::DriverType driverType_ = pelox::DriverType::None;
+  int cpuProtocol_ = -1;
   std::array<std::uint8_t, 2048> device_{};
   HostAuth host_;
   long calls_ = 0;

@@ -37,18 +37,21 @@ class Decoder {
   explicit Decoder(const Bytes& atr) : a_(atr) {}
 
   AtrDecoding run() {
-    if (!readTs() || !readT0()) return std::move(d_);
-    if (!readInterfaceBytes()) return std::move(d_);
-    if (!readHistorical()) return std::move(d_);
-    readTck();
-    if (pos_ < a_.size())
-      d_.errors.push_back("复位应答结束后还有" + std::to_string(a_.size() - pos_) + "个多余字节：" +
-                          spacedHex(Bytes(a_.begin() + static_cast<long>(pos_), a_.end())));
+    decode();
+    // Also when the decoding stopped early: the length alone is a fault.
     if (a_.size() > kMaxAtrBytes) d_.errors.push_back("复位应答超过33字节");
     return std::move(d_);
   }
 
  private:
+  void decode() {
+    if (!readTs() || !readT0() || !readInterfaceBytes() || !readHistorical()) return;
+    readTck();
+    if (pos_ < a_.size())
+      d_.errors.push_back("复位应答结束后还有" + std::to_string(a_.size() - pos_) + "个多余字节：" +
+                          spacedHex(Bytes(a_.begin() + static_cast<long>(pos_), a_.end())));
+  }
+
   void item(std::string name, std::uint8_t value, std::string meaning) {
     d_.items.push_back({std::move(name), pos_, Bytes{value}, std::move(meaning), 0});
     ++pos_;
@@ -106,6 +109,11 @@ class Decoder {
       protocol = td & 0x0F;
       y_ = static_cast<std::uint8_t>(td >> 4);
       item(name, td, "协议" + atr::protocolName(protocol) + "；" + followers(y_, group + 1));
+      // TD1 names a transmission protocol; T=15 (global bytes) may follow from TD2 on.
+      if (group == 1 && protocol == 15) {
+        std::string e = "TD1=";
+        d_.errors.push_back(e += atr::byteHex(td) + "：T=15不能出现在TD1中");
+      }
       if (protocol != 15 &&
           std::find(d_.protocols.begin(), d_.protocols.end(), protocol) == d_.protocols.end())
         d_.protocols.push_back(protocol);

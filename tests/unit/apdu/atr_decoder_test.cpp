@@ -152,6 +152,19 @@ const std::vector<AtrCase>& cases() {
        {{"TA3", "保留值"}, {"TB3", "BWI大于9"}},
        "",
        {"IFSC=0是保留值", "BWI=10大于9"}},
+      // TD1 = 1F announces T=15, which ISO/IEC 7816-3 allows from TD2 on only:
+      // T0 = 81 (TD1, one historical byte), TD1 = 1F (TA2 follows), TA2 = 00,
+      // historical CC, TCK = 81 ^ 1F ^ 00 ^ CC = 52.
+      {"T=15 in TD1", "3B811F00CC52", {0}, TckStatus::Ok, {{"TD1", "T=15"}}, "", {"T=15不能出现在TD1中"}},
+      // 36 bytes: every TDi = 80 announces the next, so the decoding stops
+      // at the end, and the length is a fault of its own.
+      {"over 33 bytes, cut short",
+       "3B8080808080808080808080808080808080808080808080808080808080808080808080",
+       {0},
+       TckStatus::NotRequired,
+       {{"TD34", "T=0"}},
+       "缺少TD35",
+       {"超过33字节"}},
   };
   return k;
 }

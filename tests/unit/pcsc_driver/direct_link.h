@@ -20,6 +20,10 @@ struct DirectReader {
   std::vector<std::string> violations;  // APDUs outside the documented forms
   bool powered = false;
   bool shortAtr = false;          // the reset answers TS alone
+  int resets = 0;                 // resets by other applications
+
+  // Another application resets the card: connections made before see it.
+  void resetByAnother();
 
   // Inserts a factory card of the simulated reader's type ("none" pulls it).
   void insert(const std::string& type, vreader::Generation generation = vreader::Generation::Newer);

@@ -28,6 +28,7 @@ const DetectCase kCards[] = {
     {"24c64", CardType::At24c64},       {"at88sc102", CardType::At88sc102},
     {"at88sc1604", CardType::None},     {"at88sc1604b", CardType::None},
     {"at45d041", CardType::None},       {"ssf1101", CardType::None},
+    {"cpu-t01", CardType::Cpu},
 };
 
 class PcscDetection : public PcscTest,

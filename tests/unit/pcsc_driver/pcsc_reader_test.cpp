@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <tuple>
 
 #include "pcsc/settings.h"
 #include "pcsc_driver/pcsc_fixture.h"
@@ -54,7 +55,7 @@ TEST_F(PcscTest, CardSwappedBehindTheDriversBack) {
   ASSERT_EQ(d.IC_InitType(h, pelox::codeOf(DriverType::I2c)), 0);
   reader.insert("24c02");  // no status call in between: the old connection is dead
   read(0, 8);
-  EXPECT_EQ(last, sim::err::kLink);
+  EXPECT_EQ(last, sim::err::kSequence) << "a swapped card is no lost reader";
   ASSERT_EQ(d.IC_InitType(h, pelox::codeOf(DriverType::I2c)), 0) << "the driver did not connect again";
   read(0, 8);
   EXPECT_EQ(last, 0);
@@ -104,9 +105,79 @@ TEST_P(PcscCpu, ResetAndApdus) {
   EXPECT_EQ(pcsc::Bytes(answer, answer + answerLength), (pcsc::Bytes{0x6A, 0x82}));
   EXPECT_EQ(d.IC_CpuApdu(h, 2, selectMissing, &answerLength, answer), sim::err::kParam)
       << "a command shorter than a header";
+
+  // EF 0003 counts up over 1024 bytes. An answer (data and status word) over
+  // 255 bytes fails that APDU alone: nothing written, the card still reset.
+  const unsigned char selectLong[7] = {0x00, 0xA4, 0x00, 0x0C, 0x02, 0x00, 0x03};
+  ASSERT_EQ(d.IC_CpuApdu(h, 7, selectLong, &answerLength, answer), 0);
+  for (const pcsc::Bytes& read :
+       {pcsc::Bytes{0, 0xB0, 0, 0, 0xFE}, pcsc::Bytes{0, 0xB0, 0, 0, 0xFF}, pcsc::Bytes{0, 0xB0, 0, 0, 0x00},
+        pcsc::Bytes{0, 0xB0, 0, 0, 0, 0x01, 0x2C}}) {
+    answerLength = 7;
+    EXPECT_EQ(d.IC_CpuApdu(h, static_cast<short>(read.size()), read.data(), &answerLength, answer),
+              sim::err::kTooLong);
+    EXPECT_EQ(answerLength, 7) << "Le " << int(read.back());
+    ASSERT_EQ(d.IC_CpuApdu(h, 5, challenge, &answerLength, answer), 0) << "the card was dropped";
+  }
+  const unsigned char longest[5] = {0x00, 0xB0, 0x00, 0x00, 0xFD};
+  ASSERT_EQ(d.IC_CpuApdu(h, 5, longest, &answerLength, answer), 0);
+  EXPECT_EQ(pcsc::Bytes(answer + 251, answer + answerLength), (pcsc::Bytes{251, 252, 0x90, 0x00}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Protocols, PcscCpu, ::testing::Values(0, 1));
+
+const unsigned char kChallenge[5] = {0x00, 0x84, 0x00, 0x00, 0x08};
+
+// IC_SetCpuPara's protocol is the only one the next reset asks for; a card
+// that does not offer it refuses, and takes the other one afterwards.
+TEST_F(PcscTest, SetCpuParaChoosesTheProtocol) {
+  // The card, the protocol asked for, and whether the card offers it.
+  const std::tuple<const char*, int, bool> cases[] = {
+      {"cpu-t01", 1, true}, {"cpu-t01", 0, true}, {"cpu-t1", 0, false}, {"cpu-t0", 1, false}};
+  unsigned char atr[40] = {}, length = 0, answer[260] = {}, answerLength = 0;
+  for (const auto& [card, asked, offered] : cases) {
+    SCOPED_TRACE(std::string(card) + " T=" + std::to_string(asked));
+    start(card);
+    ASSERT_EQ(d.IC_InitType(h, pelox::codeOf(DriverType::Cpu)), 0);
+    ASSERT_EQ(d.IC_SetCpuPara(h, 12, static_cast<unsigned char>(asked), 92), 0);
+    const int taken = offered ? asked : 1 - asked;
+    if (!offered) {
+      ASSERT_EQ(d.IC_CpuReset(h, &length, atr), sim::err::kNoProtocol);
+      EXPECT_EQ(d.IC_CpuApdu(h, 5, kChallenge, &answerLength, answer), sim::err::kSequence);
+      ASSERT_EQ(d.IC_SetCpuPara(h, 12, static_cast<unsigned char>(taken), 92), 0);
+    }
+    ASSERT_EQ(d.IC_CpuReset(h, &length, atr), 0);
+    EXPECT_EQ(d.IC_CpuGetProtocol(h), taken);
+    EXPECT_EQ(d.IC_CpuApdu(h, 5, kChallenge, &answerLength, answer), 0);
+  }
+}
+
+// A card reset or swapped by someone else is no lost reader; after the card
+// type and a reset it works again.
+TEST_F(PcscTest, CpuCardLostBehindTheDriversBack) {
+  struct Case {
+    void (*act)(DirectReader&);
+    short result;  // of the next APDUs
+  };
+  const Case cases[] = {{[](DirectReader& r) { r.resetByAnother(); }, sim::err::kSequence},
+                        {[](DirectReader& r) { r.insert("cpu-t0"); }, sim::err::kSequence},
+                        {[](DirectReader& r) { r.pull(); }, sim::err::kNoCard},
+                        {[](DirectReader& r) { r.gone = true; }, sim::err::kLink}};
+  unsigned char atr[40] = {}, length = 0, answer[260] = {}, answerLength = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.result);
+    start("cpu-t0");
+    ASSERT_EQ(d.IC_InitType(h, pelox::codeOf(DriverType::Cpu)), 0);
+    ASSERT_EQ(d.IC_CpuReset(h, &length, atr), 0);
+    c.act(reader);
+    EXPECT_EQ(d.IC_CpuApdu(h, 5, kChallenge, &answerLength, answer), c.result);
+    EXPECT_EQ(d.IC_CpuApdu(h, 5, kChallenge, &answerLength, answer), c.result) << "without a card type";
+    if (c.result != sim::err::kSequence) continue;
+    ASSERT_EQ(d.IC_InitType(h, pelox::codeOf(DriverType::Cpu)), 0);
+    ASSERT_EQ(d.IC_CpuReset(h, &length, atr), 0);
+    EXPECT_EQ(d.IC_CpuApdu(h, 5, kChallenge, &answerLength, answer), 0);
+  }
+}
 
 TEST_F(PcscTest, MemoryCardsAnswerNoCpuReset) {
   start("sle4442");

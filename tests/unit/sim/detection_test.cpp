@@ -12,7 +12,7 @@ struct Expect {
 };
 
 const Expect kCards[] = {
-    {"cpu-t0", 12, false},     {"cpu-t1", 12, false},      {"ssf1101", 163, false},   {"at45d041", 161, false},
+    {"cpu-t0", 12, false},     {"cpu-t1", 12, false},      {"cpu-t01", 12, false},      {"ssf1101", 163, false},   {"at45d041", 161, false},
     {"at88sc153", 209, true},  {"at88sc1608", 208, true},  {"sle4404", 8, false},     {"sle4442", 17, false},
     {"sle4428", 5, false},     {"24c16", 68, false},       {"24c08", 67, false},      {"24c04", 66, false},
     {"24c01a", 64, false},     {"24c02", 65, false},       {"24c64", 192, false},     {"at88sc1604b", 162, false},

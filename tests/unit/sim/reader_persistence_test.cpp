@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <tuple>
 
 #include "sim/config.h"
 #include "sim/reader.h"
@@ -113,6 +114,31 @@ TEST_F(SimTest, CpuCardsAnswerResetAndApdus) {
   ASSERT_EQ(d.IC_InitType(h, 12), 0);
   unsigned char len = 0, atr[64] = {};
   EXPECT_LT(d.IC_CpuReset(h, &len, atr), 0) << "a memory card does not answer a reset";
+}
+
+// Answers over 255 bytes (data and status word) fail whole, as the PC/SC
+// driver's do; IC_SetCpuPara's protocol is the one the next reset takes.
+TEST_F(SimTest, CpuAnswersTooLongAndProtocolsNotOffered) {
+  unsigned char len = 0, atr[64] = {}, rlen = 0, resp[256] = {};
+  const unsigned char selectLong[7] = {0x00, 0xA4, 0x00, 0x0C, 0x02, 0x00, 0x03};
+  const unsigned char read256[5] = {0x00, 0xB0, 0x00, 0x00, 0xFE};
+  start("cpu-t0");
+  ASSERT_EQ(d.IC_InitType(h, 12), 0);
+  ASSERT_EQ(d.IC_CpuReset(h, &len, atr), 0);
+  ASSERT_EQ(d.IC_CpuApdu(h, 7, selectLong, &rlen, resp), 0);
+  rlen = 7;
+  EXPECT_EQ(d.IC_CpuApdu(h, 5, read256, &rlen, resp), sim::err::kTooLong);
+  EXPECT_EQ(rlen, 7) << "a cut answer was written";
+  // The card, the protocol asked for, the reset's result.
+  const std::tuple<const char*, unsigned char, short> cases[] = {
+      {"cpu-t0", 1, sim::err::kNoProtocol}, {"cpu-t1", 0, sim::err::kNoProtocol}, {"cpu-t01", 1, 0}};
+  for (const auto& [card, asked, result] : cases) {
+    start(card);
+    ASSERT_EQ(d.IC_InitType(h, 12), 0);
+    ASSERT_EQ(d.IC_SetCpuPara(h, 12, asked, 92), 0);
+    EXPECT_EQ(d.IC_CpuReset(h, &len, atr), result) << card;
+    EXPECT_EQ(d.IC_CpuGetProtocol(h), result == 0 ? asked : sim::err::kSequence) << card;
+  }
 }
 
 TEST_F(SimTest, DropWritesAnswersSuccessAndChangesNothing) {
