@@ -20,20 +20,10 @@ bool memoryCardAnswer(const Bytes& atr) {
 constexpr short kLongestCommand = 261;
 constexpr std::size_t kCallerBuffer = 255;  // the answer's length is one byte
 
-// A call that needs the CPU card type. Without a card type (none chosen
-// yet, or the card was lost) the result says why: no card, the reader
-// gone, or the type to be chosen first.
-template <class F>
-short cpuCall(int handle, F&& body) {
-  return readerCall(handle, [&](Session& s) -> short {
-    if (s.is(DriverType::None)) return s.unselectedResult();
-    return s.is(DriverType::Cpu) ? body(s) : sim::err::kProtocol;
-  });
-}
 }  // namespace
 
 short PELOX_API IC_CpuReset(int handle, unsigned char* length, unsigned char* answer) {
-  return cpuCall(handle, [&](Session& s) -> short {
+  return typedCall(handle, {DriverType::Cpu}, [&](Session& s) -> short {
     if (length == nullptr || answer == nullptr) return sim::err::kParam;
     s.cpuReset = false;
     std::optional<Bytes> atr = s.link()->reset(s.cpuProtocol);
@@ -49,7 +39,7 @@ short PELOX_API IC_CpuReset(int handle, unsigned char* length, unsigned char* an
 
 short PELOX_API IC_CpuApdu(int handle, short length, const unsigned char* command,
                            unsigned char* responseLength, unsigned char* response) {
-  return cpuCall(handle, [&](Session& s) -> short {
+  return typedCall(handle, {DriverType::Cpu}, [&](Session& s) -> short {
     if (length < 4 || length > kLongestCommand || command == nullptr || responseLength == nullptr ||
         response == nullptr)
       return sim::err::kParam;
@@ -67,7 +57,7 @@ short PELOX_API IC_CpuApdu(int handle, short length, const unsigned char* comman
 }
 
 short PELOX_API IC_CpuGetProtocol(int handle) {
-  return cpuCall(handle, [](Session& s) -> short {
+  return typedCall(handle, {DriverType::Cpu}, [](Session& s) -> short {
     if (!s.cpuReset) return sim::err::kSequence;
     int p = s.link()->protocol();
     return p < 0 ? sim::err::kProtocol : static_cast<short>(p);

@@ -25,13 +25,14 @@ short readerCall(int handle, F&& body) {
 }
 
 // A call that needs one of the card types; any other selected type fails
-// before the card is touched.
+// before the card is touched (-3), and no type at all (none chosen, or the
+// card dropped) says why: no card, the reader gone, or select first.
 template <class F>
 short typedCall(int handle, std::initializer_list<pelox::DriverType> types, F&& body) {
   return readerCall(handle, [&](Session& s) -> short {
     for (pelox::DriverType t : types)
       if (s.is(t)) return body(s);
-    return sim::err::kProtocol;
+    return s.is(pelox::DriverType::None) ? s.unselectedResult() : sim::err::kProtocol;
   });
 }
 

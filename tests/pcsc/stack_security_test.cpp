@@ -99,6 +99,13 @@ TEST_P(StackCpu, ResetAndOneExchange) {
   ASSERT_EQ(d.IC_CpuApdu(h, 5, challenge, &answerLength, answer), 0);
   ASSERT_EQ(answerLength, 10);
   EXPECT_EQ(answer[8], 0x90);
+  // An answer longer than the driver's length byte fails that APDU alone.
+  const unsigned char select[7] = {0x00, 0xA4, 0x00, 0x0C, 0x02, 0x00, 0x03},
+                      readLong[7] = {0x00, 0xB0, 0x00, 0x00, 0x00, 0x01, 0x2C};
+  ASSERT_EQ(d.IC_CpuApdu(h, 7, select, &answerLength, answer), 0);
+  EXPECT_EQ(d.IC_CpuApdu(h, 7, readLong, &answerLength, answer), sim::err::kTooLong);
+  ASSERT_EQ(d.IC_CpuApdu(h, 5, challenge, &answerLength, answer), 0) << "the card was dropped";
+  EXPECT_EQ(answerLength, 10);
 }
 
 INSTANTIATE_TEST_SUITE_P(Protocols, StackCpu, ::testing::Values(0, 1));
