@@ -4,6 +4,7 @@
 // Functions whose command no manual of these readers gives fail cleanly.
 #include <algorithm>
 
+#include "driverlib/attempts.h"
 #include "pcsc/api_support.h"
 
 namespace pcsc::api {
@@ -21,21 +22,15 @@ struct CodeCard {
   bool (*accepted)(int counter);   // the reading after a right code
 };
 
-int bitsSet(int bits) {
-  int n = 0;
-  for (int b = bits & 0xFF; b != 0; b >>= 1) n += b & 1;
-  return n;
-}
-
 // SLE4442: ERRCNT 07 after a right code, one bit less per wrong one.
 const CodeCard kSle4442{DriverType::Sle4442, {0xFF, 0xB1, 0x00, 0x00, 0x04}, true,
                         {0xFF, 0x20, 0x00, 0x00, 0x03}, 3,
-                        [](int c) { return static_cast<short>(bitsSet(c & 0x07)); },
+                        [](int c) { return static_cast<short>(driverlib::attemptsLeft(c & 0x07)); },
                         [](int c) { return (c & 0x07) == 0x07; }};
 // SLE4428: ERRCNT FF after a right code.
 const CodeCard kSle4428{DriverType::Sle4428, {0xFF, 0xB1, 0x00, 0x00, 0x03}, true,
                         {0xFF, 0x20, 0x00, 0x00, 0x02}, 2,
-                        [](int c) { return static_cast<short>(bitsSet(c)); },
+                        [](int c) { return static_cast<short>(driverlib::attemptsLeft(c)); },
                         [](int c) { return c == 0xFF; }};
 // AT88SC102: the security code at 10-11, its attempts counter (SCAC) at 12.
 // The code was right only when the SCAC reads FF. Which bit a wrong code
@@ -43,7 +38,7 @@ const CodeCard kSle4428{DriverType::Sle4428, {0xFF, 0xB1, 0x00, 0x00, 0x03}, tru
 // of the two nibbles, right in either order and never more than the truth.
 const CodeCard kAt102{DriverType::At88sc102, {0xFF, 0xB0, 0x00, 0x0C, 0x01}, false,
                       {0xFF, 0x20, 0x08, 0x0A, 0x02}, 2,
-                      [](int c) { return static_cast<short>(std::min(bitsSet(c & 0x0F), bitsSet(c >> 4 & 0x0F))); },
+                      [](int c) { return static_cast<short>(std::min(driverlib::attemptsLeft(c & 0x0F), driverlib::attemptsLeft(c >> 4 & 0x0F))); },
                       [](int c) { return c == 0xFF; }};
 
 // The counter byte, or the driver's failure. The older readers want Le 00
@@ -54,7 +49,7 @@ short counter(Session& s, const CodeCard& c) {
   if (c.olderLe00) {
     if (s.generation == Generation::Unknown) {
       std::uint8_t probe[1];
-      if (short e = readMemory(s, 0, 1, probe); e != sim::err::kOk) return e;
+      if (short e = readMemory(s, 0, 1, probe); e != err::kOk) return e;
     }
     if (s.generation == Generation::Older) read[4] = 0x00;
   }
@@ -63,11 +58,11 @@ short counter(Session& s, const CodeCard& c) {
 
 short present(int handle, const CodeCard& c, const unsigned char* code) {
   return readerCall(handle, [&](Session& s) -> short {
-    if (code == nullptr) return sim::err::kParam;
-    if (short e = s.select(c.type); e != sim::err::kOk) return e;
+    if (code == nullptr) return err::kParam;
+    if (short e = s.select(c.type); e != err::kOk) return e;
     short before = counter(s, c);
     if (before < 0) return before;
-    if (c.attempts(before) == 0) return sim::err::kBlocked;  // no attempt left: not even tried
+    if (c.attempts(before) == 0) return err::kBlocked;  // no attempt left: not even tried
     s.pscPresented = false;
     Bytes apdu = c.present;
     apdu.insert(apdu.end(), code, code + c.codeLength);
@@ -81,22 +76,22 @@ short present(int handle, const CodeCard& c, const unsigned char* code) {
     if (after < 0) return after;
     if (c.accepted(after)) {
       s.pscPresented = true;
-      return sim::err::kOk;
+      return err::kOk;
     }
-    return c.attempts(after) == 0 ? sim::err::kBlocked : sim::err::kPassword;
+    return c.attempts(after) == 0 ? err::kBlocked : err::kPassword;
   });
 }
 
 short attempts(int handle, const CodeCard& c) {
   return readerCall(handle, [&](Session& s) -> short {
-    if (short e = s.select(c.type); e != sim::err::kOk) return e;
+    if (short e = s.select(c.type); e != err::kOk) return e;
     short reading = counter(s, c);
     return reading < 0 ? reading : c.attempts(reading);
   });
 }
 
 short noCommand(int handle) {
-  return readerCall(handle, [](Session&) { return sim::err::kNoFunction; });
+  return readerCall(handle, [](Session&) { return err::kNoFunction; });
 }
 
 // The AT88SC102's application zones as the program erases them, with the
@@ -120,7 +115,7 @@ enum class Ec2 { Enabled, Disabled, Unknown };
 Ec2 ec2State(Session& s, short& failure) {
   std::uint8_t b = 0;
   failure = readMemory(s, kEc2enBit / 8, 1, &b);
-  if (failure != sim::err::kOk) return Ec2::Unknown;
+  if (failure != err::kOk) return Ec2::Unknown;
   const std::uint8_t high = static_cast<std::uint8_t>(0x80 >> (kEc2enBit % 8)),
                      low = static_cast<std::uint8_t>(1 << (kEc2enBit % 8));
   if ((b & high) && (b & low)) return Ec2::Enabled;
@@ -152,15 +147,15 @@ short PELOX_API IC_ReadCount_102(int handle) { return attempts(handle, kAt102); 
 
 short PELOX_API IC_ChangePass_SLE4442(int handle, const unsigned char* code) {
   return readerCall(handle, [&](Session& s) -> short {
-    if (code == nullptr) return sim::err::kParam;
-    if (short e = s.select(DriverType::Sle4442); e != sim::err::kOk) return e;
+    if (code == nullptr) return err::kParam;
+    if (short e = s.select(DriverType::Sle4442); e != err::kOk) return e;
     // The card ignores a change without the PSC and the reader still
     // answers 90 00: the change is sent only after a presentation that the
     // counter showed accepted, since the card was last powered.
-    if (!s.pscPresented) return sim::err::kDenied;
+    if (!s.pscPresented) return err::kDenied;
     std::optional<Response> r = s.exchange(command(0xD2, 0x00, 0x01, code, 3));
     if (!r) return s.lostResult();
-    return r->ok() ? sim::err::kOk : refused(*r);
+    return r->ok() ? err::kOk : refused(*r);
   });
 }
 
@@ -174,44 +169,44 @@ short PELOX_API IC_ChangeAZPass_102(int handle, short, const unsigned char*) { r
 // the key is kept here until IC_Erase_102 and tried there.
 short PELOX_API IC_CheckAZPass_102(int handle, short zone, const unsigned char* code) {
   return readerCall(handle, [&](Session& s) -> short {
-    if ((zone != 1 && zone != 2) || code == nullptr) return sim::err::kParam;
-    if (short e = s.select(DriverType::At88sc102); e != sim::err::kOk) return e;
+    if ((zone != 1 && zone != 2) || code == nullptr) return err::kParam;
+    if (short e = s.select(DriverType::At88sc102); e != err::kOk) return e;
     s.eraseKeys[static_cast<std::size_t>(zone - 1)] = Bytes(code, code + (zone == 1 ? 6 : 4));
-    return sim::err::kOk;
+    return err::kOk;
   });
 }
 
 short PELOX_API IC_Erase_102(int handle, short address, short length) {
   return readerCall(handle, [&](Session& s) -> short {
-    if (length <= 0) return sim::err::kParam;
+    if (length <= 0) return err::kParam;
     const EraseZone* zone = nullptr;
     for (const EraseZone& z : kEraseZones)
       if (address >= z.first && address + length - 1 <= z.last) zone = &z;
-    if (zone == nullptr) return sim::err::kNoFunction;  // only application zones have an erase command
+    if (zone == nullptr) return err::kNoFunction;  // only application zones have an erase command
     const std::optional<Bytes>& key = s.eraseKeys[zone == &kEraseZones[0] ? 0 : 1];
-    if (!key) return sim::err::kSequence;
-    if (short e = s.select(DriverType::At88sc102); e != sim::err::kOk) return e;
+    if (!key) return err::kSequence;
+    if (short e = s.select(DriverType::At88sc102); e != err::kOk) return e;
     Bytes apdu = zone->command;
     if (zone == &kEraseZones[1]) {
       // Zone 2 has two forms, one for each state of the EC2EN fuse; a card
       // whose fuse cannot be read gets neither.
-      short failure = sim::err::kOk;
+      short failure = err::kOk;
       Ec2 ec2 = ec2State(s, failure);
-      if (failure != sim::err::kOk) return failure;
-      if (ec2 == Ec2::Unknown) return sim::err::kNoFunction;
+      if (failure != err::kOk) return failure;
+      if (ec2 == Ec2::Unknown) return err::kNoFunction;
       if (ec2 == Ec2::Enabled) apdu[2] = 0x80;
     }
     apdu.insert(apdu.end(), key->begin(), key->end());
     std::optional<Response> r = s.exchange(apdu);
     if (!r) return s.lostResult();
-    if (r->sw1 == 0x63 && r->sw2 == 0x00) return sim::err::kBlocked;  // no erase left
+    if (r->sw1 == 0x63 && r->sw2 == 0x00) return err::kBlocked;  // no erase left
     if (!r->ok()) return refused(*r);
     // The erase is confirmed by the zone reading back as FF.
     Bytes back(static_cast<std::size_t>(length));
-    if (short e = readMemory(s, address, length, back.data()); e != sim::err::kOk) return e;
+    if (short e = readMemory(s, address, length, back.data()); e != err::kOk) return e;
     for (std::uint8_t b : back)
-      if (b != 0xFF) return sim::err::kDenied;  // not erased: a wrong key
-    return sim::err::kOk;
+      if (b != 0xFF) return err::kDenied;  // not erased: a wrong key
+    return err::kOk;
   });
 }
 
@@ -224,21 +219,21 @@ short PELOX_API IC_Erase_102(int handle, short address, short length) {
 // program asks the operator before it calls this.
 short PELOX_API IC_Fuse_102(int handle) {
   return readerCall(handle, [&](Session& s) -> short {
-    if (short e = s.select(DriverType::At88sc102); e != sim::err::kOk) return e;
+    if (short e = s.select(DriverType::At88sc102); e != err::kOk) return e;
     std::uint8_t before[kFuseCheckBytes + 1], after[kFuseCheckBytes + 1];
     const auto readBack = [&](std::uint8_t* into) {
       short e = readMemory(s, 0, kFuseCheckBytes, into);
-      return e != sim::err::kOk ? e : readMemory(s, kIssuerFuseBit / 8, 1, into + kFuseCheckBytes);
+      return e != err::kOk ? e : readMemory(s, kIssuerFuseBit / 8, 1, into + kFuseCheckBytes);
     };
-    if (short e = readBack(before); e != sim::err::kOk) return e;
+    if (short e = readBack(before); e != err::kOk) return e;
     std::optional<Response> r = s.exchange(command(0x05, 0x00, 0x00, Bytes{0x06, 0x10, 0x01, 0x01}));
     if (!r) return s.lostResult();
     if (!r->ok()) return refused(*r);
-    if (short e = readBack(after); e != sim::err::kOk) return e;
+    if (short e = readBack(after); e != err::kOk) return e;
     const int candidates = (0x80 >> (kIssuerFuseBit % 8)) | (1 << (kIssuerFuseBit % 8));
     const int cleared = before[kFuseCheckBytes] & ~after[kFuseCheckBytes];
-    if ((cleared & candidates) == 0 || (cleared & ~candidates) != 0) return sim::err::kDenied;
-    return std::equal(before, before + kFuseCheckBytes, after) ? sim::err::kOk : sim::err::kDenied;
+    if ((cleared & candidates) == 0 || (cleared & ~candidates) != 0) return err::kDenied;
+    return std::equal(before, before + kFuseCheckBytes, after) ? err::kOk : err::kDenied;
   });
 }
 

@@ -24,16 +24,16 @@ constexpr std::size_t kCallerBuffer = 255;  // the answer's length is one byte
 
 short PELOX_API IC_CpuReset(int handle, unsigned char* length, unsigned char* answer) {
   return typedCall(handle, {DriverType::Cpu}, [&](Session& s) -> short {
-    if (length == nullptr || answer == nullptr) return sim::err::kParam;
+    if (length == nullptr || answer == nullptr) return err::kParam;
     s.cpuReset = false;
     std::optional<Bytes> atr = s.link()->reset(s.cpuProtocol);
     if (!atr) return s.lostResult();
     // TS and T0 at least: an empty answer is no card's.
-    if (memoryCardAnswer(*atr) || atr->size() < 2 || atr->size() > 33) return sim::err::kProtocol;
+    if (memoryCardAnswer(*atr) || atr->size() < 2 || atr->size() > 33) return err::kProtocol;
     *length = static_cast<unsigned char>(atr->size());
     std::memcpy(answer, atr->data(), atr->size());
     s.cpuReset = true;
-    return sim::err::kOk;
+    return err::kOk;
   });
 }
 
@@ -42,34 +42,34 @@ short PELOX_API IC_CpuApdu(int handle, short length, const unsigned char* comman
   return typedCall(handle, {DriverType::Cpu}, [&](Session& s) -> short {
     if (length < 4 || length > kLongestCommand || command == nullptr || responseLength == nullptr ||
         response == nullptr)
-      return sim::err::kParam;
-    if (!s.cpuReset) return sim::err::kSequence;  // reset the card first
+      return err::kParam;
+    if (!s.cpuReset) return err::kSequence;  // reset the card first
     std::optional<Response> r = s.exchange(Bytes(command, command + length));
     if (!r) return s.lostResult();
     Bytes reply = r->data;
     reply.push_back(r->sw1);
     reply.push_back(r->sw2);
-    if (reply.size() > kCallerBuffer) return sim::err::kTooLong;  // the card stays connected and reset
+    if (reply.size() > kCallerBuffer) return err::kTooLong;  // the card stays connected and reset
     *responseLength = static_cast<unsigned char>(reply.size());
     std::memcpy(response, reply.data(), reply.size());
-    return sim::err::kOk;
+    return err::kOk;
   });
 }
 
 short PELOX_API IC_CpuGetProtocol(int handle) {
   return typedCall(handle, {DriverType::Cpu}, [](Session& s) -> short {
-    if (!s.cpuReset) return sim::err::kSequence;
+    if (!s.cpuReset) return err::kSequence;
     int p = s.link()->protocol();
-    return p < 0 ? sim::err::kProtocol : static_cast<short>(p);
+    return p < 0 ? err::kProtocol : static_cast<short>(p);
   });
 }
 
 short PELOX_API IC_SetCpuPara(int handle, unsigned char slotType, unsigned char protocol, unsigned char) {
   return readerCall(handle, [&](Session& s) -> short {
-    if (slotType >= 13 && slotType <= 15) return sim::err::kNoFunction;  // no SAM slot behind PC/SC
-    if (slotType != 12 || protocol > 1) return sim::err::kParam;
+    if (slotType >= 13 && slotType <= 15) return err::kNoFunction;  // no SAM slot behind PC/SC
+    if (slotType != 12 || protocol > 1) return err::kParam;
     s.cpuProtocol = protocol;  // the next reset asks the card for this protocol only
-    return sim::err::kOk;
+    return err::kOk;
   });
 }
 

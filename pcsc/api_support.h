@@ -5,7 +5,7 @@
 
 #include "pcsc/session.h"
 #include "reader/driver.h"
-#include "sim/errors.h"
+#include "driverlib/errors.h"
 
 namespace pcsc::api {
 #define PELOX_FN(ret, name, params, args, bytes) ret PELOX_API name params;
@@ -20,7 +20,7 @@ template <class F>
 short readerCall(int handle, F&& body) {
   std::lock_guard<std::mutex> guard(Session::lock());
   Session& s = Session::get();
-  if (short e = s.checkHandle(handle); e != sim::err::kOk) return e;
+  if (short e = s.checkHandle(handle); e != err::kOk) return e;
   return body(s);
 }
 
@@ -32,7 +32,7 @@ short typedCall(int handle, std::initializer_list<pelox::DriverType> types, F&& 
   return readerCall(handle, [&](Session& s) -> short {
     for (pelox::DriverType t : types)
       if (s.is(t)) return body(s);
-    return s.is(pelox::DriverType::None) ? s.unselectedResult() : sim::err::kProtocol;
+    return s.is(pelox::DriverType::None) ? s.unselectedResult() : err::kProtocol;
   });
 }
 

@@ -65,18 +65,18 @@ int appended(DriverType t, int n) {
 }  // namespace
 
 short refused(const Response& r) {
-  if ((r.sw1 == 0x6B && r.sw2 == 0x00) || (r.sw1 == 0x6A && r.sw2 == 0x82)) return sim::err::kAddress;
-  if (r.sw1 == 0x63 || (r.sw1 == 0x69 && r.sw2 == 0x83)) return sim::err::kBlocked;
-  if ((r.sw1 == 0x6A && r.sw2 == 0x81) || r.sw1 == 0x6D || r.sw1 == 0x6E) return sim::err::kProtocol;
-  return sim::err::kDenied;
+  if ((r.sw1 == 0x6B && r.sw2 == 0x00) || (r.sw1 == 0x6A && r.sw2 == 0x82)) return err::kAddress;
+  if (r.sw1 == 0x63 || (r.sw1 == 0x69 && r.sw2 == 0x83)) return err::kBlocked;
+  if ((r.sw1 == 0x6A && r.sw2 == 0x81) || r.sw1 == 0x6D || r.sw1 == 0x6E) return err::kProtocol;
+  return err::kDenied;
 }
 
 short readMemory(Session& s, int address, int length, std::uint8_t* out, std::uint8_t* flags) {
   if (s.is(DriverType::None)) return s.unselectedResult();
-  if (address < 0) return sim::err::kAddress;
+  if (address < 0) return err::kAddress;
   for (int done = 0; done < length;) {
     std::optional<Place> p = place(s, address + done, false);
-    if (!p) return done == 0 && readerCardType(s.type()) == 0 ? sim::err::kProtocol : sim::err::kAddress;
+    if (!p) return done == 0 && readerCardType(s.type()) == 0 ? err::kProtocol : err::kAddress;
     int n = std::min(p->room, length - done);
     std::optional<Response> r = s.exchange(expect(p->ins, p->p1, p->p2, static_cast<std::uint8_t>(n)));
     if (!r) return s.lostResult();
@@ -85,7 +85,7 @@ short readMemory(Session& s, int address, int length, std::uint8_t* out, std::ui
     const int older = appended(s.type(), n);
     if (extra == 0 && (older == 0 || s.generation != Generation::Older)) {
       if (older != 0) s.generation = Generation::Newer;
-      if (flags != nullptr && older != 0) return sim::err::kProtocol;  // this reader reads them apart
+      if (flags != nullptr && older != 0) return err::kProtocol;  // this reader reads them apart
     } else if (older != 0 && extra == older && s.generation != Generation::Newer) {
       s.generation = Generation::Older;
       if (flags != nullptr) {
@@ -100,20 +100,20 @@ short readMemory(Session& s, int address, int length, std::uint8_t* out, std::ui
         }
       }
     } else {
-      return sim::err::kProtocol;  // an answer of a length no manual gives
+      return err::kProtocol;  // an answer of a length no manual gives
     }
     std::memcpy(out + done, r->data.data(), static_cast<std::size_t>(n));
     done += n;
   }
-  return sim::err::kOk;
+  return err::kOk;
 }
 
 short writeMemory(Session& s, int address, int length, const std::uint8_t* data, std::uint8_t ins) {
   if (s.is(DriverType::None)) return s.unselectedResult();
-  if (address < 0) return sim::err::kAddress;
+  if (address < 0) return err::kAddress;
   for (int done = 0; done < length;) {
     std::optional<Place> p = place(s, address + done, true);
-    if (!p) return sim::err::kAddress;
+    if (!p) return err::kAddress;
     int n = std::min(p->room, length - done);
     auto i = static_cast<std::uint8_t>(p->ins - 0xD0 + ins);
     std::optional<Response> r =
@@ -122,17 +122,17 @@ short writeMemory(Session& s, int address, int length, const std::uint8_t* data,
     if (!r->ok()) return refused(*r);
     done += n;
   }
-  return sim::err::kOk;
+  return err::kOk;
 }
 
 short readProtection(Session& s, int address, int length, std::uint8_t* flags) {
   const bool is4442 = s.is(DriverType::Sle4442);
-  if (!is4442 && !s.is(DriverType::Sle4428)) return sim::err::kProtocol;
-  if (address < 0 || (is4442 && address + length > 32) || address + length > 1024) return sim::err::kAddress;
-  if (length == 0) return sim::err::kOk;
+  if (!is4442 && !s.is(DriverType::Sle4428)) return err::kProtocol;
+  if (address < 0 || (is4442 && address + length > 32) || address + length > 1024) return err::kAddress;
+  if (length == 0) return err::kOk;
   if (s.generation == Generation::Unknown) {
     std::uint8_t probe[1];
-    if (short e = readMemory(s, 0, 1, probe); e != sim::err::kOk) return e;
+    if (short e = readMemory(s, 0, 1, probe); e != err::kOk) return e;
   }
   if (s.generation == Generation::Older) {
     std::vector<std::uint8_t> data(static_cast<std::size_t>(length));
@@ -141,11 +141,11 @@ short readProtection(Session& s, int address, int length, std::uint8_t* flags) {
   if (is4442) {
     std::optional<Response> r = s.exchange(expect(0xB2, 0, 0, 4));
     if (!r) return s.lostResult();
-    if (!r->ok() || r->data.size() != 4) return r->ok() ? sim::err::kProtocol : refused(*r);
+    if (!r->ok() || r->data.size() != 4) return r->ok() ? err::kProtocol : refused(*r);
     std::uint8_t all[32];
     unpack(r->data.data(), 32, all);
     std::memcpy(flags, all + address, static_cast<std::size_t>(length));
-    return sim::err::kOk;
+    return err::kOk;
   }
   for (int done = 0; done < length;) {
     int bits = std::min(256, length - done), a = address + done;
@@ -154,18 +154,18 @@ short readProtection(Session& s, int address, int length, std::uint8_t* flags) {
         s.exchange(expect(0xB2, static_cast<std::uint8_t>(a >> 8), static_cast<std::uint8_t>(a), bytes));
     if (!r) return s.lostResult();
     if (!r->ok()) return refused(*r);
-    if (r->data.size() != bytes) return sim::err::kProtocol;
+    if (r->data.size() != bytes) return err::kProtocol;
     unpack(r->data.data(), bits, flags + done);
     done += bits;
   }
-  return sim::err::kOk;
+  return err::kOk;
 }
 
 short firstByte(Session& s, const Bytes& apdu) {
   std::optional<Response> r = s.exchange(apdu);
   if (!r) return s.lostResult();
   if (!r->ok()) return refused(*r);
-  if (r->data.empty()) return sim::err::kProtocol;
+  if (r->data.empty()) return err::kProtocol;
   return r->data[0];
 }
 

@@ -1,7 +1,7 @@
 #include "pcsc/session.h"
 
 #include "pcsc/settings.h"
-#include "sim/errors.h"
+#include "driverlib/errors.h"
 
 namespace pcsc {
 
@@ -64,7 +64,7 @@ void Session::close() {
 }
 
 short Session::checkHandle(int handle) const {
-  return handle_ != 0 && handle == handle_ && link_ ? sim::err::kOk : sim::err::kLink;
+  return handle_ != 0 && handle == handle_ && link_ ? err::kOk : err::kLink;
 }
 
 void Session::dropCard() {
@@ -88,7 +88,7 @@ short Session::status() {
       break;
   }
   dropCard();
-  return sim::err::kLink;
+  return err::kLink;
 }
 
 void Session::powerDown() {
@@ -102,35 +102,35 @@ void Session::powerDown() {
 
 short Session::lostResult() {
   const Failure why = link_->lastFailure();
-  if (why == Failure::TooLong) return sim::err::kTooLong;
+  if (why == Failure::TooLong) return err::kTooLong;
   if (why == Failure::NoProtocol) {
     // The card took no protocol after its reset: the next use connects
     // afresh; the card type stays chosen.
     if (connected_) link_->disconnect(false);
     connected_ = false;
     cpuReset = false;
-    return sim::err::kNoProtocol;
+    return err::kNoProtocol;
   }
   const Presence p = link_->presence();
   dropCard();
-  if (p == Presence::Empty) return sim::err::kNoCard;
-  if (p == Presence::Gone) return sim::err::kLink;
+  if (p == Presence::Empty) return err::kNoCard;
+  if (p == Presence::Gone) return err::kLink;
   // A card is in the reader, but the connection no longer reaches it as
   // it was: the card must be set up again.
-  if (why == Failure::Reset || why == Failure::Removed || why == Failure::NoCard) return sim::err::kSequence;
-  return sim::err::kLink;
+  if (why == Failure::Reset || why == Failure::Removed || why == Failure::NoCard) return err::kSequence;
+  return err::kLink;
 }
 
 short Session::unselectedResult() {
   switch (link_->presence()) {
     case Presence::Card:
-      return sim::err::kSequence;
+      return err::kSequence;
     case Presence::Empty:
-      return sim::err::kNoCard;
+      return err::kNoCard;
     case Presence::Gone:
       break;
   }
-  return sim::err::kLink;
+  return err::kLink;
 }
 
 std::optional<Response> Session::exchange(const Bytes& apdu) {
@@ -157,23 +157,23 @@ short Session::select(pelox::DriverType type) {
       break;
     case Presence::Empty:
       dropCard();
-      return sim::err::kNoCard;
+      return err::kNoCard;
     case Presence::Gone:
       dropCard();
-      return sim::err::kLink;
+      return err::kLink;
   }
   switch (type) {
     case DriverType::Sam:
     case DriverType::Sam1:
     case DriverType::Sam2:
-      return sim::err::kNoFunction;  // no SAM slot behind PC/SC
+      return err::kNoFunction;  // no SAM slot behind PC/SC
     case DriverType::None:
     case DriverType::I2cPageMode:
-      return sim::err::kParam;
+      return err::kParam;
     default:
       break;
   }
-  if (type == type_) return sim::err::kOk;
+  if (type == type_) return err::kOk;
   if (!connected_) {
     if (!link_->connect()) return lostResult();
     connected_ = true;
@@ -187,17 +187,17 @@ short Session::select(pelox::DriverType type) {
     // forgotten, as the card itself forgets them.
     std::optional<Response> r = exchange(command(0xA4, 0, 0, Bytes{code}));
     if (!r) return lostResult();
-    if (!r->ok()) return sim::err::kProtocol;
+    if (!r->ok()) return err::kProtocol;
     if (type == DriverType::I2c || type == DriverType::I2cTwoByteAddress) {
       // Page writes of 8 bytes fit every 24C01 to 24C16; the 24C64 takes 32.
       std::uint8_t pageCode = type == DriverType::I2c ? 0x03 : 0x05;
       std::optional<Response> p = exchange(command(0x01, 0, 0, Bytes{pageCode}));
       if (!p) return lostResult();
-      if (!p->ok()) return sim::err::kProtocol;
+      if (!p->ok()) return err::kProtocol;
     }
   }
   type_ = type;
-  return sim::err::kOk;
+  return err::kOk;
 }
 
 std::uint8_t readerCardType(pelox::DriverType type) {

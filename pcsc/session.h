@@ -14,9 +14,12 @@
 
 #include "pcsc/link.h"
 #include "reader/card_types.h"
-#include "sim/cipher.h"
+#include "driverlib/cipher.h"
+#include "driverlib/errors.h"
 
 namespace pcsc {
+
+namespace err = driverlib::err;  // the drivers' result codes
 
 // A response APDU split into its data and status word.
 struct Response {
@@ -74,7 +77,7 @@ class Session {
   int cpuProtocol = -1;  // IC_SetCpuPara's protocol for the next CPU reset, -1 = either
   struct HostAuth {
     bool loaded = false;
-    sim::Block8 ci{}, gc{}, q0{};
+    driverlib::Block8 ci{}, gc{}, q0{};
   } host;
   Link* link() { return link_.get(); }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "reader/card_types.h"
+#include "driverlib/attempts.h"
 #include "sim/errors.h"
 
 namespace sim {
@@ -75,13 +76,8 @@ const std::vector<std::string>& cardTypeNames();
 // A factory-new card of the named type, or null for "none" and unknown names.
 std::unique_ptr<Card> makeCard(std::string_view typeName);
 
-// Counters kept as one bit per attempt left (FF = 8 attempts, 07 = 3).
-inline int attemptsLeft(int bits) {
-  int n = 0;
-  for (int b = bits & 0xFF; b != 0; b >>= 1) n += b & 1;
-  return n;
-}
-inline int useAttempt(int bits) { return (bits & 0xFF) >> 1; }  // one bit less
-inline int fullAttempts(int count) { return (1 << count) - 1; }
+using driverlib::attemptsLeft;
+using driverlib::fullAttempts;
+using driverlib::useAttempt;
 
 }  // namespace sim

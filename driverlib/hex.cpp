@@ -1,6 +1,6 @@
-#include "sim/hex.h"
+#include "driverlib/hex.h"
 
-namespace sim {
+namespace driverlib {
 
 namespace {
 int digitValue(char c) {
@@ -46,4 +46,4 @@ std::string_view boundedText(const char* text, std::size_t limit) {
   return std::string_view(text, length);
 }
 
-}  // namespace sim
+}  // namespace driverlib

@@ -1,6 +1,6 @@
-#include "sim/cipher.h"
+#include "driverlib/cipher.h"
 
-namespace sim {
+namespace driverlib {
 
 namespace {
 std::uint8_t rotl5(std::uint8_t v) { return static_cast<std::uint8_t>(((v << 1) | (v >> 4)) & 0x1F); }
@@ -61,4 +61,4 @@ AuthResult authenticate(const Block8& ci, const Block8& gc, const Block8& q0) {
   return result;
 }
 
-}  // namespace sim
+}  // namespace driverlib
