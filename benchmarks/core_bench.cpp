@@ -31,7 +31,7 @@
 #include "sim/reader.h"
 #include "sim/sim_api.h"
 #include "view/app_state.h"
-#include "view/card_catalogue.h"
+#include "cards/card_catalogue.h"
 #include "view/read_command.h"
 #include "view/view_context.h"
 #include "view/view_painter.h"

@@ -9,7 +9,7 @@
 #include "reader/card_type_menu.h"
 #include "resources/resource.h"
 #include "view/app_state.h"
-#include "view/card_catalogue.h"
+#include "cards/card_catalogue.h"
 #include "view/demo_view.h"
 #include "view/image_guard.h"
 

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "platform/ports.h"
-#include "reader/card_types.h"
+#include "cards/card_types.h"
 #include "resources/resource.h"
 #include "view/view_context.h"
 

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "view/app_state.h"
-#include "view/card_catalogue.h"
+#include "cards/card_catalogue.h"
 
 namespace {
 

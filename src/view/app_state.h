@@ -5,7 +5,9 @@
 #include <cstdint>
 
 #include "platform/ports.h"
-#include "reader/card_types.h"
+#include "cards/card_types.h"
+#include "cards/palette.h"
+#include "cards/protection_flags.h"
 #include "reader/reader_port.h"
 
 // What the view shows.
@@ -26,14 +28,6 @@ enum class DetectResult : int {
   Undetermined = 4,  // nothing determined yet, or since the last repaint or failed read
   Unknown = 100,     // a probe's card type or read was refused; also once an outcome is shown
 };
-
-// The SLE4442/SLE4428 protection flag of a byte, as the driver reads it
-// (the SLE4428 takes any value but kProtected as writable).
-inline constexpr std::uint8_t kProtectedFlag = 0;  // protected on the card, or marked for it
-inline constexpr std::uint8_t kWritableFlag = 1;
-
-// The AT88SC1608's configuration zone, after its user zones 0 to 7.
-inline constexpr int kAt88sc1608ConfigZone = 8;
 
 struct AppState {
   int readerHandle = 0;  // 0 = no reader open
@@ -108,18 +102,3 @@ inline constexpr port::Point statusLine3Pos{12, 336};
 inline constexpr port::Point exitHotspotTopLeft{478, 381};
 inline constexpr port::Point exitHotspotBottomRight{630, 425};
 }  // namespace layout
-
-// Colours of the view.
-namespace colour {
-inline constexpr port::Colour panelGrey = port::rgb(192, 192, 192);
-inline constexpr port::Colour navy = port::rgb(0, 0, 128);
-inline constexpr port::Colour red = port::rgb(255, 0, 0);
-inline constexpr port::Colour black = port::rgb(0, 0, 0);
-inline constexpr port::Colour white = port::rgb(255, 255, 255);
-inline constexpr port::Colour yellow = port::rgb(255, 255, 0);
-inline constexpr port::Colour green = port::rgb(0, 255, 0);
-inline constexpr port::Colour cyan = port::rgb(0, 255, 255);
-inline constexpr port::Colour blue = port::rgb(0, 0, 255);
-inline constexpr port::Colour magenta = port::rgb(255, 0, 255);
-inline constexpr port::Colour maroon = port::rgb(128, 0, 0);
-}  // namespace colour

@@ -2,7 +2,7 @@
 
 #include "app/demo_doc.h"
 #include "view/app_state.h"
-#include "view/card_catalogue.h"
+#include "cards/card_catalogue.h"
 #include "view/view_painter.h"
 
 namespace cardimage {

@@ -8,7 +8,7 @@
 
 #include "app/demo_doc.h"
 #include "view/app_state.h"
-#include "view/card_catalogue.h"
+#include "cards/card_catalogue.h"
 #include "view/editor_caret.h"
 #include "view/image_guard.h"
 #include "view/view_painter.h"

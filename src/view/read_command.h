@@ -1,7 +1,7 @@
 // Reading a card into the card image.
 #pragma once
 
-#include "reader/card_types.h"
+#include "cards/card_types.h"
 #include "reader/reader_port.h"
 #include "view/view_context.h"
 

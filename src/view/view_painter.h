@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "platform/ports.h"
-#include "reader/card_types.h"
+#include "cards/card_types.h"
 #include "reader/reader_port.h"
 
 struct AppState;

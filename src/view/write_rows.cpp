@@ -5,7 +5,7 @@
 
 #include "app/demo_doc.h"
 #include "view/app_state.h"
-#include "view/card_catalogue.h"
+#include "cards/card_catalogue.h"
 #include "view/write_command.h"
 
 namespace memview {

@@ -17,7 +17,7 @@
 #include "sim/sim_api.h"
 #include "support/rc_file.h"
 #include "view/app_state.h"
-#include "view/card_catalogue.h"
+#include "cards/card_catalogue.h"
 #include "view/demo_view.h"
 
 namespace {

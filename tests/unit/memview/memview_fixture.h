@@ -16,7 +16,7 @@
 #include "resources/resource.h"
 #include "support/enum_print.h"
 #include "view/app_state.h"
-#include "view/card_catalogue.h"
+#include "cards/card_catalogue.h"
 #include "view/demo_view.h"
 #include "view/editor_caret.h"
 #include "view/image_guard.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "pcsc_driver/pcsc_fixture.h"
-#include "reader/card_types.h"
+#include "cards/card_types.h"
 #include "sim/cards_atmel.h"
 #include "sim/cards_crypto.h"
 #include "sim/errors.h"

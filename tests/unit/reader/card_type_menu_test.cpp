@@ -8,7 +8,7 @@
 #include "reader/card_type_menu.h"
 #include "reader/reader_fixture.h"
 #include "support/rc_file.h"
-#include "view/card_catalogue.h"
+#include "cards/card_catalogue.h"
 
 namespace {
 

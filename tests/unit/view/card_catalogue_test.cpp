@@ -1,4 +1,4 @@
-#include "view/card_catalogue.h"
+#include "cards/card_catalogue.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "fakes/fake_ui.h"
 #include "support/enum_print.h"
 #include "view/app_state.h"
-#include "view/card_catalogue.h"
+#include "cards/card_catalogue.h"
 
 namespace {
 
