@@ -4,6 +4,7 @@
 
 #include "platform/ports.h"
 #include "view/app_state.h"
+#include "view/painter_layout.h"
 
 class ViewPainter;
 

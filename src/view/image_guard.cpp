@@ -11,7 +11,7 @@ void recordSuccessfulRead(AppState& st) { st.imageSource = {true, st.cardType, s
 void forgetCardImage(AppState& st) { st.imageSource.valid = false; }
 
 bool holdsCurrentRead(const AppState& st) {
-  const AppState::ImageSource& s = st.imageSource;
+  const CardImageState::ImageSource& s = st.imageSource;
   if (!s.valid || st.viewState != ViewState::CardData || s.cardType != st.cardType) return false;
   switch (st.cardType) {
     case CardType::Cpu:

@@ -6,7 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "cards/palette.h"
 #include "platform/ports.h"
+#include "view/painter_layout.h"
 #include "cards/card_types.h"
 #include "reader/reader_port.h"
 
