@@ -23,6 +23,7 @@ enum class ViewState : int {
 
 struct CardImageState {
   ViewState viewState = ViewState::FirstPaintPending;
+  int gridShown = 0;  // the grid on screen shows the image
   int byteCount = 0;
   int pageCount = 0;
   int currentPage = 0;
@@ -49,6 +50,11 @@ struct CardImageState {
 // The reader session with the card image read through it: what the card
 // data commands work on.
 struct CardSession : ReaderSession, CardImageState {};
+
+// The SLE4428 protection flag of a card address in one of its buffers.
+inline std::uint8_t& flag4428(std::array<std::array<std::uint8_t, 512>, 4>& pages, int address) {
+  return pages[static_cast<std::size_t>(address / 256)][static_cast<std::size_t>(256 + address % 256)];
+}
 
 // Whether the last read found an SLE4442 or SLE4428 byte write-protected on
 // the card: it can never be written again.

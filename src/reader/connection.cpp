@@ -1,7 +1,7 @@
 #include "reader/connection.h"
 
+#include "memview/image_guard.h"
 #include "view/app_state.h"
-#include "view/image_guard.h"
 #include "view/view_painter.h"
 
 const char* const kDriverVersionMessage = "!!!驱动程序版本有误，请向 support@pelox.com.cn 寻求技术支持!!!";

@@ -3,11 +3,11 @@
 #include <array>
 #include <cstdint>
 
+#include "cards/card_catalogue.h"
+#include "memview/image_guard.h"
 #include "reader/card_type_menu.h"
 #include "view/app_state.h"
-#include "cards/card_catalogue.h"
 #include "view/demo_view.h"
-#include "view/image_guard.h"
 #include "view/view_painter.h"
 
 namespace {
@@ -355,7 +355,7 @@ void autoDetectCardType(CDemoView& view) {
   ViewContext& ctx = view.context();
   AppState& st = ctx.st;
   // The operator's own detection; the first one, at start, has no edits.
-  if (!memview::confirmDiscardEdits(ctx)) return;
+  if (!memview::confirmDiscardEdits(ctx.st, ctx.doc, ctx.shell)) return;
   memview::forgetCardImage(st);
   st.gridShown = 0;
   if (st.editActive == 1) {

@@ -1,12 +1,12 @@
 #include "reader/reader_module.h"
 
+#include "memview/image_guard.h"
 #include "reader/card_type_menu.h"
 #include "reader/connection.h"
 #include "reader/detection.h"
 #include "reader/utility_commands.h"
 #include "resources/resource.h"
 #include "view/demo_view.h"
-#include "view/image_guard.h"
 
 void installReaderModule(CDemoView& view) {
   CDemoView* v = &view;
@@ -20,11 +20,11 @@ void installReaderModule(CDemoView& view) {
   for (const CardTypeCommand& c : kMemoryCardTypeCommands) {
     const CardType type = c.cardType;
     view.addCommand(c.commandId, [v, type](int) {
-      if (memview::confirmDiscardEdits(v->context())) chooseMemoryCardType(v->context(), type);
+      if (memview::confirmDiscardEdits(v->context().st, v->context().doc, v->context().shell)) chooseMemoryCardType(v->context(), type);
     });
   }
   view.addCommand(ID_CARDTYPE_CPU, [v](int) {
-    if (memview::confirmDiscardEdits(v->context())) chooseCpuCard(v->context());
+    if (memview::confirmDiscardEdits(v->context().st, v->context().doc, v->context().shell)) chooseCpuCard(v->context());
   });
   view.addCommand(ID_CARDTYPE_AUTODETECT, [v](int) { autoDetectCardType(*v); });
 

@@ -1,8 +1,7 @@
-// The editor's state: whether the grid is shown, edit mode and the caret.
+// The editor's state: edit mode and the caret.
 #pragma once
 
 struct EditorState {
-  int gridShown = 0;
   int editActive = 0;
   int caretInAscii = 0;
   // The caret's cell in edit mode: the program's own record, never read

@@ -17,3 +17,11 @@ void runReadCommand(ViewContext& ctx);
 // The same read made by the program itself (after a verified code): it
 // does not ask, and says on the status line when pending edits were dropped.
 void rereadCard(ViewContext& ctx);
+
+namespace memview {
+
+// A re-read the program made by itself replaced pending edits: says so on
+// status line 1.
+void reportEditsDropped(ViewPainter& painter);
+
+}  // namespace memview

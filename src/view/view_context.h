@@ -1,13 +1,13 @@
 // Everything a command handler of the view works with.
 #pragma once
 
+#include "memview/card_context.h"
+#include "platform/app_title.h"
 #include "platform/dialog.h"
 #include "platform/ports.h"
 #include "reader/driver.h"
+#include "view/app_state.h"
 
-struct AppState;
-class CDemoDoc;
-class CardCatalogue;
 class ViewPainter;
 
 struct ViewContext {
@@ -21,7 +21,7 @@ struct ViewContext {
   port::FileDialogs& files;
   CardCatalogue& catalogue;
   ViewPainter& painter;
-};
 
-// The application title (string IDS_APP_TITLE), the caption of plain message boxes.
-inline constexpr const char* kAppTitle = "Kv310型读写器演示系统";
+  // The part of it that the card data commands work with.
+  operator memview::CardContext() const { return {st, doc, drv, shell, files, catalogue}; }
+};

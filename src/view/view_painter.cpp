@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/demo_doc.h"
-#include "view/app_state.h"
 #include "cards/card_catalogue.h"
+#include "memview/demo_doc.h"
+#include "view/app_state.h"
 
 namespace {
 

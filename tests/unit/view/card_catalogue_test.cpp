@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/demo_doc.h"
 #include "fakes/fake_ui.h"
+#include "memview/demo_doc.h"
 #include "support/enum_print.h"
 #include "view/app_state.h"
 #include "view/view_painter.h"
