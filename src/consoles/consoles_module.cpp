@@ -8,7 +8,7 @@
 #include "consoles/cpu_card_dlg.h"
 #include "consoles/device_dlg.h"
 #include "memview/image_guard.h"
-#include "reader/card_type_menu.h"
+#include "view/card_type_menu.h"
 #include "resources/resource.h"
 #include "view/app_state.h"
 #include "view/demo_view.h"

@@ -6,6 +6,7 @@
 #include "platform/dialog.h"
 #include "platform/ports.h"
 #include "reader/driver.h"
+#include "reader/reader_context.h"
 #include "view/app_state.h"
 
 class ViewPainter;
@@ -22,6 +23,7 @@ struct ViewContext {
   CardCatalogue& catalogue;
   ViewPainter& painter;
 
-  // The part of it that the card data commands work with.
+  // The parts of it that the reader's and the card data commands work with.
+  operator ReaderContext() const { return {st, drv, shell}; }
   operator memview::CardContext() const { return {st, doc, drv, shell, files, catalogue}; }
 };

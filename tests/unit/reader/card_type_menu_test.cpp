@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <set>
 
-#include "reader/card_type_menu.h"
+#include "view/card_type_menu.h"
 #include "reader/reader_fixture.h"
 #include "support/rc_file.h"
 #include "cards/card_catalogue.h"

@@ -1,4 +1,4 @@
-#include "reader/card_type_menu.h"
+#include "view/card_type_menu.h"
 
 #include "cards/card_catalogue.h"
 #include "memview/image_guard.h"
