@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "apdu/apdu_script.h"
-#include "consoles/consoles_module.h"
+#include "view/consoles_module.h"
 #include "fakes/fake_ui.h"
 #include "memview/demo_doc.h"
 #include "sim/sim_api.h"

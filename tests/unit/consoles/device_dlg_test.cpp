@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "consoles/consoles_module.h"
+#include "view/consoles_module.h"
 #include "fakes/fake_ui.h"
 #include "fakes/scripted_driver.h"
 #include "memview/demo_doc.h"

@@ -1,4 +1,4 @@
-#include "consoles/consoles_module.h"
+#include "view/consoles_module.h"
 
 #include <memory>
 
@@ -8,9 +8,9 @@
 #include "consoles/cpu_card_dlg.h"
 #include "consoles/device_dlg.h"
 #include "memview/image_guard.h"
-#include "view/card_type_menu.h"
 #include "resources/resource.h"
 #include "view/app_state.h"
+#include "view/card_type_menu.h"
 #include "view/demo_view.h"
 
 void runCpuCardConsole(ViewContext& ctx, apdu::History* history) {
