@@ -13,6 +13,7 @@
 #include "reader/reader_port.h"
 
 struct AppState;
+struct CardImageState;
 class CDemoDoc;
 class CardCatalogue;
 
@@ -74,4 +75,4 @@ class ViewPainter {
 
 // Sets byteCount, pageCount and currentPage = 0 for a card type and redraws
 // the page total.
-void capacityFor(AppState& st, ViewPainter& painter, CardType code);
+void capacityFor(CardImageState& st, ViewPainter& painter, CardType code);
