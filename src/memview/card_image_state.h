@@ -11,7 +11,7 @@
 #include "cards/protection_flags.h"
 #include "reader/reader_session.h"
 
-// What the view shows.
+// What the card image holds, for the view to show.
 enum class ViewState : int {
   FirstPaintPending = 100,  // the first paint, which starts the detection, has not happened
   NoCardData = 50,          // a card type was chosen; nothing of its card is shown

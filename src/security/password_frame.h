@@ -1,5 +1,5 @@
 // The opening and the reporting shared by the memory-card password, erase
-// and fuse commands of the view.
+// and fuse commands.
 #pragma once
 
 #include <optional>
