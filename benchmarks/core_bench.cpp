@@ -25,13 +25,13 @@
 #include <utility>
 #include <vector>
 
-#include "app/demo_doc.h"
+#include "cards/card_catalogue.h"
+#include "memview/demo_doc.h"
 #include "platform/ports.h"
 #include "reader/driver.h"
 #include "sim/reader.h"
 #include "sim/sim_api.h"
 #include "view/app_state.h"
-#include "view/card_catalogue.h"
 #include "view/read_command.h"
 #include "view/view_context.h"
 #include "view/view_painter.h"

@@ -11,7 +11,7 @@
 
 #include "pcsc/pcsc_api.h"
 #include "pcsc/vreader/virtual_reader.h"
-#include "reader/card_types.h"
+#include "cards/card_types.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "pcsc/link.h"
-#include "reader/card_types.h"
+#include "cards/card_types.h"
 #include "driverlib/cipher.h"
 #include "driverlib/errors.h"
 

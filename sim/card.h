@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "reader/card_types.h"
+#include "cards/card_types.h"
 #include "driverlib/attempts.h"
 #include "sim/errors.h"
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "reader/card_types.h"
+#include "cards/card_types.h"
 
 namespace apdu {
 namespace {

@@ -7,9 +7,9 @@
 
 #include <memory>
 
-#include "app/demo_doc.h"
 #include "app/main_frame.h"
-#include "app/view_events.h"
+#include "platform/view_events.h"
+#include "memview/demo_doc.h"
 #include "platform/command_table.h"
 #include "platform/dialog.h"
 #include "platform/ports.h"

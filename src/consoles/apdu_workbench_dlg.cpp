@@ -4,7 +4,7 @@
 #include "apdu/atr_decoder.h"
 #include "apdu/script_runner.h"
 #include "apdu/status_words.h"
-#include "view/view_context.h"
+#include "platform/app_title.h"
 
 namespace {
 

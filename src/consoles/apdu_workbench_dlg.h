@@ -9,7 +9,7 @@
 #include "apdu/cpu_card_link.h"
 #include "platform/dialog.h"
 #include "platform/ports.h"
-#include "reader/card_types.h"
+#include "cards/card_types.h"
 #include "reader/driver.h"
 #include "resources/resource.h"
 

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/app_title.h"
 #include "platform/ddx.h"
-#include "view/view_context.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "apdu/apdu_history.h"
 #include "apdu/hex_bytes.h"
 #include "platform/dialog.h"
-#include "reader/card_types.h"
+#include "cards/card_types.h"
 #include "reader/driver.h"
 #include "resources/resource.h"
 

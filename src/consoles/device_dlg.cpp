@@ -4,8 +4,8 @@
 #include <array>
 #include <cstring>
 
+#include "platform/app_title.h"
 #include "platform/ddx.h"
-#include "view/view_context.h"
 
 namespace {
 

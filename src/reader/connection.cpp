@@ -1,9 +1,5 @@
 #include "reader/connection.h"
 
-#include "view/app_state.h"
-#include "view/image_guard.h"
-#include "view/view_painter.h"
-
 const char* const kDriverVersionMessage = "!!!驱动程序版本有误，请向 support@pelox.com.cn 寻求技术支持!!!";
 const char* const kNoReaderMessage =
     "计算机的串行口可能被其它设备占用或读写器没有连接，因此无法正确检测到读写设备。请重试！";
@@ -11,8 +7,8 @@ const char* const kNoReaderMessage =
 namespace {
 
 // USB is taken when the reader reports a card ready (0) or no card (1).
-bool tryUsb(ViewContext& ctx) {
-  AppState& st = ctx.st;
+bool tryUsb(ReaderContext ctx) {
+  ReaderSession& st = ctx.session;
   st.readerHandle = 0;
   st.readerHandle = ctx.drv.IC_InitComm(codeOf(ReaderPort::Usb));
   if (st.readerHandle <= 0) return false;
@@ -27,8 +23,8 @@ bool tryUsb(ViewContext& ctx) {
 
 // COM1 to COM4 in order. A driver version fault ends the search at once,
 // with no reader.
-void searchSerialPorts(ViewContext& ctx) {
-  AppState& st = ctx.st;
+void searchSerialPorts(ReaderContext ctx) {
+  ReaderSession& st = ctx.session;
   st.readerHandle = 0;
   for (ReaderPort p : {ReaderPort::Com1, ReaderPort::Com2, ReaderPort::Com3, ReaderPort::Com4}) {
     ctx.drv.IC_ExitComm(st.readerHandle);
@@ -52,15 +48,15 @@ void searchSerialPorts(ViewContext& ctx) {
 
 }  // namespace
 
-void openReaderOnCreate(ViewContext& ctx) {
+void openReaderOnCreate(ReaderContext ctx) {
   if (tryUsb(ctx)) return;
   searchSerialPorts(ctx);
 }
 
-void switchPort(ViewContext& ctx, ReaderPort newPort) {
-  AppState& st = ctx.st;
+PortSwitch switchPort(ReaderContext ctx, ReaderPort newPort) {
+  ReaderSession& st = ctx.session;
   const ReaderPort previous = st.port;
-  if (ctx.drv.IC_ExitComm(st.readerHandle) < 0) return;
+  if (ctx.drv.IC_ExitComm(st.readerHandle) < 0) return PortSwitch::Refused;
   st.port = newPort;
   st.readerHandle = 0;
   st.readerHandle = ctx.drv.IC_InitComm(codeOf(newPort));
@@ -71,9 +67,7 @@ void switchPort(ViewContext& ctx, ReaderPort newPort) {
     st.readerHandle = h > 0 ? h : 0;
     ctx.shell.beep(0);
   }
-  // Another reader holds another card: the image is not its read.
-  if (st.port != previous) memview::forgetCardImage(st);
-  ctx.painter.drawPortName(st.port);
+  return st.port != previous ? PortSwitch::Moved : PortSwitch::Kept;
 }
 
-void closeReaderOnDestroy(ViewContext& ctx) { ctx.drv.IC_ExitComm(ctx.st.readerHandle); }
+void closeReaderOnDestroy(ReaderContext ctx) { ctx.drv.IC_ExitComm(ctx.session.readerHandle); }

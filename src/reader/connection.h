@@ -2,9 +2,9 @@
 // port commands and closing the reader when the view goes away.
 #pragma once
 
+#include "reader/reader_context.h"
 #include "reader/reader_port.h"
 #include "resources/resource.h"
-#include "view/view_context.h"
 
 // Port menu commands and the port each one opens.
 struct PortCommand {
@@ -23,11 +23,18 @@ extern const char* const kNoReaderMessage;
 
 // Searches the reader when the view has been created (the view has set the
 // cell metrics and made the caret): USB first, then COM1 to COM4.
-void openReaderOnCreate(ViewContext& ctx);
+void openReaderOnCreate(ReaderContext ctx);
+
+// What a port command did to the connection.
+enum class PortSwitch {
+  Refused,  // the reader could not be closed: nothing changed
+  Kept,     // the reader is on the port it was on (or the new port failed)
+  Moved,    // the reader is on another port
+};
 
 // Moves the connection to another port; on failure goes back to the
 // previous one and beeps.
-void switchPort(ViewContext& ctx, ReaderPort newPort);
+PortSwitch switchPort(ReaderContext ctx, ReaderPort newPort);
 
 // Closes the reader (the view is being destroyed).
-void closeReaderOnDestroy(ViewContext& ctx);
+void closeReaderOnDestroy(ReaderContext ctx);

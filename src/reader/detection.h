@@ -1,17 +1,18 @@
-// Card type auto-detection: the probe chain that finds which card is in the
-// reader, and the "自动测卡型" command (ID_CARDTYPE_AUTODETECT) around it.
+// Card type detection: the probe chain that finds which card is in the
+// reader.
 #pragma once
 
-#include "view/app_state.h"
-#include "view/view_context.h"
+#include "cards/card_types.h"
+#include "reader/reader_context.h"
 
-class CDemoView;
+// What a detection found.
+struct DetectionOutcome {
+  bool readerAnswered = false;  // false: the status call failed (after the box)
+  DetectResult result = DetectResult::Undetermined;
+  CardType cardType = CardType::None;  // None when nothing was identified
+};
 
-// Runs the probes in order, leaving every card's bytes as it found them;
-// sets cardType (None when nothing was identified), detectResult and, for CPU
-// cards, cpuProtocol; draws the outcome. Returns detectResult.
-DetectResult DetectCardType(ViewContext& ctx);
-
-// The command: ends an edit in progress, detects the card and installs the
-// menu bar of the card type found.
-void autoDetectCardType(CDemoView& view);
+// Asks the reader for its card and runs the probes in order, leaving every
+// card's bytes as it found them; sets cardType when a probe identifies the
+// card, detectResult and, for CPU cards, cpuProtocol. Draws nothing.
+DetectionOutcome probeCard(ReaderContext ctx);

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "view/app_state.h"
-#include "view/card_catalogue.h"
+#include "cards/card_catalogue.h"
+#include "platform/app_title.h"
 
 namespace {
 
@@ -28,14 +28,14 @@ std::size_t utf8SequenceLength(const unsigned char* s, std::size_t i, std::size_
   return len;
 }
 
-void restoreCardType(ViewContext& ctx) {
-  ctx.drv.IC_InitType(ctx.st.readerHandle, codeOf(driverTypeFor(ctx.st.cardType)));
+void restoreCardType(ReaderContext ctx) {
+  ctx.drv.IC_InitType(ctx.session.readerHandle, codeOf(driverTypeFor(ctx.session.cardType)));
 }
 
 // Closes the reader for good before the program ends.
-void closeReader(ViewContext& ctx) {
-  ctx.drv.IC_ExitComm(ctx.st.readerHandle);
-  ctx.st.readerHandle = 0;
+void closeReader(ReaderContext ctx) {
+  ctx.drv.IC_ExitComm(ctx.session.readerHandle);
+  ctx.session.readerHandle = 0;
 }
 
 }  // namespace
@@ -57,24 +57,24 @@ std::string driverText(const unsigned char* buffer, std::size_t size) {
   return text;
 }
 
-void powerDownCard(ViewContext& ctx) {
-  if (ctx.drv.IC_Down(ctx.st.readerHandle) != 0) ctx.shell.messageBox("PowerDown Error.", "提示信息", kInfoBox);
+void powerDownCard(ReaderContext ctx) {
+  if (ctx.drv.IC_Down(ctx.session.readerHandle) != 0) ctx.shell.messageBox("PowerDown Error.", "提示信息", kInfoBox);
 }
 
-void showReaderVersion(ViewContext& ctx) {
+void showReaderVersion(ReaderContext ctx) {
   // The driver may fill all 20 bytes; one more zero byte guards the end.
   std::array<unsigned char, 21> buffer{};
-  if (ctx.drv.IC_ReadVer(ctx.st.readerHandle, buffer.data()) != 0) {
+  if (ctx.drv.IC_ReadVer(ctx.session.readerHandle, buffer.data()) != 0) {
     ctx.shell.messageBox("取版本号错误", kAppTitle, port::mb::kOk);
     return;
   }
   ctx.shell.messageBox(driverText(buffer.data(), 20), "版本号", port::mb::kOk);
 }
 
-void pushOutCard(ViewContext& ctx) { ctx.drv.IC_Pushout(ctx.st.readerHandle); }
+void pushOutCard(ReaderContext ctx) { ctx.drv.IC_Pushout(ctx.session.readerHandle); }
 
-void startFirmwareDownload(ViewContext& ctx) {
-  const short r = ctx.drv.IC_InitType(ctx.st.readerHandle, codeOf(pelox::DriverType::ReaderIdentification));
+void startFirmwareDownload(ReaderContext ctx) {
+  const short r = ctx.drv.IC_InitType(ctx.session.readerHandle, codeOf(pelox::DriverType::ReaderIdentification));
   if (r == kNoCardForIdentification) {
     ctx.shell.messageBox("Insert one Card into the Reader and then retry...", "提示信息", kInfoBox);
     restoreCardType(ctx);
@@ -89,7 +89,7 @@ void startFirmwareDownload(ViewContext& ctx) {
   std::array<unsigned char, 2> id{};
   // Some drivers answer IC_Read with the number of bytes read: only a
   // negative result is a failed identification.
-  if (ctx.drv.IC_Read(ctx.st.readerHandle, 0, 2, id.data()) < 0) {
+  if (ctx.drv.IC_Read(ctx.session.readerHandle, 0, 2, id.data()) < 0) {
     restoreCardType(ctx);
     return;
   }

@@ -2,7 +2,7 @@
 // picks the pair of the card type in the reader.
 #pragma once
 
-#include "reader/card_types.h"
+#include "cards/card_types.h"
 #include "reader/driver.h"
 
 namespace security {

@@ -6,15 +6,13 @@
 #include "security/counter_check.h"
 #include "security/hex_digits.h"
 #include "security/password_frame.h"
-#include "view/app_state.h"
-#include "view/view_painter.h"
 
 namespace security {
 
 namespace {
 
 // Dialog, length rule and digits; the typed code when all passed.
-std::optional<std::string> askCode(ViewContext& ctx, int digits) {
+std::optional<std::string> askCode(CommandContext& ctx, int digits) {
   auto code = askPassword(ctx);
   if (!code) return std::nullopt;
   if (!checkLength(ctx, *code, digits) || !checkHexDigits(ctx, *code)) return std::nullopt;
@@ -22,11 +20,11 @@ std::optional<std::string> askCode(ViewContext& ctx, int digits) {
 }
 
 // Length rule and digits of a code already typed.
-bool codeIsWellFormed(ViewContext& ctx, const std::string& code, int digits) {
+bool codeIsWellFormed(CommandContext& ctx, const std::string& code, int digits) {
   return checkLength(ctx, code, digits) && checkHexDigits(ctx, code);
 }
 
-void reportCheck(ViewContext& ctx, short result, const char* rejection) {
+void reportCheck(CommandContext& ctx, short result, const char* rejection) {
   if (result == 0)
     reportStatus(ctx, text::kSuccess);
   else
@@ -34,7 +32,7 @@ void reportCheck(ViewContext& ctx, short result, const char* rejection) {
 }
 
 // The card read command, as if the operator had chosen it, then success.
-void rereadAndReportSuccess(ViewContext& ctx, const ReadCardCommand& readCard) {
+void rereadAndReportSuccess(CommandContext& ctx, const ReadCardCommand& readCard) {
   if (readCard) readCard();
   reportStatus(ctx, text::kSuccess);
 }
@@ -50,9 +48,9 @@ int eraseZoneOf(int id) {
 }
 
 // Pattern P4: an erase code of the AT88SC1604/1604B.
-void verifyEraseCode1604(ViewContext& ctx, int zone) {
-  const At88Calls calls = at88CallsFor(ctx.drv, ctx.st.cardType);
-  const int handle = ctx.st.readerHandle;
+void verifyEraseCode1604(CommandContext& ctx, int zone) {
+  const At88Calls calls = at88CallsFor(ctx.drv, ctx.session.cardType);
+  const int handle = ctx.session.readerHandle;
   const short index = eraseCodeIndex(zone);
   const auto readCounter = [&] { return calls.readCount(handle, index); };
   const auto counter = counterCheck(ctx, readCounter, text::kZoneLocked);
@@ -66,12 +64,12 @@ void verifyEraseCode1604(ViewContext& ctx, int zone) {
 }
 
 // Pattern P5: an erase code of the AT88SC102, then the erase of its zone.
-void verifyEraseCode102(ViewContext& ctx, const ReadCardCommand& readCard, int zone) {
+void verifyEraseCode102(CommandContext& ctx, const ReadCardCommand& readCard, int zone) {
   const int digits = zone == 1 ? 12 : 8;
   const auto code = askCode(ctx, digits);
   if (!code) return;
   const auto bytes = ParseHexPairs(*code, digits / 2);
-  const int handle = ctx.st.readerHandle;
+  const int handle = ctx.session.readerHandle;
   if (ctx.drv.IC_CheckAZPass_102(handle, static_cast<short>(zone), bytes.data()) != 0) {
     beepThenErrorBox(ctx, text::kWrongPassword);
     return;
@@ -93,8 +91,8 @@ EraseRange eraseRange102(int zone) {
 }
 
 // Pattern P1.
-void verifyUserCode102(ViewContext& ctx, const ReadCardCommand& readCard) {
-  const int handle = ctx.st.readerHandle;
+void verifyUserCode102(CommandContext& ctx, const ReadCardCommand& readCard) {
+  const int handle = ctx.session.readerHandle;
   const auto readCounter = [&] { return ctx.drv.IC_ReadCount_102(handle); };
   const auto counter = counterCheck(ctx, readCounter, text::kCardLocked);
   if (!counter) return;
@@ -111,11 +109,11 @@ void verifyUserCode102(ViewContext& ctx, const ReadCardCommand& readCard) {
 }
 
 // Pattern P2: the dialog comes before the counter check.
-void verifyUserCode1604(ViewContext& ctx) {
+void verifyUserCode1604(CommandContext& ctx) {
   const auto code = askPassword(ctx);
   if (!code) return;
-  const At88Calls calls = at88CallsFor(ctx.drv, ctx.st.cardType);
-  const int handle = ctx.st.readerHandle;
+  const At88Calls calls = at88CallsFor(ctx.drv, ctx.session.cardType);
+  const int handle = ctx.session.readerHandle;
   const auto readCounter = [&] { return calls.readCount(handle, kUserCodeIndex); };
   const auto counter = counterCheck(ctx, readCounter, text::kCardLocked);
   if (!counter) return;
@@ -129,17 +127,17 @@ void verifyUserCode1604(ViewContext& ctx) {
 // A zone code of the AT88SC1604/1604B. Its counter decides nothing here (a
 // used-up code is refused by the card); it is read only to warn before the
 // last attempt and to tell what is left after a refusal.
-void verifyZoneCode(ViewContext& ctx, int id) {
+void verifyZoneCode(CommandContext& ctx, int id) {
   openPasswordCommand(ctx, kVerifyBlanking);
   const int zone = id - (ID_VERIFY_ZONE1_PASSWORD - 1);
-  switch (ctx.st.cardType) {
+  switch (ctx.session.cardType) {
     case CardType::At88sc1604:
     case CardType::At88sc1604b: {
       const auto code = askCode(ctx, 4);
       if (!code) return;
-      const At88Calls calls = at88CallsFor(ctx.drv, ctx.st.cardType);
+      const At88Calls calls = at88CallsFor(ctx.drv, ctx.session.cardType);
       const auto bytes = ParseHexPairs(*code, 2);
-      const int handle = ctx.st.readerHandle;
+      const int handle = ctx.session.readerHandle;
       const short index = zoneCodeIndex(zone);
       const auto readCounter = [&] { return calls.readCount(handle, index); };
       const auto result = presentCode(ctx, readCounter(), readCounter,
@@ -154,10 +152,10 @@ void verifyZoneCode(ViewContext& ctx, int id) {
   }
 }
 
-void verifyEraseCode(ViewContext& ctx, const ReadCardCommand& readCard, int id) {
+void verifyEraseCode(CommandContext& ctx, const ReadCardCommand& readCard, int id) {
   openPasswordCommand(ctx, kEraseBlanking);
   const int zone = eraseZoneOf(id);
-  switch (ctx.st.cardType) {
+  switch (ctx.session.cardType) {
     case CardType::At88sc1604:
     case CardType::At88sc1604b:
       verifyEraseCode1604(ctx, zone);

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "view/view_context.h"
+#include "security/command_context.h"
 
 namespace security {
 
@@ -17,15 +17,15 @@ using ReadCardCommand = std::function<void()>;
 
 // ID_VERIFY_USER_PASSWORD on an AT88SC102 and on an AT88SC1604/1604B;
 // the command's opening has already run.
-void verifyUserCode102(ViewContext& ctx, const ReadCardCommand& readCard);
-void verifyUserCode1604(ViewContext& ctx);
+void verifyUserCode102(CommandContext& ctx, const ReadCardCommand& readCard);
+void verifyUserCode1604(CommandContext& ctx);
 
 // Commands ID_VERIFY_ZONE1_PASSWORD to ID_VERIFY_ZONE4_PASSWORD (zones 1 to 4,
 // consecutive).
-void verifyZoneCode(ViewContext& ctx, int id);
+void verifyZoneCode(CommandContext& ctx, int id);
 // Commands ID_VERIFY_ZONE1_ERASE_PASSWORD to ID_VERIFY_ZONE4_ERASE_PASSWORD
 // (zones 1 to 4).
-void verifyEraseCode(ViewContext& ctx, const ReadCardCommand& readCard, int id);
+void verifyEraseCode(CommandContext& ctx, const ReadCardCommand& readCard, int id);
 
 // The erase range of an AT88SC102 application zone (1 or 2).
 struct EraseRange {

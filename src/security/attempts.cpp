@@ -1,6 +1,5 @@
 #include "security/attempts.h"
 
-#include "view/view_painter.h"
 
 namespace security {
 
@@ -12,14 +11,14 @@ constexpr const char* kAttemptsBlank = "剩余尝试次数：000";
 
 std::string attemptsLeftText(short counter) { return "剩余尝试次数：" + std::to_string(counter); }
 
-std::optional<short> presentCode(ViewContext& ctx, short counter, const std::function<short()>& readCounter,
+std::optional<short> presentCode(CommandContext& ctx, short counter, const std::function<short()>& readCounter,
                                  const std::function<short()>& present) {
   if (!lastAttemptAccepted(ctx.shell, counter)) return std::nullopt;
-  ctx.painter.eraseStatus(2, kAttemptsBlank);  // an earlier count no longer holds
+  ctx.status.eraseStatus(2, kAttemptsBlank);  // an earlier count no longer holds
   const short result = present();
   if (result != 0) {
     const short left = readCounter();
-    if (left >= 0) ctx.painter.showStatus(2, attemptsLeftText(left));
+    if (left >= 0) ctx.status.showStatus(2, attemptsLeftText(left));
   }
   return result;
 }

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/ports.h"
-#include "view/view_context.h"
+#include "security/command_context.h"
 
 namespace security {
 
@@ -36,7 +36,7 @@ std::string attemptsLeftText(short counter);
 // refusal the counter is read again and the attempts left are shown there
 // (nothing when that reading fails). The result of `present`,
 // or nothing when the operator declined and nothing was sent.
-std::optional<short> presentCode(ViewContext& ctx, short counter, const std::function<short()>& readCounter,
+std::optional<short> presentCode(CommandContext& ctx, short counter, const std::function<short()>& readCounter,
                                  const std::function<short()>& present);
 
 }  // namespace security

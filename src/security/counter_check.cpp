@@ -4,7 +4,7 @@
 
 namespace security {
 
-std::optional<short> counterCheck(ViewContext& ctx, const std::function<short()>& readCounter,
+std::optional<short> counterCheck(CommandContext& ctx, const std::function<short()>& readCounter,
                                   const char* exhaustedText) {
   // One reading decides both: a second call could answer differently (a
   // failing reader gives a negative value) and would pass as a good counter.

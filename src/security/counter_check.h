@@ -6,13 +6,13 @@
 #include <functional>
 #include <optional>
 
-#include "view/view_context.h"
+#include "security/command_context.h"
 
 namespace security {
 
 // The reading when the command may go on (attempts left); nothing when the
 // error box was shown.
-std::optional<short> counterCheck(ViewContext& ctx, const std::function<short()>& readCounter,
+std::optional<short> counterCheck(CommandContext& ctx, const std::function<short()>& readCounter,
                                   const char* exhaustedText);
 
 }  // namespace security

@@ -1,6 +1,6 @@
+#include "platform/app_title.h"
 #include "security/crypto_fuse_commands.h"
 
-#include "view/app_state.h"
 
 namespace security {
 
@@ -35,8 +35,8 @@ std::string fuseStateText(int reading) {
   }
 }
 
-void showFuseState(ViewContext& ctx) {
-  const short reading = ctx.drv.IC_ReadFuse(ctx.st.readerHandle);
+void showFuseState(CommandContext& ctx) {
+  const short reading = ctx.drv.IC_ReadFuse(ctx.session.readerHandle);
   if (reading < 0) {
     ctx.shell.messageBox(kReadFailed, kStateCaption, port::mb::kOk | port::mb::kIconStop);
     return;
@@ -47,8 +47,8 @@ void showFuseState(ViewContext& ctx) {
   ctx.shell.messageBox(message, kStateCaption, port::mb::kOk);
 }
 
-void blowNextFuse(ViewContext& ctx) {
-  const int handle = ctx.st.readerHandle;
+void blowNextFuse(CommandContext& ctx) {
+  const int handle = ctx.session.readerHandle;
   const short reading = ctx.drv.IC_ReadFuse(handle);
   if (reading < 0) {
     ctx.shell.messageBox(kReadFailed, kBlowCaption, port::mb::kOk | port::mb::kIconStop);

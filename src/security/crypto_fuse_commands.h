@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "view/view_context.h"
+#include "security/command_context.h"
 
 namespace security {
 
-void showFuseState(ViewContext& ctx);  // ID_FUSE_STATE
-void blowNextFuse(ViewContext& ctx);   // ID_FUSE_BLOW
+void showFuseState(CommandContext& ctx);  // ID_FUSE_STATE
+void blowNextFuse(CommandContext& ctx);   // ID_FUSE_BLOW
 
 // The state line of a legal reading (7, 6, 4, 0), "" for any other reading.
 std::string fuseStateText(int reading);

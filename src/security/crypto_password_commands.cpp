@@ -3,7 +3,6 @@
 #include "resources/resource.h"
 #include "security/attempts.h"
 #include "security/secret_code_dlg.h"
-#include "view/app_state.h"
 
 namespace security {
 
@@ -56,13 +55,13 @@ bool presentsPassword(int mode) {
 
 }  // namespace
 
-void runCryptoPasswordCommand(ViewContext& ctx, RememberedSet& remembered, int id) {
+void runCryptoPasswordCommand(CommandContext& ctx, RememberedSet& remembered, int id) {
   const CryptoCommand* command = findCommand(id);
   if (!command) return;
-  const bool is153 = ctx.st.cardType == CardType::At88sc153;
+  const bool is153 = ctx.session.cardType == CardType::At88sc153;
 
   CSecretCodeDlg dlg(ctx.drv);
-  dlg.m_reader = ctx.st.readerHandle;
+  dlg.m_reader = ctx.session.readerHandle;
   dlg.m_mode = command->mode;
   if (command->securityCode) {
     dlg.m_set = is153 ? 1 : 7;
@@ -74,7 +73,7 @@ void runCryptoPasswordCommand(ViewContext& ctx, RememberedSet& remembered, int i
   if (!command->securityCode) remembered.set = dlg.m_set;
 
   const std::string password = dlg.m_password.substr(0, CSecretCodeDlg::kPasswordLength);
-  const int handle = ctx.st.readerHandle;
+  const int handle = ctx.session.readerHandle;
   const auto set = static_cast<short>(dlg.m_set);
   const auto present = [&] { return command->call(ctx.drv, handle, set, password.c_str()); };
   short result = 0;

@@ -3,7 +3,7 @@
 // and AT88SC153 cards in CSecretCodeDlg.
 #pragma once
 
-#include "view/view_context.h"
+#include "security/command_context.h"
 
 namespace security {
 
@@ -13,6 +13,6 @@ struct RememberedSet {
   int set = 0;
 };
 
-void runCryptoPasswordCommand(ViewContext& ctx, RememberedSet& remembered, int id);
+void runCryptoPasswordCommand(CommandContext& ctx, RememberedSet& remembered, int id);
 
 }  // namespace security

@@ -2,10 +2,10 @@
 // AT88SC102, AT88SC1604 or AT88SC1604B after the operator confirmed.
 #pragma once
 
-#include "view/view_context.h"
+#include "security/command_context.h"
 
 namespace security {
 
-void blowPersonalisationFuse(ViewContext& ctx);
+void blowPersonalisationFuse(CommandContext& ctx);
 
 }  // namespace security

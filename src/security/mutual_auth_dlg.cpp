@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/app_title.h"
 #include "security/attempts.h"
 #include "security/hex_digits.h"
-#include "view/view_context.h"
 
 namespace {
 

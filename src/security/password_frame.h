@@ -1,12 +1,12 @@
 // The opening and the reporting shared by the memory-card password, erase
-// and fuse commands of the view.
+// and fuse commands.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "view/view_context.h"
+#include "security/command_context.h"
 
 namespace security {
 
@@ -27,31 +27,31 @@ inline constexpr BlankingTexts kVerifyBlanking{"正在读数据.", "  请稍等.
 inline constexpr BlankingTexts kEraseBlanking{"正在读数据.", "  请稍等......."};
 
 // Blanks status lines 1 and 2 with the group's texts.
-void blankStatus(ViewContext& ctx, BlankingTexts texts);
+void blankStatus(CommandContext& ctx, BlankingTexts texts);
 
 // The whole opening of a password command: blank the status lines and leave
 // hexadecimal editing (caret hidden, caret information redrawn).
-void openPasswordCommand(ViewContext& ctx, BlankingTexts texts);
+void openPasswordCommand(CommandContext& ctx, BlankingTexts texts);
 
 // Five beeps in a row.
-void beepFive(ViewContext& ctx);
+void beepFive(CommandContext& ctx);
 // Five beeps, then the text on status line 2.
-void reportStatus(ViewContext& ctx, std::string_view text);
+void reportStatus(CommandContext& ctx, std::string_view text);
 // The "出错警告" box with the exclamation icon.
-void errorBox(ViewContext& ctx, std::string_view text);
+void errorBox(CommandContext& ctx, std::string_view text);
 // Five beeps, then the error box.
-void beepThenErrorBox(ViewContext& ctx, std::string_view text);
+void beepThenErrorBox(CommandContext& ctx, std::string_view text);
 
 // Runs a CPasswordDlg; the typed text when the operator confirmed, nothing
 // otherwise.
-std::optional<std::string> askPassword(ViewContext& ctx);
+std::optional<std::string> askPassword(CommandContext& ctx);
 
 // The length rule of a code: shows "错误：输入密码个数必须为N个！" and
 // returns false when `code` does not have exactly `digits` characters.
-bool checkLength(ViewContext& ctx, const std::string& code, int digits);
+bool checkLength(CommandContext& ctx, const std::string& code, int digits);
 // A code must be made of hexadecimal digits only: a typo is refused with a
 // box before anything reaches the card, so it never costs an attempt.
-bool checkHexDigits(ViewContext& ctx, const std::string& code);
+bool checkHexDigits(CommandContext& ctx, const std::string& code);
 
 // Texts shared by several commands.
 namespace text {

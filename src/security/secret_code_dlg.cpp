@@ -2,9 +2,9 @@
 
 #include <climits>
 
+#include "platform/app_title.h"
 #include "platform/ddx.h"
 #include "security/hex_digits.h"
-#include "view/view_context.h"
 
 namespace {
 

@@ -6,7 +6,6 @@
 #include "security/counter_check.h"
 #include "security/hex_digits.h"
 #include "security/password_frame.h"
-#include "view/app_state.h"
 
 namespace security {
 
@@ -47,8 +46,8 @@ struct SleCode {
 };
 
 // Counter check, dialog, length and digits; the packed code when all passed.
-std::optional<SleCode> askSleCode(ViewContext& ctx, const SleForm& form) {
-  const int handle = ctx.st.readerHandle;
+std::optional<SleCode> askSleCode(CommandContext& ctx, const SleForm& form) {
+  const int handle = ctx.session.readerHandle;
   const auto counter = counterCheck(
       ctx, [&] { return form.readCount(ctx.drv, handle); }, text::kCardLocked);
   if (!counter) return std::nullopt;
@@ -58,10 +57,10 @@ std::optional<SleCode> askSleCode(ViewContext& ctx, const SleForm& form) {
   return SleCode{PackHexDigits(*code, form.digits), *counter};
 }
 
-void verifySle(ViewContext& ctx, const SleForm& form) {
+void verifySle(CommandContext& ctx, const SleForm& form) {
   const auto code = askSleCode(ctx, form);
   if (!code) return;
-  const int handle = ctx.st.readerHandle;
+  const int handle = ctx.session.readerHandle;
   const auto result = presentCode(
       ctx, code->counter, [&] { return form.readCount(ctx.drv, handle); },
       [&] { return form.check(ctx.drv, handle, code->bytes.data()); });
@@ -76,10 +75,10 @@ void verifySle(ViewContext& ctx, const SleForm& form) {
 }
 
 // A change sends only the new code: it presents nothing and spends no attempt.
-void changeSle(ViewContext& ctx, const SleForm& form) {
+void changeSle(CommandContext& ctx, const SleForm& form) {
   const auto code = askSleCode(ctx, form);
   if (!code) return;
-  if (form.change(ctx.drv, ctx.st.readerHandle, code->bytes.data()) == 0)
+  if (form.change(ctx.drv, ctx.session.readerHandle, code->bytes.data()) == 0)
     reportStatus(ctx, text::kSuccess);
   else
     errorBox(ctx, form.changeFailed);
@@ -87,9 +86,9 @@ void changeSle(ViewContext& ctx, const SleForm& form) {
 
 }  // namespace
 
-void verifyUserPassword(ViewContext& ctx, const ReadCardCommand& readCard) {
+void verifyUserPassword(CommandContext& ctx, const ReadCardCommand& readCard) {
   openPasswordCommand(ctx, kVerifyBlanking);
-  switch (ctx.st.cardType) {
+  switch (ctx.session.cardType) {
     case CardType::Sle4428:
       verifySle(ctx, kSle4428);
       break;
@@ -113,9 +112,9 @@ void verifyUserPassword(ViewContext& ctx, const ReadCardCommand& readCard) {
   }
 }
 
-void changeUserPassword(ViewContext& ctx) {
+void changeUserPassword(CommandContext& ctx) {
   openPasswordCommand(ctx, kChangeBlanking);
-  switch (ctx.st.cardType) {
+  switch (ctx.session.cardType) {
     case CardType::Sle4428:
       changeSle(ctx, kSle4428);
       break;

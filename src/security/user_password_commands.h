@@ -5,11 +5,11 @@
 #pragma once
 
 #include "security/at88_verify_commands.h"
-#include "view/view_context.h"
+#include "security/command_context.h"
 
 namespace security {
 
-void verifyUserPassword(ViewContext& ctx, const ReadCardCommand& readCard);  // ID_VERIFY_USER_PASSWORD
-void changeUserPassword(ViewContext& ctx);                                   // ID_CHANGE_USER_PASSWORD
+void verifyUserPassword(CommandContext& ctx, const ReadCardCommand& readCard);  // ID_VERIFY_USER_PASSWORD
+void changeUserPassword(CommandContext& ctx);                                   // ID_CHANGE_USER_PASSWORD
 
 }  // namespace security

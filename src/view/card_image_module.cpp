@@ -1,8 +1,8 @@
 #include "view/card_image_module.h"
 
+#include "memview/card_image_file.h"
 #include "resources/resource.h"
 #include "view/app_state.h"
-#include "view/card_image_file.h"
 #include "view/demo_view.h"
 
 void installCardImageModule(CDemoView& view) {
@@ -10,6 +10,7 @@ void installCardImageModule(CDemoView& view) {
   view.addCommand(ID_FILE_OPEN, [&view](int) {
     cardimage::LoadResult result;
     if (!cardimage::openCardImage(view.context(), result)) return;
+    view.painter().drawGrid();
     // Edit mode as the Write command starts it: the caret on the page and
     // the hints; F5 then writes the rows the file changed.
     view.onCommand(ID_CARD_WRITE);

@@ -11,7 +11,7 @@
 #include "platform/dialog.h"
 #include "platform/ports.h"
 #include "reader/driver.h"
-#include "view/card_catalogue.h"
+#include "cards/card_catalogue.h"
 #include "view/view_context.h"
 #include "view/view_painter.h"
 

@@ -1,6 +1,6 @@
 #include "view/editor.h"
 
-#include "app/demo_doc.h"
+#include "memview/demo_doc.h"
 #include "view/app_state.h"
 #include "view/view_painter.h"
 

@@ -4,6 +4,7 @@
 
 #include "platform/ports.h"
 #include "view/app_state.h"
+#include "view/painter_layout.h"
 
 class ViewPainter;
 
@@ -27,7 +28,7 @@ struct Stop {
 };
 
 // The stop at a caret position in the given area.
-inline Stop stopAt(const AppState& st, port::Point p, bool ascii) {
+inline Stop stopAt(const EditorState& st, port::Point p, bool ascii) {
   const int w = st.charWidth;
   const int h = st.lineHeight;
   Stop s;
@@ -42,7 +43,7 @@ inline Stop stopAt(const AppState& st, port::Point p, bool ascii) {
 }
 
 // The pixel position of a stop.
-inline port::Point pointOf(const AppState& st, const Stop& s) {
+inline port::Point pointOf(const EditorState& st, const Stop& s) {
   const int w = st.charWidth;
   const int y = layout::hexOrigin.y + st.lineHeight * s.row;
   if (s.ascii) return {layout::asciiOrigin.x + w * s.col, y};
@@ -50,6 +51,6 @@ inline port::Point pointOf(const AppState& st, const Stop& s) {
 }
 
 // Card address of the byte under a stop on the current page.
-inline int addressOf(const AppState& st, const Stop& s) { return st.currentPage * 256 + s.row * 16 + s.col; }
+inline int addressOf(const CardImageState& st, const Stop& s) { return st.currentPage * 256 + s.row * 16 + s.col; }
 
 }  // namespace memview

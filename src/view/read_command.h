@@ -1,7 +1,7 @@
 // Reading a card into the card image.
 #pragma once
 
-#include "reader/card_types.h"
+#include "cards/card_types.h"
 #include "reader/reader_port.h"
 #include "view/view_context.h"
 
@@ -17,3 +17,11 @@ void runReadCommand(ViewContext& ctx);
 // The same read made by the program itself (after a verified code): it
 // does not ask, and says on the status line when pending edits were dropped.
 void rereadCard(ViewContext& ctx);
+
+namespace memview {
+
+// A re-read the program made by itself replaced pending edits: says so on
+// status line 1.
+void reportEditsDropped(ViewPainter& painter);
+
+}  // namespace memview

@@ -1,13 +1,14 @@
 // Everything a command handler of the view works with.
 #pragma once
 
+#include "memview/card_context.h"
+#include "platform/app_title.h"
 #include "platform/dialog.h"
 #include "platform/ports.h"
 #include "reader/driver.h"
+#include "reader/reader_context.h"
+#include "view/app_state.h"
 
-struct AppState;
-class CDemoDoc;
-class CardCatalogue;
 class ViewPainter;
 
 struct ViewContext {
@@ -21,7 +22,8 @@ struct ViewContext {
   port::FileDialogs& files;
   CardCatalogue& catalogue;
   ViewPainter& painter;
-};
 
-// The application title (string IDS_APP_TITLE), the caption of plain message boxes.
-inline constexpr const char* kAppTitle = "Kv310型读写器演示系统";
+  // The parts of it that the reader's and the card data commands work with.
+  operator ReaderContext() const { return {st, drv, shell}; }
+  operator memview::CardContext() const { return {st, doc, drv, shell, files, catalogue}; }
+};

@@ -1,7 +1,7 @@
 // The command modules of the view, installed in this order.
-#include "consoles/consoles_module.h"
-#include "reader/reader_module.h"
-#include "security/security_module.h"
+#include "view/consoles_module.h"
+#include "view/reader_module.h"
+#include "view/security_module.h"
 #include "view/card_image_module.h"
 #include "view/demo_view.h"
 #include "view/memview_module.h"

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/demo_doc.h"
+#include "cards/card_catalogue.h"
+#include "memview/demo_doc.h"
 #include "view/app_state.h"
-#include "view/card_catalogue.h"
 
 namespace {
 
@@ -69,11 +69,11 @@ void ViewPainter::paintAll(bool firstPaint) {
 }
 
 namespace {
-port::Point hexCell(const AppState& st, int i) {
+port::Point hexCell(const EditorState& st, int i) {
   return {layout::hexOrigin.x + (i % kCellsPerRow) * 3 * st.charWidth,
           layout::hexOrigin.y + (i / kCellsPerRow) * st.lineHeight};
 }
-port::Point charCell(const AppState& st, int i) {
+port::Point charCell(const EditorState& st, int i) {
   return {layout::asciiOrigin.x + (i % kCellsPerRow) * st.charWidth,
           layout::asciiOrigin.y + (i / kCellsPerRow) * st.lineHeight};
 }
@@ -219,7 +219,7 @@ void ViewPainter::eraseStatus(int line, std::string_view s) {
   if (const port::Point* p = statusLine(line)) text(*p, s, colour::panelGrey, colour::panelGrey);
 }
 
-void capacityFor(AppState& st, ViewPainter& painter, CardType code) {
+void capacityFor(CardImageState& st, ViewPainter& painter, CardType code) {
   st.byteCount = byteCountFor(code, st.zoneIndex, st.byteCount);
   st.pageCount = pageCountFor(st.byteCount);
   st.currentPage = 0;

@@ -6,11 +6,14 @@
 #include <string>
 #include <string_view>
 
+#include "cards/palette.h"
 #include "platform/ports.h"
-#include "reader/card_types.h"
+#include "view/painter_layout.h"
+#include "cards/card_types.h"
 #include "reader/reader_port.h"
 
 struct AppState;
+struct CardImageState;
 class CDemoDoc;
 class CardCatalogue;
 
@@ -72,4 +75,4 @@ class ViewPainter {
 
 // Sets byteCount, pageCount and currentPage = 0 for a card type and redraws
 // the page total.
-void capacityFor(AppState& st, ViewPainter& painter, CardType code);
+void capacityFor(CardImageState& st, ViewPainter& painter, CardType code);

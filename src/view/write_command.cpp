@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/demo_doc.h"
+#include "memview/demo_doc.h"
 #include "view/app_state.h"
 #include "view/read_command.h"
 #include "view/view_painter.h"
@@ -21,16 +21,7 @@ bool isProtectedCard(CardType cardType) {
   return cardType == CardType::Sle4442 || cardType == CardType::Sle4428;
 }
 
-// The SLE4428 protection flag of a card address.
-std::uint8_t& flag4428(std::array<std::array<std::uint8_t, 512>, 4>& pages, int address) {
-  return pages[static_cast<std::size_t>(address / 256)][static_cast<std::size_t>(256 + address % 256)];
-}
-
 }  // namespace
-
-void CardWriter::beep(int times) {
-  for (int i = 0; i < times; ++i) ctx_.shell.beep(0);
-}
 
 bool CardWriter::imageWritable() {
   if (holdsCurrentRead(ctx_.st)) return true;
@@ -86,7 +77,7 @@ void CardWriter::toggleMark() {
 }
 
 bool CardWriter::rereadAfterFailure() {
-  const bool pending = hasPendingEdits(ctx_);
+  const bool pending = hasPendingEdits(ctx_.st, ctx_.doc);
   if (readCore(ctx_, ctx_.st.port, ctx_.st.cardType) != 0) {
     ctx_.shell.messageBox("没有插入卡！", kInfoCaption, port::mb::kIconInformation);
     return false;
@@ -116,21 +107,21 @@ void CardWriter::writeEditedRows() {
       RowOutcome outcome = RowOutcome::Written;
       if (st.cardType == CardType::At45d041 || st.cardType == CardType::Ssf1101) {
         wholeImage = true;
-        const CardCheck check = imageStillOnCard();
+        const CardCheck check = rows_.imageStillOnCard();
         if (check == CardCheck::Differs) return reportOtherCard();
         const bool ok = check == CardCheck::Same &&
                         (st.cardType == CardType::At45d041
                              ? drv.IC_DirectWrite(h, toShort(st.zoneIndex), 0, 264, image.data()) == 0
                              : drv.IC_Write_1101(h, toShort(st.blockIndex), 0, 1024, image.data()) == 0);
         outcome = !ok                       ? RowOutcome::Refused
-                  : imageKept(image.data()) ? RowOutcome::Written
+                  : rows_.imageKept(image.data()) ? RowOutcome::Written
                                             : RowOutcome::NotKept;
       } else {
-        outcome = writeRow(a, length);
+        outcome = rows_.writeRow(a, length);
         if (outcome == RowOutcome::OtherCard) return reportOtherCard();
       }
       if (outcome == RowOutcome::Written && wholeImage) {
-        beep(4);
+        rows_.beep(4);
         break;
       }
       if (outcome == RowOutcome::Written) continue;
@@ -153,16 +144,16 @@ void CardWriter::writeEditedRows() {
         break;
       }
     }
-    beep(1);
+    rows_.beep(1);
     if (failed && ctx_.shell.messageBox("写入没有成功，要重新读卡吗？", "操作提示",
                                         port::mb::kYesNo | port::mb::kIconStop) == port::mb::kIdYes) {
-      const bool pending = hasPendingEdits(ctx_);
+      const bool pending = hasPendingEdits(ctx_.st, ctx_.doc);
       const bool read = readCore(ctx_, st.port, st.cardType) == 0;
       ctx_.window.invalidate(true);
       if (read && pending) reportEditsDropped(ctx_.painter);
     }
-    if (st.cardType == CardType::Sle4428 && !writeMarks4428()) return;
-    if (st.cardType == CardType::Sle4442 && !writeMarks4442()) return;
+    if (st.cardType == CardType::Sle4428 && !rows_.writeMarks4428()) return;
+    if (st.cardType == CardType::Sle4442 && !rows_.writeMarks4442()) return;
   }
   doc.clearRows();
   ctx_.painter.drawCaretInfo();
@@ -171,55 +162,8 @@ void CardWriter::writeEditedRows() {
 void CardWriter::reportOtherCard() {
   // Nothing of the row was written; the edits stay for a write after the
   // operator has read the card again.
-  beep(1);
+  rows_.beep(1);
   ctx_.shell.messageBox(kOtherCard, kInfoCaption, port::mb::kIconExclamation);
-}
-
-bool CardWriter::writeMarks4428() {
-  AppState& st = ctx_.st;
-  for (int p = 0; p < st.pageCount && p < 4; ++p) {
-    for (int offset = 0; offset < 256; ++offset) {
-      const int a = p * 256 + offset;
-      if (a >= 1021) break;
-      if (flag4428(st.pages4428Saved, a) == kProtectedFlag || flag4428(st.pages4428, a) != kProtectedFlag)
-        continue;
-      const std::uint8_t value = ctx_.doc.byteAt(a);
-      // The mark counts only when the card reads the byte back as protected.
-      // The page is read back as the read core reads it, into a buffer the
-      // size of its answer: 256 bytes, then their 256 flags.
-      std::array<std::uint8_t, 512> back{};
-      back.fill(kWritableFlag);
-      if (ctx_.drv.IC_WriteWithProtection(st.readerHandle, toShort(a), 1, &value) != 0 ||
-          ctx_.drv.IC_ReadWithProtection(st.readerHandle, toShort(p * 256), 256, back.data()) < 0 ||
-          back[static_cast<std::size_t>(256 + offset)] != kProtectedFlag) {
-        ctx_.shell.messageBox("写保护没有成功.", kInfoCaption, port::mb::kIconInformation);
-        return false;
-      }
-      flag4428(st.pages4428Saved, a) = kProtectedFlag;
-      beep(1);
-    }
-  }
-  return true;
-}
-
-bool CardWriter::writeMarks4442() {
-  AppState& st = ctx_.st;
-  for (int i = 0; i < 32; ++i) {
-    const auto at = static_cast<std::size_t>(i);
-    if (st.protect4442Saved[at] == kProtectedFlag || st.protect4442[at] != kProtectedFlag) continue;
-    const std::uint8_t value = ctx_.doc.byteAt(i);
-    // All 32 flags are read back, as the read core reads them.
-    std::array<std::uint8_t, 32> flags{};
-    flags.fill(kWritableFlag);
-    if (ctx_.drv.IC_WriteProtection(st.readerHandle, toShort(i), 1, &value) != 0 ||
-        ctx_.drv.IC_ReadProtection(st.readerHandle, 0, 32, flags.data()) < 0 || flags[at] != kProtectedFlag) {
-      ctx_.shell.messageBox("写保护没有成功.", kInfoCaption, port::mb::kIconInformation);
-      return false;
-    }
-    st.protect4442Saved[at] = kProtectedFlag;
-    beep(1);
-  }
-  return true;
 }
 
 void CardWriter::showErrorCounterPage() {

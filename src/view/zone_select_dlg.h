@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/dialog.h"
-#include "reader/card_types.h"
+#include "cards/card_types.h"
 #include "resources/resource.h"
 
 class CZoneSelectDlg : public port::Dialog {

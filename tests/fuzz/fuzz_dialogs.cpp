@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_doc.h"
+#include "cards/card_catalogue.h"
 #include "fakes/fake_ui.h"
+#include "memview/demo_doc.h"
 #include "resources/resource.h"
 #include "sim/sim_api.h"
 #include "support/rc_file.h"
 #include "view/app_state.h"
-#include "view/card_catalogue.h"
 #include "view/demo_view.h"
 
 namespace {

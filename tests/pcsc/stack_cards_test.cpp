@@ -1,7 +1,7 @@
 // Every card type the readers serve, through pcscd: the program's detection
 // finds it without changing it, and a row written reads back.
-#include "app/demo_doc.h"
 #include "fakes/fake_ui.h"
+#include "memview/demo_doc.h"
 #include "resources/resource.h"
 #include "stack_fixture.h"
 #include "view/app_state.h"

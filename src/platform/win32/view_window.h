@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/view_events.h"
+#include "platform/view_events.h"
 #include "platform/ports.h"
 #include "platform/win32/context.h"
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "apdu/apdu_script.h"
-#include "app/demo_doc.h"
-#include "consoles/consoles_module.h"
+#include "view/consoles_module.h"
 #include "fakes/fake_ui.h"
+#include "memview/demo_doc.h"
 #include "sim/sim_api.h"
 #include "view/app_state.h"
 #include "view/demo_view.h"

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_doc.h"
-#include "consoles/consoles_module.h"
+#include "view/consoles_module.h"
 #include "fakes/fake_ui.h"
 #include "fakes/scripted_driver.h"
+#include "memview/demo_doc.h"
 #include "resources/resource.h"
 #include "support/enum_print.h"
 #include "view/app_state.h"

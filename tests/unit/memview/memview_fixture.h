@@ -9,17 +9,17 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_doc.h"
+#include "cards/card_catalogue.h"
 #include "fakes/fake_ui.h"
 #include "fakes/scripted_driver.h"
+#include "memview/demo_doc.h"
+#include "memview/image_guard.h"
 #include "platform/ports.h"
 #include "resources/resource.h"
 #include "support/enum_print.h"
 #include "view/app_state.h"
-#include "view/card_catalogue.h"
 #include "view/demo_view.h"
 #include "view/editor_caret.h"
-#include "view/image_guard.h"
 #include "view/view_painter.h"
 
 namespace memview {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "fakes/scripted_driver.h"
+#include "memview/image_guard.h"
 #include "memview_fixture.h"
-#include "view/image_guard.h"
 #include "view/zone_select_dlg.h"
 
 namespace memview_test {

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "pcsc_driver/pcsc_fixture.h"
+#include "cards/card_types.h"
 #include "pcsc/vreader/pseudo_card.h"
-#include "reader/card_types.h"
 #include "sim/cards_atmel.h"
 #include "sim/cards_crypto.h"
 #include "sim/errors.h"

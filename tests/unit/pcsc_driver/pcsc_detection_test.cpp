@@ -2,8 +2,8 @@
 // type and both generations of the readers' answers: the card types the
 // readers serve are found, the others are passed over, and no probe changes
 // a card.
-#include "app/demo_doc.h"
 #include "fakes/fake_ui.h"
+#include "memview/demo_doc.h"
 #include "pcsc_driver/pcsc_fixture.h"
 #include "resources/resource.h"
 #include "support/enum_print.h"

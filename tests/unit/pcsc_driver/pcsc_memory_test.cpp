@@ -1,7 +1,7 @@
 // Reads and writes of every memory card type through the PC/SC driver, in
 // both generations of the readers' answers, and what the driver sends.
 #include "pcsc_driver/pcsc_fixture.h"
-#include "reader/card_types.h"
+#include "cards/card_types.h"
 #include "sim/errors.h"
 
 namespace pcsctest {

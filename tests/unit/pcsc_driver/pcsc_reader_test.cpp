@@ -7,7 +7,7 @@
 
 #include "pcsc/settings.h"
 #include "pcsc_driver/pcsc_fixture.h"
-#include "reader/card_types.h"
+#include "cards/card_types.h"
 #include "sim/errors.h"
 
 namespace pcsctest {

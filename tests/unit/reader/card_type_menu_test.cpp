@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <set>
 
-#include "reader/card_type_menu.h"
+#include "view/card_type_menu.h"
 #include "reader/reader_fixture.h"
 #include "support/rc_file.h"
-#include "view/card_catalogue.h"
+#include "cards/card_catalogue.h"
 
 namespace {
 

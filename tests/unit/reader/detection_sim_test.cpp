@@ -2,8 +2,8 @@
 // caption and menu bar, and the card exactly as it was.
 #include <gtest/gtest.h>
 
-#include "app/demo_doc.h"
 #include "fakes/fake_ui.h"
+#include "memview/demo_doc.h"
 #include "reader/detection.h"
 #include "resources/resource.h"
 #include "sim/sim_api.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_doc.h"
 #include "fakes/fake_ui.h"
+#include "memview/demo_doc.h"
 #include "reader/driver.h"
 #include "support/enum_print.h"
 #include "view/app_state.h"

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "memview/image_guard.h"
 #include "sim/sim_api.h"
-#include "view/image_guard.h"
 
 namespace reliability {
 

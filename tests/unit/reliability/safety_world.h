@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "reader/card_types.h"
+#include "cards/card_types.h"
 #include "sim/card.h"
-#include "view/card_catalogue.h"
+#include "cards/card_catalogue.h"
 
 namespace reliability {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_doc.h"
 #include "fakes/fake_ui.h"
 #include "fakes/scripted_driver.h"
+#include "memview/demo_doc.h"
 #include "support/enum_print.h"
 #include "view/app_state.h"
 #include "view/demo_view.h"

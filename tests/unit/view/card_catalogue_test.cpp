@@ -1,11 +1,11 @@
-#include "view/card_catalogue.h"
+#include "cards/card_catalogue.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "app/demo_doc.h"
 #include "fakes/fake_ui.h"
+#include "memview/demo_doc.h"
 #include "support/enum_print.h"
 #include "view/app_state.h"
 #include "view/view_painter.h"

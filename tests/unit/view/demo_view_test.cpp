@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "app/demo_doc.h"
 #include "fakes/fake_ui.h"
 #include "fakes/scripted_driver.h"
+#include "memview/demo_doc.h"
+#include "resources/resource.h"
 #include "support/enum_print.h"
 #include "view/app_state.h"
-#include "resources/resource.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/demo_doc.h"
+#include "cards/card_catalogue.h"
 #include "fakes/fake_ui.h"
+#include "memview/demo_doc.h"
 #include "support/enum_print.h"
 #include "view/app_state.h"
-#include "view/card_catalogue.h"
 
 namespace {
 

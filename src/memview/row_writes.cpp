@@ -3,10 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/demo_doc.h"
-#include "view/app_state.h"
-#include "view/card_catalogue.h"
-#include "view/write_command.h"
+#include "memview/row_writes.h"
 
 namespace memview {
 
@@ -16,8 +13,8 @@ short toShort(int v) { return static_cast<short>(v); }
 
 }  // namespace
 
-std::vector<RowRun> rowRuns(ViewContext& ctx, int rowAddress, int length) {
-  const AppState& st = ctx.st;
+std::vector<RowRun> rowRuns(CardContext ctx, int rowAddress, int length) {
+  const CardSession& st = ctx.st;
   std::vector<RowRun> runs;
   for (int i = 0; i < length; ++i) {
     const int a = rowAddress + i;
@@ -31,8 +28,8 @@ std::vector<RowRun> rowRuns(ViewContext& ctx, int rowAddress, int length) {
   return runs;
 }
 
-CardWriter::RowOutcome CardWriter::writeRow(int rowAddress, int length) {
-  const AppState& st = ctx_.st;
+RowOutcome RowWriter::writeRow(int rowAddress, int length) {
+  const CardSession& st = ctx_.st;
   DriverTable& drv = ctx_.drv;
   const int h = st.readerHandle;
   std::array<std::uint8_t, 16> row{};

@@ -10,10 +10,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/demo_doc.h"
-#include "view/app_state.h"
-#include "view/card_catalogue.h"
-#include "view/write_command.h"
+#include "memview/row_writes.h"
 
 namespace memview {
 
@@ -23,8 +20,8 @@ short toShort(int v) { return static_cast<short>(v); }
 
 }  // namespace
 
-bool CardWriter::readRuns(int rowAddress, const std::vector<RowRun>& runs, std::uint8_t* back) {
-  const AppState& st = ctx_.st;
+bool RowWriter::readRuns(int rowAddress, const std::vector<RowRun>& runs, std::uint8_t* back) {
+  const CardSession& st = ctx_.st;
   DriverTable& drv = ctx_.drv;
   const int h = st.readerHandle;
   for (const RowRun& run : runs) {
@@ -53,8 +50,8 @@ bool CardWriter::readRuns(int rowAddress, const std::vector<RowRun>& runs, std::
   return true;
 }
 
-bool CardWriter::rowKept(int rowAddress, const std::vector<RowRun>& runs, const std::uint8_t* row) {
-  const AppState& st = ctx_.st;
+bool RowWriter::rowKept(int rowAddress, const std::vector<RowRun>& runs, const std::uint8_t* row) {
+  const CardSession& st = ctx_.st;
   // The AT88SC153 row's user zone is still selected by its write.
   std::array<std::uint8_t, 16> back{};
   if (!readRuns(rowAddress, runs, back.data())) return false;
@@ -70,9 +67,9 @@ bool CardWriter::rowKept(int rowAddress, const std::vector<RowRun>& runs, const 
 // A card swapped between the read and F5 cannot be seen otherwise: the
 // bytes about to be written that the operator did not type must still be
 // what was read. Codes the card hides are never part of a run.
-CardWriter::CardCheck CardWriter::rowStillOnCard(int rowAddress, const std::vector<RowRun>& runs,
+CardCheck RowWriter::rowStillOnCard(int rowAddress, const std::vector<RowRun>& runs,
                                                  const std::uint8_t* row) {
-  const AppState& st = ctx_.st;
+  const CardSession& st = ctx_.st;
   if (st.cardType == CardType::At88sc153 && rowAddress / 64 < 3 &&
       ctx_.drv.IC_SetUserZone(st.readerHandle, toShort(rowAddress / 64)) != 0) {
     return CardCheck::Unreadable;
@@ -93,8 +90,8 @@ namespace {
 
 // The AT45D041 page or SSF1101 block as the card holds it now; false when
 // the card refuses the read.
-bool readWholeImage(ViewContext& ctx, std::array<std::uint8_t, 1024>& back) {
-  const AppState& st = ctx.st;
+bool readWholeImage(CardContext ctx, std::array<std::uint8_t, 1024>& back) {
+  const CardSession& st = ctx.st;
   const short result =
       st.cardType == CardType::At45d041
           ? ctx.drv.IC_DirectRead(st.readerHandle, toShort(st.zoneIndex), 0, 264, back.data())
@@ -102,11 +99,11 @@ bool readWholeImage(ViewContext& ctx, std::array<std::uint8_t, 1024>& back) {
   return result == 0;
 }
 
-int wholeImageSize(const AppState& st) { return st.cardType == CardType::At45d041 ? 264 : 1024; }
+int wholeImageSize(const CardSession& st) { return st.cardType == CardType::At45d041 ? 264 : 1024; }
 
 }  // namespace
 
-CardWriter::CardCheck CardWriter::imageStillOnCard() {
+CardCheck RowWriter::imageStillOnCard() {
   std::array<std::uint8_t, 1024> back{};
   if (!readWholeImage(ctx_, back)) return CardCheck::Unreadable;
   for (int i = 0; i < wholeImageSize(ctx_.st); ++i) {
@@ -116,7 +113,7 @@ CardWriter::CardCheck CardWriter::imageStillOnCard() {
   return CardCheck::Same;
 }
 
-bool CardWriter::imageKept(const std::uint8_t* image) {
+bool RowWriter::imageKept(const std::uint8_t* image) {
   std::array<std::uint8_t, 1024> back{};
   if (!readWholeImage(ctx_, back)) return false;
   for (int i = 0; i < wholeImageSize(ctx_.st); ++i) {

@@ -1,17 +1,15 @@
-#include "view/image_guard.h"
+#include "memview/image_guard.h"
 
-#include "app/demo_doc.h"
-#include "view/app_state.h"
-#include "view/view_painter.h"
+#include "platform/app_title.h"
 
 namespace memview {
 
-void recordSuccessfulRead(AppState& st) { st.imageSource = {true, st.cardType, st.zoneIndex, st.blockIndex}; }
+void recordSuccessfulRead(CardSession& st) { st.imageSource = {true, st.cardType, st.zoneIndex, st.blockIndex}; }
 
-void forgetCardImage(AppState& st) { st.imageSource.valid = false; }
+void forgetCardImage(CardImageState& st) { st.imageSource.valid = false; }
 
-bool holdsCurrentRead(const AppState& st) {
-  const AppState::ImageSource& s = st.imageSource;
+bool holdsCurrentRead(const CardSession& st) {
+  const CardImageState::ImageSource& s = st.imageSource;
   if (!s.valid || st.viewState != ViewState::CardData || s.cardType != st.cardType) return false;
   switch (st.cardType) {
     case CardType::Cpu:
@@ -27,30 +25,26 @@ bool holdsCurrentRead(const AppState& st) {
   }
 }
 
-bool hasPendingEdits(ViewContext& ctx) {
-  const AppState& st = ctx.st;
-  if (ctx.doc.editedRowCount > 0) return true;
+bool hasPendingEdits(const CardSession& st, const CDemoDoc& doc) {
+  if (doc.editedRowCount > 0) return true;
   if (st.cardType == CardType::Sle4442) return st.protect4442 != st.protect4442Saved;
   if (st.cardType == CardType::Sle4428) return st.pages4428 != st.pages4428Saved;
   return false;
 }
 
-bool confirmDiscardEdits(ViewContext& ctx) {
-  if (!hasPendingEdits(ctx)) return true;
-  if (ctx.shell.messageBox(kDiscardEdits, kAppTitle, port::mb::kYesNo | port::mb::kIconQuestion) !=
+bool confirmDiscardEdits(CardSession& st, CDemoDoc& doc, port::Shell& shell) {
+  if (!hasPendingEdits(st, doc)) return true;
+  if (shell.messageBox(kDiscardEdits, kAppTitle, port::mb::kYesNo | port::mb::kIconQuestion) !=
       port::mb::kIdYes) {
     return false;
   }
   // Discarded: nothing of them may reach a card later. The image still
   // shows the typed values, so it is not the card's read any more.
-  AppState& st = ctx.st;
   forgetCardImage(st);
-  ctx.doc.clearRows();
+  doc.clearRows();
   st.protect4442 = st.protect4442Saved;
   st.pages4428 = st.pages4428Saved;
   return true;
 }
-
-void reportEditsDropped(ViewPainter& painter) { painter.showStatus(1, kEditsDropped); }
 
 }  // namespace memview

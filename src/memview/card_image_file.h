@@ -7,20 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "view/view_context.h"
-
-struct AppState;
+#include "memview/card_context.h"
 
 namespace cardimage {
 
 // Whether the card image holds what the last read brought from the card of
 // the current card type and zone.
-bool hasCardImage(const AppState& st);
+bool hasCardImage(const CardSession& st);
 // "4442.bin", "1608_zone3.bin", "45D041_page12.bin", "SSF1101_block5.bin".
-std::string defaultFileName(const AppState& st);
+std::string defaultFileName(const CardSession& st);
 // What the image covers, for messages: "4442", "1608 第3区", "1608 配置区",
 // "45D041 第12页", "SSF1101 第5块".
-std::string partName(const AppState& st);
+std::string partName(const CardSession& st);
 
 // What loading a file into the card image did.
 struct LoadResult {
@@ -30,15 +28,15 @@ struct LoadResult {
 // Takes every byte of `bytes` (byteCount of them) that differs from the
 // card image into it and records it as edited, except bytes of code, key,
 // seed and counter zones and bytes write-protected on the card.
-LoadResult loadIntoImage(ViewContext& ctx, const std::vector<std::uint8_t>& bytes);
+LoadResult loadIntoImage(memview::CardContext ctx, const std::vector<std::uint8_t>& bytes);
 
 // Ctrl+S: the Save dialog, then the file.
-void saveCardImage(ViewContext& ctx);
+void saveCardImage(memview::CardContext ctx);
 // Ctrl+O: the Open dialog, the size check, then the bytes into the card
-// image and the grid redrawn. True when the image took the file (the caller
-// then enters edit mode and calls reportLoad).
-bool openCardImage(ViewContext& ctx, LoadResult& result);
+// image. True when the image took the file (the caller then redraws the
+// grid, enters edit mode and calls reportLoad).
+bool openCardImage(memview::CardContext ctx, LoadResult& result);
 // The summary box after an opened file.
-void reportLoad(ViewContext& ctx, const LoadResult& result);
+void reportLoad(memview::CardContext ctx, const LoadResult& result);
 
 }  // namespace cardimage

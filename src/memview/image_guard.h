@@ -3,10 +3,9 @@
 // operator's edits only on the image they were typed on.
 #pragma once
 
-#include "view/view_context.h"
-
-struct AppState;
-class ViewPainter;
+#include "memview/card_image_state.h"
+#include "memview/demo_doc.h"
+#include "platform/ports.h"
 
 namespace memview {
 
@@ -19,20 +18,18 @@ inline constexpr const char* kEditsDropped = "未写入的修改已放弃";
 
 // Records that the card image now holds a successful read of the card type,
 // zone and block in `st`.
-void recordSuccessfulRead(AppState& st);
+void recordSuccessfulRead(CardSession& st);
 // The image no longer stands for the card: another card type, a detection,
 // a failed or refused read.
-void forgetCardImage(AppState& st);
+void forgetCardImage(CardImageState& st);
 // Whether the image holds a successful read of the current card type and
 // the current zone, page or block.
-bool holdsCurrentRead(const AppState& st);
+bool holdsCurrentRead(const CardSession& st);
 
 // Edits typed (or loaded) and protection marks set since the last write.
-bool hasPendingEdits(ViewContext& ctx);
+bool hasPendingEdits(const CardSession& st, const CDemoDoc& doc);
 // Before the operator's own command replaces the image: true when there is
 // nothing to lose or the operator agrees to discard the edits.
-bool confirmDiscardEdits(ViewContext& ctx);
-// A re-read the program made by itself replaced pending edits.
-void reportEditsDropped(ViewPainter& painter);
+bool confirmDiscardEdits(CardSession& st, CDemoDoc& doc, port::Shell& shell);
 
 }  // namespace memview

@@ -3,8 +3,8 @@
 
 #include <string_view>
 
+#include "cards/card_types.h"
 #include "platform/ports.h"
-#include "reader/card_types.h"
 #include "resources/resource.h"
 #include "view/view_context.h"
 

@@ -1,8 +1,8 @@
-#include "reader/card_type_menu.h"
+#include "view/card_type_menu.h"
 
+#include "cards/card_catalogue.h"
+#include "memview/image_guard.h"
 #include "view/app_state.h"
-#include "view/card_catalogue.h"
-#include "view/image_guard.h"
 #include "view/view_painter.h"
 
 namespace {

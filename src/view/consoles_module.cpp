@@ -1,17 +1,17 @@
-#include "consoles/consoles_module.h"
+#include "view/consoles_module.h"
 
 #include <memory>
 
 #include "apdu/apdu_history.h"
+#include "cards/card_catalogue.h"
 #include "consoles/apdu_workbench_dlg.h"
 #include "consoles/cpu_card_dlg.h"
 #include "consoles/device_dlg.h"
-#include "reader/card_type_menu.h"
+#include "memview/image_guard.h"
 #include "resources/resource.h"
 #include "view/app_state.h"
-#include "view/card_catalogue.h"
+#include "view/card_type_menu.h"
 #include "view/demo_view.h"
-#include "view/image_guard.h"
 
 void runCpuCardConsole(ViewContext& ctx, apdu::History* history) {
   CCpuCardDlg dlg(ctx.drv, history);
@@ -31,7 +31,7 @@ void runDeviceDialog(ViewContext& ctx) {
   CDeviceDlg dlg(ctx.drv);
   dlg.m_reader = ctx.st.readerHandle;
   if (ctx.dialogs.runModal(dlg) != port::mb::kIdOk) return;
-  if (!memview::confirmDiscardEdits(ctx)) return;
+  if (!memview::confirmDiscardEdits(ctx.st, ctx.doc, ctx.shell)) return;
   // The page operation mode works on a 24C16: select it first, then
   // switch the reader into the mode. The card type stays 24C16 either way.
   chooseMemoryCardType(ctx, CardType::At24c16);

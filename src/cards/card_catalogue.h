@@ -6,7 +6,8 @@
 #include <string>
 
 #include "platform/ports.h"
-#include "reader/card_types.h"
+#include "cards/card_types.h"
+#include "cards/palette.h"
 
 struct ZoneEntry {
   const char* name = "";  // the zone's name as shown (UTF-8)
@@ -43,6 +44,9 @@ class CardCatalogue {
   std::array<CardDescriptor, kSlotCount> slots_{};
   bool slot14HoldsConfig_ = false;
 };
+
+// The AT88SC1608's configuration zone, after its user zones 0 to 7.
+inline constexpr int kAt88sc1608ConfigZone = 8;
 
 // Driver type passed to IC_InitType for a card type code.
 pelox::DriverType driverTypeFor(CardType code);

@@ -1,4 +1,4 @@
-#include "app/demo_doc.h"
+#include "memview/demo_doc.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
-#include "view/card_catalogue.h"
+#include "cards/card_catalogue.h"
 
 #include <cstring>
 #include <initializer_list>
 
-#include "view/app_state.h"
+#include "cards/protection_flags.h"
 
 namespace {
 

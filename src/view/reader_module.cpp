@@ -1,12 +1,13 @@
-#include "reader/reader_module.h"
+#include "view/reader_module.h"
 
-#include "reader/card_type_menu.h"
+#include "memview/image_guard.h"
 #include "reader/connection.h"
-#include "reader/detection.h"
 #include "reader/utility_commands.h"
 #include "resources/resource.h"
+#include "view/card_detection.h"
+#include "view/card_type_menu.h"
 #include "view/demo_view.h"
-#include "view/image_guard.h"
+#include "view/view_painter.h"
 
 void installReaderModule(CDemoView& view) {
   CDemoView* v = &view;
@@ -15,16 +16,23 @@ void installReaderModule(CDemoView& view) {
 
   for (const PortCommand& pc : kPortCommands) {
     const ReaderPort port = pc.port;
-    view.addCommand(pc.commandId, [v, port](int) { switchPort(v->context(), port); });
+    view.addCommand(pc.commandId, [v, port](int) {
+      ViewContext& ctx = v->context();
+      const PortSwitch done = switchPort(ctx, port);
+      if (done == PortSwitch::Refused) return;
+      // Another reader holds another card: the image is not its read.
+      if (done == PortSwitch::Moved) memview::forgetCardImage(ctx.st);
+      ctx.painter.drawPortName(ctx.st.port);
+    });
   }
   for (const CardTypeCommand& c : kMemoryCardTypeCommands) {
     const CardType type = c.cardType;
     view.addCommand(c.commandId, [v, type](int) {
-      if (memview::confirmDiscardEdits(v->context())) chooseMemoryCardType(v->context(), type);
+      if (memview::confirmDiscardEdits(v->context().st, v->context().doc, v->context().shell)) chooseMemoryCardType(v->context(), type);
     });
   }
   view.addCommand(ID_CARDTYPE_CPU, [v](int) {
-    if (memview::confirmDiscardEdits(v->context())) chooseCpuCard(v->context());
+    if (memview::confirmDiscardEdits(v->context().st, v->context().doc, v->context().shell)) chooseCpuCard(v->context());
   });
   view.addCommand(ID_CARDTYPE_AUTODETECT, [v](int) { autoDetectCardType(*v); });
 

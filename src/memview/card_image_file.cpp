@@ -1,9 +1,5 @@
-#include "view/card_image_file.h"
+#include "memview/card_image_file.h"
 
-#include "app/demo_doc.h"
-#include "view/app_state.h"
-#include "view/card_catalogue.h"
-#include "view/view_painter.h"
 
 namespace cardimage {
 
@@ -13,17 +9,17 @@ constexpr const char* kInfoCaption = "提示信息";
 constexpr const char* kErrorCaption = "出错警告";
 constexpr port::FileDialogs::Filter kFilter{"卡片映像文件 (*.bin)", "*.bin", "bin"};
 
-void tell(ViewContext& ctx, const std::string& text) {
+void tell(memview::CardContext ctx, const std::string& text) {
   ctx.shell.messageBox(text, kInfoCaption, port::mb::kIconInformation);
 }
 
-void warn(ViewContext& ctx, const std::string& text, const char* caption) {
+void warn(memview::CardContext ctx, const std::string& text, const char* caption) {
   ctx.shell.messageBox(text, caption, port::mb::kIconExclamation);
 }
 
 }  // namespace
 
-bool hasCardImage(const AppState& st) {
+bool hasCardImage(const CardSession& st) {
   // ViewState::CardData is set only by a successful read and left by anything that
   // changes the card type; a failed read (another zone, no card) clears it.
   return st.viewState == ViewState::CardData && st.gridShown == 1 && codeOf(st.cardType) > 0 &&
@@ -31,7 +27,7 @@ bool hasCardImage(const AppState& st) {
          st.byteCount <= CDemoDoc::kCells;
 }
 
-std::string defaultFileName(const AppState& st) {
+std::string defaultFileName(const CardSession& st) {
   std::string name = captionFor(st.cardType, st.cpuProtocol);
   switch (st.cardType) {
     case CardType::At88sc1608:
@@ -49,7 +45,7 @@ std::string defaultFileName(const AppState& st) {
   return name + ".bin";
 }
 
-std::string partName(const AppState& st) {
+std::string partName(const CardSession& st) {
   std::string name = captionFor(st.cardType, st.cpuProtocol);
   switch (st.cardType) {
     case CardType::At88sc1608:
@@ -63,8 +59,8 @@ std::string partName(const AppState& st) {
   }
 }
 
-LoadResult loadIntoImage(ViewContext& ctx, const std::vector<std::uint8_t>& bytes) {
-  const AppState& st = ctx.st;
+LoadResult loadIntoImage(memview::CardContext ctx, const std::vector<std::uint8_t>& bytes) {
+  const CardSession& st = ctx.st;
   CDemoDoc& doc = ctx.doc;
   LoadResult r;
   for (int a = 0; a < st.byteCount && a < static_cast<int>(bytes.size()); ++a) {
@@ -84,8 +80,8 @@ LoadResult loadIntoImage(ViewContext& ctx, const std::vector<std::uint8_t>& byte
   return r;
 }
 
-void saveCardImage(ViewContext& ctx) {
-  const AppState& st = ctx.st;
+void saveCardImage(memview::CardContext ctx) {
+  const CardSession& st = ctx.st;
   if (!hasCardImage(st)) {
     tell(ctx, "请先读卡，再保存卡片映像。");
     return;
@@ -101,8 +97,8 @@ void saveCardImage(ViewContext& ctx) {
   tell(ctx, "已保存" + partName(st) + "的卡片映像（" + std::to_string(st.byteCount) + " 字节）：\n" + path);
 }
 
-bool openCardImage(ViewContext& ctx, LoadResult& result) {
-  const AppState& st = ctx.st;
+bool openCardImage(memview::CardContext ctx, LoadResult& result) {
+  const CardSession& st = ctx.st;
   if (!hasCardImage(st)) {
     tell(ctx, "请先读卡，再打开卡片映像文件。");
     return false;
@@ -123,11 +119,10 @@ bool openCardImage(ViewContext& ctx, LoadResult& result) {
     return false;
   }
   result = loadIntoImage(ctx, file.bytes);
-  ctx.painter.drawGrid();
   return true;
 }
 
-void reportLoad(ViewContext& ctx, const LoadResult& result) {
+void reportLoad(memview::CardContext ctx, const LoadResult& result) {
   std::string text = result.changed > 0 ? "已打开文件：" + std::to_string(result.changed) +
                                               " 个字节与卡片不同，已标为修改。\n按 F5 写入卡片。"
                                         : std::string("文件内容与卡片相同，没有要写入的字节。");
