@@ -35,6 +35,7 @@ void PseudoCard::violation(const Bytes& apdu, const std::string& why) {
 }
 
 Bytes PseudoCard::answer(const Bytes& apdu) {
+  if (log_ != nullptr) log_->push_back(apdu);
   if (apdu.size() < 4) return {0x67, 0x00};
   if (apdu[0] != 0xFF) {
     auto* cpu = dynamic_cast<sim::CpuCard*>(card_.get());

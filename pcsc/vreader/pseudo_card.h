@@ -50,6 +50,8 @@ class PseudoCard {
   // APDUs outside the grammar and answers it does not document, as text.
   const std::vector<std::string>& violations() const { return violations_; }
   void clearViolations() { violations_.clear(); }
+  // Every APDU answered from now on is appended to `log` (null: none).
+  void logApdus(std::vector<Bytes>* log) { log_ = log; }
 
   // AT88SC102 fuse bits beyond the card model's 178 bytes (bit addresses of
   // the BLOWN_FUSE command): EC2EN intact (1) enables the zone-2 erase
@@ -77,6 +79,7 @@ class PseudoCard {
   bool ec2Enabled_ = true;
   Bytes fuseBytes_ = Bytes(18, 0xFF);
   std::vector<std::string> violations_;
+  std::vector<Bytes>* log_ = nullptr;
   // The chip did not answer the reader (no acknowledge beyond an EEPROM's
   // size): what the reader then says is in no manual, so it is not checked.
   bool chipSilent_ = false;
