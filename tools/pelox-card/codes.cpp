@@ -150,7 +150,13 @@ Outcome presentCardCode(Run& run) {
 Outcome changeCardCode(Run& run) {
   const CodeForm* form = formFor(run.st.cardType);
   if (form && !form->change) return fail(kUsage, "卡型 " + nameOf(run.st.cardType) + " 的密码不能在这里修改");
-  if (Outcome r = presentCardCode(run); r.status != kDone) return r;
+  // A CryptoMemory password set is changed under its write password: that
+  // one is presented, whichever of the two is changed.
+  const std::string changed = run.o.password;
+  if (isCrypto(run.st.cardType)) run.o.password = "write";
+  Outcome presented = presentCardCode(run);
+  run.o.password = changed;
+  if (presented.status != kDone) return presented;
   std::string code;
   if (Outcome r = obtainCode(run, true, code); r.status != kDone) return r;
   const short result = form->change(run, code);

@@ -84,6 +84,7 @@ const std::map<std::string, std::string>& commandHelp() {
       {"change-code",
        "用法：pelox-card change-code --type T [--password read|write] [--set N] [密码选项]\n\n"
        "先核对当前密码，再写入新密码（SLE4442、SLE4428、AT88SC1608/153）。\n"
+       "AT88SC1608/153 核对的是该密码套的写密码，修改 --password 所选的密码。\n"
        "新密码：--new-code-env VAR、--new-code-file FILE，或在终端输入两次。\n\n" +
            std::string(kCodes)},
       {"protect",
