@@ -105,7 +105,7 @@ Outcome readCommand(Run& run, std::ostream& out) {
   if (Outcome r = run.requiredType(type); r.status != kDone) return r;
   if (type == CardType::Cpu) return fail(kUsage, "CPU 卡没有存储映像：请用 atr、apdu 或 script");
   std::string format = run.o.format;
-  if (format.empty()) format = run.o.json ? "json" : !run.o.output.empty() ? "bin" : "hex";
+  if (format.empty()) format = !run.o.output.empty() ? "bin" : run.o.json ? "json" : "hex";
   if (format != "hex" && format != "bin" && format != "json")
     return fail(kUsage, "未知格式“" + format + "”：可用 hex、bin、json");
   if (format == "bin" && run.o.json && run.o.output.empty())

@@ -142,7 +142,7 @@ TEST_F(PeloxCard, ReadGivesTheCardsMemoryInEveryFormat) {
     for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<std::uint8_t>(i * 7 + 3);
     if (std::string(c.card) == "24c02" || std::string(c.card) == "24c64") sim::TestReader::setMemory(0, pattern);
     const auto memory = sim::TestReader::memory();
-    std::vector<std::string> args{"read", "--type", c.card, "-o", path("image.bin")};
+    std::vector<std::string> args{"--json", "read", "--type", c.card, "-o", path("image.bin")};
     args.insert(args.end(), c.extra.begin(), c.extra.end());
     ASSERT_EQ(run(args), cli::kDone) << c.card << err;
     std::ifstream f(path("image.bin"), std::ios::binary);
