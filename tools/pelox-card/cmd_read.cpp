@@ -1,6 +1,5 @@
 // detect and read.
 #include <algorithm>
-#include <cstdio>
 #include <ostream>
 
 #include "card_names.h"
@@ -12,18 +11,6 @@
 namespace cli {
 
 namespace {
-
-std::string hexByte(int value) {
-  char b[4];
-  std::snprintf(b, sizeof b, "%02X", value & 0xFF);
-  return b;
-}
-
-std::string hexAddress(int value) {
-  char b[8];
-  std::snprintf(b, sizeof b, "%04X", value & 0xFFFF);
-  return b;
-}
 
 // The image as lines of at most 16 bytes with their characters, each zone
 // of the memory map under its name.

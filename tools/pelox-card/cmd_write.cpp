@@ -2,7 +2,6 @@
 // write protection. Both read the card first and touch only what differs.
 #include <array>
 #include <charconv>
-#include <cstdio>
 #include <set>
 
 #include "card_names.h"
@@ -17,24 +16,16 @@ namespace cli {
 
 namespace {
 
-std::string hex2(int v) {
-  char b[4];
-  std::snprintf(b, sizeof b, "%02X", v & 0xFF);
-  return b;
-}
-std::string hex4(int v) {
-  char b[8];
-  std::snprintf(b, sizeof b, "%04X", v & 0xFFFF);
-  return b;
-}
-
 constexpr int kShownDifferences = 64;
 
-// The card in the reader must be the card type of --type. The dry run
-// detects by reading alone and goes on when that cannot decide.
+// The card in the reader must be the card type of --type. The detection
+// that only reads comes first; the window's detection, with its probe
+// writes (put back), only where that cannot decide and the operator asked
+// for a write. The dry run goes on undecided.
 Outcome checkDetectedCard(Run& run, CardType type) {
-  const DetectionOutcome d =
-      run.o.dryRun ? probeCardByReading(run.readerContext()) : probeCard(run.readerContext());
+  DetectionOutcome d = probeCardByReading(run.readerContext());
+  if (d.readerAnswered && d.result != DetectResult::Found && d.result != DetectResult::NoCard && !run.o.dryRun)
+    d = probeCard(run.readerContext());
   run.st.cardType = CardType::None;
   if (!d.readerAnswered) return fail(kFailed, "连接错误：读写器没有应答");
   if (d.result == DetectResult::NoCard) return fail(kFailed, "未插入卡");
@@ -83,7 +74,7 @@ void reportDifferences(Run& run, const std::vector<Difference>& diffs) {
     const std::string why = std::string(d.action) == "code"        ? "（密码/计数字节，不写）"
                             : std::string(d.action) == "protected" ? "（已写保护，不写）"
                                                                    : "";
-    run.report.line(hex4(d.address) + ": " + hex2(d.card) + " -> " + hex2(d.file) + why);
+    run.report.line(hexAddress(d.address) + ": " + hexByte(d.card) + " -> " + hexByte(d.file) + why);
   }
   if (shown > kShownDifferences)
     run.report.line("……另有 " + std::to_string(shown - kShownDifferences) + " 个不同的字节");
@@ -169,7 +160,7 @@ Outcome writeCommand(Run& run) {
   if (!failed.empty()) {
     run.report.number("written", 0);
     std::string rowsText;
-    for (int a : failed) rowsText += " " + hex4(a);
+    for (int a : failed) rowsText += " " + hexAddress(a);
     return fail(kFailed, "写入没有成功（回读不符或卡片拒绝），起始地址：" + rowsText +
                              "。请用 read 重新读卡检查；SLE 卡须先核对正确的密码");
   }
@@ -230,7 +221,7 @@ Outcome protectCommand(Run& run) {
   std::string list;
   for (int a : todo) {
     items.push_back(std::to_string(a));
-    list += " " + hex4(a) + "=" + hex2(run.doc.byteAt(a));
+    list += " " + hexAddress(a) + "=" + hexByte(run.doc.byteAt(a));
   }
   run.report.raw("toProtect", jsonArray(items));
   if (!already.empty()) run.report.line(std::to_string(already.size()) + " 个字节已经写保护");

@@ -12,6 +12,9 @@
 #include "tool.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+
 #include "win_console.h"
 #else
 #include "pcsc/pcsc_api.h"
@@ -41,6 +44,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> args;
 #ifdef _WIN32
   args = cli::wideArguments();
+  // Card images go to standard output byte for byte.
+  _setmode(_fileno(stdout), _O_BINARY);
   cli::Environment env;
   env.bindDriver = cli::bindDll;
   env.defaultDriver = cli::dllBesideProgram();

@@ -22,6 +22,18 @@ std::string jsonString(std::string_view text) {
   return out + "\"";
 }
 
+std::string hexByte(int value) {
+  char b[4];
+  std::snprintf(b, sizeof b, "%02X", value & 0xFF);
+  return b;
+}
+
+std::string hexAddress(int value) {
+  char b[8];
+  std::snprintf(b, sizeof b, "%04X", value & 0xFFFF);
+  return b;
+}
+
 std::string jsonArray(const std::vector<std::string>& items) {
   std::string out = "[";
   for (std::size_t i = 0; i < items.size(); ++i) out += (i ? "," : "") + items[i];

@@ -10,6 +10,10 @@ namespace cli {
 
 // The text as a JSON string literal, quotes included.
 std::string jsonString(std::string_view text);
+// "0A" and "00FF": a byte and a card address for a person.
+std::string hexByte(int value);
+std::string hexAddress(int value);
+
 // Items already in JSON as an array.
 std::string jsonArray(const std::vector<std::string>& items);
 
