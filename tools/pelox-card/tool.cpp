@@ -76,20 +76,20 @@ int run(const std::vector<std::string>& args, Environment& env, std::ostream& ou
     }
   }
   if (!parsed) {
+    if (o.json) out << Report(o.command).json(false, why) << "\n";
     err << "pelox-card: " << why << "\n用法见 pelox-card " << o.command << (o.command.empty() ? "" : " ")
         << "--help\n";
     return kUsage;
   }
   auto state = std::make_unique<Run>(o, env, err);
   const Outcome r = dispatch(*state, out);
-  if (!r.error.empty()) {
-    err << "pelox-card " << o.command << ": " << r.error << "\n";
-  }
+  // What was done comes before why it stopped.
   if (o.json)
     out << state->report.json(r.status == kDone, r.error) << "\n";
   else
     out << state->report.human();
   out.flush();
+  if (!r.error.empty()) err << "pelox-card " << o.command << ": " << r.error << "\n";
   return r.status;
 }
 

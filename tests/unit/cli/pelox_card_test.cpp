@@ -208,9 +208,17 @@ TEST_F(PeloxCard, WriteChangesOnlyTheDifferingBytesAfterADryRun) {
     ASSERT_EQ(run({"--json", "write", path("new.bin"), "--type", c.card, "--dry-run"}), cli::kDone) << err;
     EXPECT_NE(out.find("\"toWrite\":20"), std::string::npos) << out;
     EXPECT_EQ(sim::TestReader::stateText(), before) << c.card;
-    std::vector<std::string> args{"--json", "write", path("new.bin"), "--type", c.card};
+    fs::remove(trace());
+    std::vector<std::string> args{"--json", "--trace", trace(), "write", path("new.bin"), "--type", c.card};
     if (*c.code) args.insert(args.end(), {"--code-env", "PSC"});
     ASSERT_EQ(run(args), cli::kDone) << c.card << err;
+    std::ifstream t(trace());
+    const std::string traced((std::istreambuf_iterator<char>(t)), {});
+    // An SLE card is told by reading: no other protocol's probe writes.
+    if (std::string(c.card).rfind("sle", 0) == 0) {
+      EXPECT_EQ(traced.find("IC_Read_1101"), std::string::npos) << c.card;
+      EXPECT_NE(traced.find("IC_Write("), std::string::npos) << c.card;
+    }
     EXPECT_NE(out.find("\"written\":20"), std::string::npos) << out;
     auto after = sim::TestReader::memory();
     after.resize(c.bytes);
