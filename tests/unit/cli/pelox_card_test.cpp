@@ -353,3 +353,102 @@ TEST_F(PeloxCard, ReadersAndDriverFailures) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PeloxCard, AWriteTheCardDoesNotKeepIsAFailure) {
+  struct Case {
+    const char* card;
+    sim::Faults faults;
+    const char* message;
+  } cases[] = {{"24c02", {.dropWrites = true}, "写入没有成功"},
+               {"sle4442", {.dropWrites = true}, "写入没有成功"},
+               {"24c64", {.dropWrites = true}, "写入没有成功"}};
+  for (const Case& c : cases) {
+    sim::TestReader::reset(c.card);
+    vars["PSC"] = "FFFFFF";
+    auto memory = sim::TestReader::memory();
+    writeFile("new.bin", changedImage(memory, 0x30));
+    sim::TestReader::setFaults(c.faults);
+    EXPECT_EQ(run({"--json", "write", path("new.bin"), "--type", c.card, "--code-env", "PSC"}), cli::kFailed)
+        << c.card << out;
+    EXPECT_NE(err.find(c.message), std::string::npos) << err;
+    EXPECT_NE(out.find("\"ok\":false"), std::string::npos);
+    sim::TestReader::setFaults({});
+  }
+}
+
+TEST_F(PeloxCard, CodeAndProtectedBytesOfAFileAreNeverWritten) {
+  sim::TestReader::reset("sle4428");
+  vars["PSC"] = "FFFF";
+  ASSERT_EQ(run({"protect", "--type", "sle4428", "0x100", "--yes", "--code-env", "PSC"}), cli::kDone) << err;
+  auto memory = sim::TestReader::memory();
+  memory.resize(1024);
+  auto image = memory;
+  image[0x100] ^= 0xFF;  // protected on the card
+  image[1022] ^= 0x0F;   // the PSC (it reads as 00 until presented, so 1023 differs too)
+  image[0x200] ^= 0x01;  // an ordinary byte
+  writeFile("new.bin", image);
+  ASSERT_EQ(run({"--json", "write", path("new.bin"), "--type", "sle4428", "--code-env", "PSC"}), cli::kDone) << err;
+  EXPECT_NE(out.find("\"toWrite\":1,\"skipped\":3"), std::string::npos) << out.substr(0, 400);
+  auto after = sim::TestReader::memory();
+  EXPECT_EQ(after[0x200], image[0x200]);
+  EXPECT_EQ(after[0x100], memory[0x100]);
+  ASSERT_EQ(run({"verify-code", "--type", "sle4428", "--code-env", "PSC"}), cli::kDone) << "the PSC is unchanged";
+}
+
+TEST_F(PeloxCard, PagesAndBlocksAreWrittenWhole) {
+  struct Case {
+    const char* card;
+    const char* option;
+    const char* number;
+    std::size_t bytes;
+  } cases[] = {{"at45d041", "--page", "3", 264}, {"ssf1101", "--block", "2", 1024}};
+  for (const Case& c : cases) {
+    sim::TestReader::reset(c.card);
+    const std::string file = path("part.bin");
+    ASSERT_EQ(run({"read", "--type", c.card, c.option, c.number, "-o", file}), cli::kDone) << c.card << err;
+    std::ifstream in(file, std::ios::binary);
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_EQ(bytes.size(), c.bytes);
+    writeFile("part.bin", changedImage(bytes, 5));
+    ASSERT_EQ(run({"--json", "write", file, "--type", c.card, c.option, c.number}), cli::kDone) << c.card << err;
+    ASSERT_EQ(run({"--json", "read", "--type", c.card, c.option, c.number}), cli::kDone);
+    const auto expected = changedImage(bytes, 5);
+    EXPECT_NE(out.find(upperHex(expected.data(), expected.size())), std::string::npos) << c.card;
+    ASSERT_EQ(run({"--json", "read", "--type", c.card, c.option, "0"}), cli::kDone);
+    EXPECT_EQ(out.find(upperHex(expected.data(), expected.size())), std::string::npos) << "another part untouched";
+  }
+}
+
+TEST_F(PeloxCard, OptionFormsAndJsonTexts) {
+  sim::TestReader::reset("24c02");
+  sim::TestReader::setMemory(0, {'"', '\\', '\n', 0x01});
+  EXPECT_EQ(run({"read", "--type=24c02", "--format=json"}), cli::kDone) << err;
+  EXPECT_EQ(out.rfind("{\"command\":\"read\",\"ok\":true", 0), 0u) << out.substr(0, 80);
+  EXPECT_NE(out.find("\"data\":\"225C0A01"), std::string::npos);
+  EXPECT_EQ(run({"--json", "read", "--type", "24c02", "--format"}), cli::kUsage);
+  EXPECT_NE(out.find("\"error\":\"选项 --format 缺少值\""), std::string::npos) << out;
+  EXPECT_EQ(run({"--json", "--yes", "detect"}), cli::kUsage);
+  EXPECT_EQ(run({"--json=1", "detect"}), cli::kUsage);
+  writeText("-s.txt", "00A4000002EEEE SW=6A82\n");
+  sim::TestReader::reset("cpu-t1");
+  EXPECT_EQ(run({"script", "--", path("-s.txt")}), cli::kDone) << err;
+  writeText("bad", std::string("00A4\x01", 5));
+  EXPECT_EQ(run({"script", path("bad")}), cli::kUsage) << "a control character refuses the script";
+}
+
+TEST_F(PeloxCard, NoCardOrAnotherCardFailsTheRead) {
+  struct Case {
+    const char* card;
+    const char* type;
+  } cases[] = {{"none", "sle4442"}, {"cpu-t0", "sle4442"}, {"sle4442", "at88sc1608"}};
+  for (const Case& c : cases) {
+    sim::TestReader::reset(c.card);
+    EXPECT_EQ(run({"read", "--type", c.type, "-o", path("x.bin")}), cli::kFailed) << c.card << " " << c.type;
+    EXPECT_FALSE(fs::exists(path("x.bin"))) << "no file from a failed read";
+    EXPECT_NE(err.find("pelox-card read: "), std::string::npos) << err;
+  }
+}
+
+}  // namespace
