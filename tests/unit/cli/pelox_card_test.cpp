@@ -96,6 +96,7 @@ TEST_F(PeloxCard, UsageErrorsSendNothingAndExitTwo) {
       {{"protect", "--type", "24c02", "0"}, "只用于"},
       {{"protect", "--type", "sle4442", "x-1"}, "无效"},
       {{"apdu", "00A40"}, "奇数"},
+      {{"apdu", "0084000008", std::string(2 * 262, 'A')}, "262"},
       {{"verify-code", "--type", "sle4442", "--set", "1"}, "--set"},
       {{"verify-code", "--type", "24c02"}, "没有本工具能核对的密码"},
       {{"read", "--type", "sle4442", "--zone", "-1"}, "非负整数"},
