@@ -40,7 +40,10 @@ std::string nameOf(CardType type) {
 
 std::string cardTypeNames() {
   std::string out;
-  for (const Named& n : kNames) out += (out.empty() ? "" : " ") + std::string(n.name);
+  for (const Named& n : kNames) {
+    if (!out.empty()) out += ' ';
+    out += n.name;
+  }
   return out;
 }
 

@@ -160,7 +160,10 @@ Outcome writeCommand(Run& run) {
   if (!failed.empty()) {
     run.report.number("written", 0);
     std::string rowsText;
-    for (int a : failed) rowsText += " " + hexAddress(a);
+    for (int a : failed) {
+      rowsText += ' ';
+      rowsText += hexAddress(a);
+    }
     return fail(kFailed, "写入没有成功（回读不符或卡片拒绝），起始地址：" + rowsText +
                              "。请用 read 重新读卡检查；SLE 卡须先核对正确的密码");
   }
@@ -221,7 +224,8 @@ Outcome protectCommand(Run& run) {
   std::string list;
   for (int a : todo) {
     items.push_back(std::to_string(a));
-    list += " " + hexAddress(a) + "=" + hexByte(run.doc.byteAt(a));
+    list += ' ';
+    list += hexAddress(a) + "=" + hexByte(run.doc.byteAt(a));
   }
   run.report.raw("toProtect", jsonArray(items));
   if (!already.empty()) run.report.line(std::to_string(already.size()) + " 个字节已经写保护");

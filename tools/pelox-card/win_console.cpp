@@ -54,7 +54,10 @@ bool bindDll(const std::string& path, DriverTable& table, std::string& why) {
     const DriverFunctionInfo& f = kDriverFunctions[i];
     FARPROC p = GetProcAddress(dll, f.name);
     if (p == nullptr) {
-      const std::string decorated = "_" + std::string(f.name) + "@" + std::to_string(f.argumentBytes);
+      std::string decorated(1, '_');  // the stdcall form: _Name@N
+      decorated += f.name;
+      decorated += '@';
+      decorated += std::to_string(f.argumentBytes);
       p = GetProcAddress(dll, decorated.c_str());
     }
     *driverSlot(table, i) = reinterpret_cast<void*>(p);
