@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Configures and builds one or more of the builds: native, win64, win32,
 # native32 (the core and simulator tests as a 32-bit Linux program, g++ -m32)
-# and tools (the card tray only, without sanitizers, in build/tools).
+# and tools (the card tray and pelox-card, without sanitizers, in build/tools).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 JOBS=${JOBS:-$(nproc)}
@@ -26,7 +26,7 @@ for b in "$@"; do
     native32) cmake -S "$ROOT" -B "$ROOT/build/native32" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/linux-i686.cmake" "${SANITIZED[@]}" -DDEMO_TEST_GROUPED=ON >/dev/null ;;
     tools) cmake -S "$ROOT" -B "$ROOT/build/tools" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEMO_SANITIZE=OFF >/dev/null
            echo "== building tools"
-           cmake --build "$ROOT/build/tools" -j "$JOBS" --target cardtray
+           cmake --build "$ROOT/build/tools" -j "$JOBS" --target cardtray pelox-card
            continue ;;
     *) echo "unknown build: $b" >&2; exit 2 ;;
   esac

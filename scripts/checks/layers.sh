@@ -9,7 +9,9 @@
 # The drivers (sim/, pcsc/) include only driverlib/, cards/ and the driver
 # table's declaration (reader/driver.h, the function list, the port codes); pcsc/
 # includes nothing of sim/ (its virtual reader, a test tool, may use the
-# simulator's card models); src/ includes neither driver. Prints every
+# simulator's card models); src/ includes neither driver. The command-line
+# tool (tools/pelox-card) uses the layers below the view without the
+# consoles, and only its program binds the drivers. Prints every
 # include that breaks a rule and fails if there is one.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
@@ -78,6 +80,21 @@ while IFS= read -r file; do
     esac
   done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$file")
 done < <(find sim pcsc -name '*.h' -o -name '*.cpp' | sort)
+
+# The command-line tool stands on the layers below the view and the
+# consoles; its program binds the drivers.
+while IFS= read -r file; do
+  while IFS= read -r inc; do
+    case "$inc" in
+      view/* | app/* | consoles/* | platform/win32/*)
+        report "$file" "$inc" "the command-line tool uses only the layers below the view, without the consoles" ;;
+      sim/* | pcsc/*) case "$file" in
+                        tools/pelox-card/main.cpp) ;;
+                        *) report "$file" "$inc" "only the tool's program binds a driver" ;;
+                      esac ;;
+    esac
+  done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$file")
+done < <(find tools/pelox-card -name '*.h' -o -name '*.cpp' | sort)
 
 [ "$bad" -eq 0 ] && echo "layers: every include goes down"
 exit "$bad"

@@ -40,18 +40,30 @@ class ProbeChain {
   explicit ProbeChain(ReaderContext ctx) : st_(ctx.session), d_(ctx.drv), h_(ctx.session.readerHandle) {}
 
   void run() {
-    using Probe = Step (ProbeChain::*)();
     static constexpr Probe kProbes[] = {
         &ProbeChain::cpu,     &ProbeChain::ssf1101, &ProbeChain::at45d041, &ProbeChain::at88sc153,
         &ProbeChain::at1608,  &ProbeChain::sle4404, &ProbeChain::sle4442,  &ProbeChain::sle4428,
         &ProbeChain::i2c,     &ProbeChain::c24c64,  &ProbeChain::at1604,   &ProbeChain::at102,
     };
-    for (Probe p : kProbes) {
+    runProbes(kProbes);
+  }
+  // The probes that only reset and read: the answer to reset and the
+  // signature bytes of the SLE cards.
+  void runReadOnly() {
+    static constexpr Probe kProbes[] = {&ProbeChain::cpu, &ProbeChain::sle4404, &ProbeChain::sle4442,
+                                        &ProbeChain::sle4428};
+    runProbes(kProbes);
+  }
+
+ private:
+  using Probe = Step (ProbeChain::*)();
+  template <std::size_t N>
+  void runProbes(const Probe (&probes)[N]) {
+    for (Probe p : probes) {
       if ((this->*p)() != Step::Next) return;
     }
   }
 
- private:
   Step found(CardType cardType) {
     st_.cardType = cardType;
     st_.detectResult = DetectResult::Found;
@@ -271,7 +283,9 @@ class ProbeChain {
 
 }  // namespace
 
-DetectionOutcome probeCard(ReaderContext ctx) {
+namespace {
+
+DetectionOutcome probe(ReaderContext ctx, bool readOnly) {
   ReaderSession& st = ctx.session;
   const short status = ctx.drv.IC_Status(st.readerHandle);
   if (status < 0) {
@@ -282,7 +296,16 @@ DetectionOutcome probeCard(ReaderContext ctx) {
   if (status == 1) {
     st.detectResult = DetectResult::NoCard;
   } else if (status == 0) {
-    ProbeChain(ctx).run();
+    if (readOnly)
+      ProbeChain(ctx).runReadOnly();
+    else
+      ProbeChain(ctx).run();
   }
   return {true, st.detectResult, st.cardType};
 }
+
+}  // namespace
+
+DetectionOutcome probeCard(ReaderContext ctx) { return probe(ctx, false); }
+
+DetectionOutcome probeCardByReading(ReaderContext ctx) { return probe(ctx, true); }

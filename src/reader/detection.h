@@ -16,3 +16,9 @@ struct DetectionOutcome {
 // card's bytes as it found them; sets cardType when a probe identifies the
 // card, detectResult and, for CPU cards, cpuProtocol. Draws nothing.
 DetectionOutcome probeCard(ReaderContext ctx);
+
+// The probes that write nothing: the CPU card's answer to reset and the
+// SLE4404, SLE4442 and SLE4428 signature bytes. Any other card stays
+// undetermined (DetectResult::Unknown or Undetermined): telling the others
+// apart takes probe writes.
+DetectionOutcome probeCardByReading(ReaderContext ctx);

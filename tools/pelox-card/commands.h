@@ -1,0 +1,24 @@
+// The commands, each on one run.
+#pragma once
+
+#include <iosfwd>
+
+#include "run_context.h"
+
+namespace cli {
+
+Outcome detectCommand(Run& run);
+Outcome readCommand(Run& run, std::ostream& out);
+Outcome writeCommand(Run& run);
+Outcome protectCommand(Run& run);
+Outcome verifyCodeCommand(Run& run);
+Outcome changeCodeCommand(Run& run);
+Outcome atrCommand(Run& run);
+Outcome apduCommand(Run& run);
+Outcome scriptCommand(Run& run);
+Outcome readersCommand(Run& run);
+
+// The help of the tool ("") or of a command; false for an unknown command.
+bool helpText(const std::string& command, std::string& text);
+
+}  // namespace cli
