@@ -21,12 +21,19 @@ if(TARGET pelox_pcsc_dll)
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:pelox_pcsc_dll> ${PKG_DIR}/pcsc/
     COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/pcsc/pelox-pcsc.ini ${PKG_DIR}/pcsc/)
 endif()
+# The command-line tool beside Demo.exe: it loads the same pelox.dll.
+set(PKG_CLI_COMMANDS)
+if(TARGET pelox-card)
+  list(APPEND PKG_DEPENDS pelox-card)
+  set(PKG_CLI_COMMANDS COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:pelox-card> ${PKG_DIR}/)
+endif()
 add_custom_command(
   OUTPUT ${PKG_ZIP}
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/package
   COMMAND ${CMAKE_COMMAND} -E make_directory ${PKG_DIR}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Demo> ${CMAKE_BINARY_DIR}/bin/KVhelp.chm ${PKG_DIR}/
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/docs/windows/README-Windows.txt ${PKG_DIR}/
+  ${PKG_CLI_COMMANDS}
   ${PKG_SIM_COMMANDS}
   ${PKG_PCSC_COMMANDS}
   COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/package ${CMAKE_COMMAND} -E tar cf ${PKG_ZIP} --format=zip PeloxDemo

@@ -57,6 +57,8 @@ done
 
 stage "end-to-end tests under Wine"
 scripts/e2e.sh
+stage "pelox-card under Wine"
+scripts/cli-e2e.sh
 stage "end-to-end tests of the release build under 32-bit Wine"
 scripts/e2e.sh --i686 e2e_smoke e2e_memview e2e_security
 stage "end-to-end test of the PC/SC driver under Wine"
