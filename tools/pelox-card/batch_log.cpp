@@ -1,10 +1,9 @@
 #include "batch_log.h"
 
-#include <chrono>
-#include <ctime>
 #include <filesystem>
 
 #include "console_ports.h"
+#include "platform/local_time.h"
 
 namespace cli {
 
@@ -21,19 +20,6 @@ std::string quoted(const std::string& field) {
     out += c == '\r' || c == '\n' ? ' ' : c;
   }
   return out + "\"";
-}
-
-std::string now() {
-  const std::time_t t = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &t);
-#else
-  localtime_r(&t, &local);
-#endif
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-  return text;
 }
 
 }  // namespace
@@ -83,7 +69,7 @@ bool BatchLog::open(const std::string& path, std::string& why) {
 }
 
 bool BatchLog::write(const LogRecord& record) {
-  out_ << csvLine(now(), record) << "\n";
+  out_ << csvLine(localTimestamp(), record) << "\n";
   return static_cast<bool>(out_.flush());
 }
 
