@@ -97,7 +97,15 @@ int BatchEngine::checkCard() {
   started_ = false;
   ident_.clear();
   toWrite_ = 0;
-  if (Outcome r = checkDetectedCard(run_, plan_.type); r.status != kDone) return cardFailed(r.error);
+  if (Outcome r = checkDetectedCard(run_, plan_.type); r.status != kDone) {
+    // The reader told of a card that is not (or not yet) there: nothing
+    // was sent to it, so there is no card to fail; the polling goes on.
+    if (r.error == kNoCard) {
+      phase_ = BatchPhase::WaitCard;
+      return kPollMs;
+    }
+    return cardFailed(r.error);
+  }
   if (Outcome r = run_.selectCardType(plan_.type); r.status != kDone) return cardFailed(r.error);
   if (Outcome r = run_.readCard(); r.status != kDone) return cardFailed(r.error);
   const std::vector<std::uint8_t> card = cardBytes();

@@ -22,7 +22,7 @@ Outcome checkDetectedCard(Run& run, CardType type) {
     d = probeCard(run.readerContext());
   run.st.cardType = CardType::None;
   if (!d.readerAnswered) return fail(kFailed, "连接错误：读写器没有应答");
-  if (d.result == DetectResult::NoCard) return fail(kFailed, "未插入卡");
+  if (d.result == DetectResult::NoCard) return fail(kFailed, kNoCard);
   if (d.result == DetectResult::Found) {
     run.report.text("detected", nameOf(d.cardType));
     if (d.cardType != type)

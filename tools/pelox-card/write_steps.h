@@ -11,6 +11,9 @@
 
 namespace cli {
 
+// The detection found no card.
+inline constexpr const char* kNoCard = "未插入卡";
+
 // The card in the reader must be the card type `type`: the detection that
 // only reads first, the window's detection (probe bytes put back) only where
 // that cannot decide and this is not a dry run.
