@@ -2,7 +2,8 @@
 # pelox-card.exe, the Windows build of the command-line tool, under Wine
 # against the simulated pelox.dll beside it (a factory SLE4442): detection,
 # a read to a card image file, a write of that file changed, read back
-# through a second read, a wrong code, the protection refused without
+# through a second read, one card personalised with a serial and its log,
+# a wrong code, the protection refused without
 # --yes, and the Chinese text of the hex output, each with its exit status.
 #   scripts/cli-e2e.sh            the win64 build (the tests)
 #   scripts/cli-e2e.sh --i686     the release build (build/win32) under 32-bit Wine
@@ -56,6 +57,12 @@ tool --json write card.bin --type sle4442 --code-env PELOX_E2E_PSC
 check "write with the PSC" 0 '"ok":true'
 tool read --type sle4442
 check "the bytes written are on the card" 0 "48 45"
+# One card personalised: a serial at 0x80, verified and logged.
+tool personalise card.bin --type sle4442 --code-env PELOX_E2E_PSC --serial 0x80:2:7 --count 1 --log batch.csv
+check "personalise one card" 0 "ok 7"
+grep -q ',7,[0-9]*,ok,' "$work/batch.csv" || { echo "-- pelox-card: batch.csv has no ok line for serial 7"; failed=1; }
+tool read --type sle4442
+check "the serial is on the card" 0 "0080  00 07"
 tool --json verify-code --type sle4442 --code-env PELOX_E2E_WRONG
 check "a wrong code" 1 '"attemptsLeft":2'
 tool protect --type sle4442 0-3

@@ -17,6 +17,7 @@ Outcome atrCommand(Run& run);
 Outcome apduCommand(Run& run);
 Outcome scriptCommand(Run& run);
 Outcome readersCommand(Run& run);
+Outcome personaliseCommand(Run& run, std::ostream& out);
 
 // The help of the tool ("") or of a command; false for an unknown command.
 bool helpText(const std::string& command, std::string& text);

@@ -25,6 +25,7 @@ const char kTool[] =
     "  atr           CPU 卡复位应答及其解析\n"
     "  apdu HEX...   向 CPU 卡发送 APDU\n"
     "  script FILE   运行 APDU 脚本（与 APDU 工作台相同的格式）\n"
+    "  personalise IMAGE  批量写卡：同一映像（加序号、固定字段）逐张写入、校验、记录\n"
     "  help [命令]   显示帮助\n"
     "\n"
     "全局选项：\n"
@@ -74,6 +75,20 @@ const std::map<std::string, std::string>& commandHelp() {
        "卡型都必须与之相符。先读卡，只写与卡片不同的字节；密码、密钥、计数器和已写保护的\n"
        "字节不写。写后回读比较，并报告写了什么。SLE4442/SLE4428 需要时先核对密码。\n"
        "  --dry-run  只列出不同之处，不写卡\n\n" +
+           std::string(kCodes)},
+      {"personalise",
+       "用法：pelox-card personalise IMAGE --type T --log FILE [--count N] [--serial ADDR:LEN:START [--bcd]]\n"
+       "       [--field ADDR=HEX]... [--protect RANGES --yes] [--resume LOG] [--stop-on-failure] [密码选项]\n\n"
+       "逐张等待插卡（每 100 毫秒查询一次），检查卡型，读卡，只写不同的字节，回读校验，\n"
+       "写入记录文件（CSV，每张卡追加并立即写盘），然后等待取卡。失败的卡立即报告，不计为完成。\n"
+       "  --count N          完成 N 张后结束（默认：直到 Ctrl+C）\n"
+       "  --serial A:L:S     在地址 A 写 L 字节的序号（大端），从 S 开始，每张成功的卡加一\n"
+       "  --bcd              序号写成十进制 BCD\n"
+       "  --field A=HEX      另写固定字节（可多次）；不能落在密码、密钥、计数或已保护的字节上\n"
+       "  --protect RANGES   校验后写保护这些字节（如 0-3,8；不可恢复，需要 --yes）\n"
+       "  --log FILE         记录文件；--resume LOG 从记录里最大的已开始序号之后接着写\n"
+       "  --stop-on-failure  一张卡失败就结束\n"
+       "密码错误时立即结束，不再碰下一张卡。已写过映像和记录中序号的卡被拒绝。\n\n" +
            std::string(kCodes)},
       {"verify-code",
        "用法：pelox-card verify-code --type T [--password read|write] [--set N] [密码选项]\n\n"

@@ -8,7 +8,7 @@ namespace cli {
 
 namespace {
 
-enum class Kind { Flag, Text, Number };
+enum class Kind { Flag, Text, Number, List };
 
 struct Spec {
   const char* name;
@@ -16,6 +16,7 @@ struct Spec {
   bool Options::* flag = nullptr;
   std::string Options::* text = nullptr;
   std::optional<int> Options::* number = nullptr;
+  std::vector<std::string> Options::* list = nullptr;
 };
 
 const Spec kSpecs[] = {
@@ -47,6 +48,14 @@ const Spec kSpecs[] = {
     {"--new-code-env", Kind::Text, nullptr, &Options::newCodeEnv},
     {"--password", Kind::Text, nullptr, &Options::password},
     {"--set", Kind::Number, nullptr, nullptr, &Options::set},
+    {"--count", Kind::Number, nullptr, nullptr, &Options::count},
+    {"--serial", Kind::Text, nullptr, &Options::serial},
+    {"--bcd", Kind::Flag, &Options::bcd},
+    {"--field", Kind::List, nullptr, nullptr, nullptr, &Options::fields},
+    {"--protect", Kind::Text, nullptr, &Options::protect},
+    {"--resume", Kind::Text, nullptr, &Options::resume},
+    {"--log", Kind::Text, nullptr, &Options::log},
+    {"--stop-on-failure", Kind::Flag, &Options::stopOnFailure},
 };
 
 const char* const kGlobal[] = {"--driver", "--sim-ini", "--driver-dll", "--port", "--reader",
@@ -66,6 +75,9 @@ const std::map<std::string, std::vector<std::string>>& commandTable() {
       {"atr", {}},
       {"apdu", {"--t0"}},
       {"script", {"--t0", "--keep-going"}},
+      {"personalise",
+       {"--type", "--zone", "--page", "--block", "--count", "--serial", "--bcd", "--field", "--protect", "--yes",
+        "--resume", "--log", "--stop-on-failure", "--code-file", "--code-env", "--last-attempt"}},
       {"help", {}},
   };
   return table;
@@ -137,6 +149,10 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::string&
     }
     if (spec->kind == Kind::Text) {
       o.*(spec->text) = *inlineValue;
+      continue;
+    }
+    if (spec->kind == Kind::List) {
+      (o.*(spec->list)).push_back(*inlineValue);
       continue;
     }
     int value = 0;

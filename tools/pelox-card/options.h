@@ -35,6 +35,12 @@ struct Options {
   std::string codeFile, codeEnv, newCodeFile, newCodeEnv;
   std::string password = "write";  // CryptoMemory: read | write
   std::optional<int> set;          // CryptoMemory password set
+  // personalise
+  std::optional<int> count;
+  std::string serial, protect, resume, log;
+  std::vector<std::string> fields;
+  bool bcd = false;
+  bool stopOnFailure = false;
 };
 
 // Parses the arguments; false with the reason in `why`.

@@ -23,6 +23,7 @@ Outcome dispatch(Run& run, std::ostream& out) {
   if (c == "apdu") return apduCommand(run);
   if (c == "script") return scriptCommand(run);
   if (c == "readers") return readersCommand(run);
+  if (c == "personalise") return personaliseCommand(run, out);
   return fail(kUsage, "未知命令“" + c + "”；pelox-card --help 列出全部命令");
 }
 
@@ -37,7 +38,7 @@ constexpr Arity kArity[] = {
     {"readers", 0, 0, ""},      {"detect", 0, 0, ""},         {"read", 0, 0, ""},
     {"write", 1, 1, "FILE"},     {"protect", 1, -1, "RANGE"},  {"verify-code", 0, 0, ""},
     {"change-code", 0, 0, ""},   {"atr", 0, 0, ""},            {"apdu", 1, -1, "HEX"},
-    {"script", 1, 1, "FILE"},
+    {"script", 1, 1, "FILE"},   {"personalise", 1, 1, "IMAGE"},
 };
 
 }  // namespace

@@ -42,6 +42,10 @@ struct Environment {
   // Sets an environment variable for the driver (the PC/SC reader choice).
   std::function<void(const std::string& name, const std::string& value)> setenv;
   std::string defaultDriver;  // "pcsc" natively, the DLL beside the program on Windows
+  // personalise: waits between polls of the reader (the operator's time),
+  // and the clock of its rate, in seconds. Unset: the system's.
+  std::function<void(int milliseconds)> sleep;
+  std::function<double()> clock;
 };
 
 // Runs one command line (the arguments after the program name).

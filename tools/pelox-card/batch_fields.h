@@ -1,0 +1,57 @@
+// What a personalisation run puts on each card: the image, a serial number
+// counted per card, fixed bytes, and the bytes protected afterwards.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cards/card_catalogue.h"
+#include "run_context.h"
+
+namespace cli {
+
+struct SerialField {
+  int address = 0;
+  int length = 0;
+  unsigned long long start = 0;
+  bool bcd = false;  // decimal digits, two to a byte; else a big-endian number
+};
+
+struct FixedField {
+  int address = 0;
+  std::vector<std::uint8_t> bytes;
+};
+
+struct BatchPlan {
+  CardType type{};
+  int zoneIndex = 0;
+  std::vector<std::uint8_t> image;
+  std::optional<SerialField> serial;
+  std::vector<FixedField> fields;
+  std::set<int> protect;  // written protected after a verified write
+  int count = 0;          // cards to finish; 0: until stopped
+  bool stopOnFailure = false;
+};
+
+// "ADDR:LEN:START" (ADDR decimal or 0x hex, LEN 1 to 8 bytes).
+Outcome parseSerial(const std::string& text, bool bcd, SerialField& serial);
+// "ADDR=HEX".
+Outcome parseField(const std::string& text, FixedField& field);
+
+// The bytes of serial number `n`; nothing when it does not fit the field.
+std::optional<std::vector<std::uint8_t>> serialBytes(const SerialField& serial, unsigned long long n);
+// The serial number the field's bytes hold; nothing for bytes that are no
+// decimal digits of a BCD field.
+std::optional<unsigned long long> serialValue(const SerialField& serial, const std::vector<std::uint8_t>& card);
+
+// The image with the fixed fields and serial `n` in it.
+std::vector<std::uint8_t> cardImage(const BatchPlan& plan, unsigned long long n);
+
+// Fields inside the card, not on one another, and not on code, key or
+// counter bytes. Bytes protected on a card are each card's own check.
+Outcome checkFields(const BatchPlan& plan, CardCatalogue& catalogue);
+
+}  // namespace cli
