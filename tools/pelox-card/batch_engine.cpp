@@ -236,8 +236,13 @@ LogRecord BatchEngine::record(const std::string& result, const std::string& mess
 }
 
 bool BatchEngine::writeLog(const LogRecord& r) {
-  if (onLine)
-    onLine(r.result + (r.serial ? " " + std::to_string(*r.serial) : std::string()) + "：" + r.message);
+  if (onLine) {
+    // Grown in place: GCC 12 for i686 misreads a concatenation with a
+    // literal on the left as overlapping copies.
+    std::string text = r.result;
+    if (r.serial) text.append(" ").append(std::to_string(*r.serial));
+    onLine(text.append("：").append(r.message));
+  }
   return log_.write(r);
 }
 
