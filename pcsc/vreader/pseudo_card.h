@@ -91,6 +91,11 @@ class PseudoCard {
 
 Bytes withStatus(Bytes data, std::uint8_t sw1, std::uint8_t sw2);
 
+// An SLE card's protection flags of `bits` bytes from `address`, packed in
+// `bytes` bytes as the reader sends them (bit j of byte k: byte 8k + j,
+// 1 = writable); every byte of another card is writable.
+Bytes packedProtection(sim::Card& card, int address, std::size_t bits, std::size_t bytes);
+
 // The card models' driver type for the reader's card-type byte.
 pelox::DriverType driverTypeOf(std::uint8_t readerType);
 

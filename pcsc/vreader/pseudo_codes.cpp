@@ -5,8 +5,6 @@
 
 namespace vreader {
 
-Bytes packedProtection(sim::Card& card, int address, std::size_t bits, std::size_t bytes);
-
 Bytes PseudoCard::codes(const Bytes& apdu) {
   const std::uint8_t ins = apdu[1];
   const int address = apdu[2] << 8 | apdu[3];

@@ -16,7 +16,6 @@ Bytes pack(const Bytes& flags, std::size_t bytes) {
     if (flags[i]) out[i / 8] = static_cast<std::uint8_t>(out[i / 8] | (1u << (i % 8)));
   return out;
 }
-}  // namespace
 
 // Flags of `n` bytes from `address`; bytes without protection are writable.
 Bytes protectionFlags(sim::Card& card, int address, std::size_t n) {
@@ -29,6 +28,7 @@ Bytes protectionFlags(sim::Card& card, int address, std::size_t n) {
   }
   return flags;
 }
+}  // namespace
 
 Bytes packedProtection(sim::Card& card, int address, std::size_t bits, std::size_t bytes) {
   return pack(protectionFlags(card, address, bits), bytes);
