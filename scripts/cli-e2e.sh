@@ -28,6 +28,10 @@ failed=0
 tool() {
   rc=0
   out=$(cd "$work" && timeout 120 $WINE pelox-card.exe "$@" 2>"$work/stderr.txt") || rc=$?
+  # The next run starts only once this one is wholly gone (its card state
+  # saved, the Wine server idle): under load a run started at once failed
+  # now and then.
+  wineserver -w >/dev/null 2>&1 || true
 }
 check() {  # check WHAT WANTED_STATUS [TEXT_IN_OUTPUT]
   if [ "$rc" -ne "$2" ] || { [ -n "${3:-}" ] && ! grep -qF -- "$3" <<<"$out"; }; then
