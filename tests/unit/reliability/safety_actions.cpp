@@ -33,6 +33,11 @@ constexpr Action::Input kInputs[] = {{In::Char, 'a'},
                                      {In::Command, ID_FILE_SAVE},
                                      {In::Command, ID_CARDTYPE_AUTODETECT},
                                      {In::Command, ID_PORT_USB}};
+// Typed ahead while a failed write's question is open.
+// Typed ahead while a failed write's question is open: a mark on byte 17,
+// a digit, F5.
+const std::vector<Action::Input> kTypedAhead[] = {
+    {{In::Click, 17}, {In::Key, port::vk::kSpace}}, {{In::Char, 'a'}}, {{In::Key, port::vk::kF5}}};
 
 const char* kindName(Action::Kind k) {
   static const char* const names[] = {"Read",        "ChooseType",  "Detect",    "EditMode", "TypeHexAt",
@@ -73,11 +78,11 @@ std::string describe(const Action& a) {
     case Action::Kind::ChooseType:
     case Action::Kind::Key:
     case Action::Kind::SwapCard:
-    case Action::Kind::PortSwitch:
       s += " " + std::to_string(a.a);
       break;
     case Action::Kind::CancelDialog:
     case Action::Kind::OpenImage:
+    case Action::Kind::PortSwitch:
       s += " " + std::to_string(a.a) + "/" + std::to_string(a.b);
       break;
     default:
@@ -91,7 +96,7 @@ std::string describe(const Action& a) {
   static const char* const inputs[] = {"char", "key", "click", "command"};
   for (const Action::Input& in : a.duringBox)
     s += std::string(" +") + inputs[static_cast<int>(in.kind)] + " " + std::to_string(in.value);
-  static const char* const faults[] = {"", "fail", "pull", "drop"};
+  static const char* const faults[] = {"", "fail", "pull", "drop", "failwrite"};
   if (a.fault != Action::Fault::None)
     s += std::string(" [") + faults[static_cast<int>(a.fault)] + "@" + std::to_string(a.faultCall) + "]";
   return s;
@@ -145,6 +150,7 @@ Action randomAction(std::mt19937& rng, int cards) {
       break;
     case K::PortSwitch:
       a.a = pick(rng, kPortCount);
+      a.b = pick(rng, 2);
       break;
     default:
       break;
@@ -156,9 +162,10 @@ Action randomAction(std::mt19937& rng, int cards) {
     for (int n = 1 + pick(rng, 3); n > 0; --n) a.text += static_cast<char>(0x21 + pick(rng, 94));
   }
   for (int n = 0; n < 3; ++n) a.answers.push_back(pick(rng, 2) ? port::mb::kIdYes : port::mb::kIdNo);
-  if (pick(rng, 10) == 0) {
+  // Detection most often: its probe writes must be put back.
+  if (pick(rng, a.kind == K::Detect ? 3 : 10) == 0) {
     a.fault = static_cast<Action::Fault>(1 + pick(rng, 3));
-    a.faultCall = 1 + pick(rng, 24);
+    a.faultCall = 1 + pick(rng, a.kind == K::Detect ? 40 : 24);  // a 24C02's probe writes come late
   }
   if (pick(rng, 6) == 0) {
     for (int n = 1 + pick(rng, 2); n > 0; --n)
@@ -181,11 +188,21 @@ std::vector<Action> randomEpisode(std::mt19937& rng, int cards) {
   };
   std::vector<Action> episode;
   if (pick(rng, 10) < 7) episode.push_back(drawn(K::Read));
+  if (pick(rng, 3) == 0) episode.push_back(drawn(K::VerifyCode));
   episode.push_back(drawn(K::EditMode));
   for (int n = 2 + pick(rng, 5); n > 0; --n) {
     episode.push_back(drawn(kInside[pick(rng, kInsideCount)]));
   }
-  if (pick(rng, 5) != 0) episode.push_back(drawn(K::WriteF5));
+  if (pick(rng, 5) != 0) {
+    Action f5 = drawn(K::WriteF5);
+    if (pick(rng, 4) == 0) {
+      f5.fault = Action::Fault::FailWrite;
+      f5.faultCall = 1;
+      f5.duringBox.clear();
+      if (pick(rng, 2)) f5.duringBox = kTypedAhead[pick(rng, 3)];
+    }
+    episode.push_back(std::move(f5));
+  }
   return episode;
 }
 
@@ -258,6 +275,7 @@ bool perform(Rig& r, World& w, const Action& a) {
                              (layout::exitHotspotTopLeft.y + layout::exitHotspotBottomRight.y) / 2});
       break;
     case K::PortSwitch:
+      if (a.b) sim::TestReader::movePort(codeOf(kPortCommands[a.a].port));
       r.command(kPortCommands[a.a].commandId);
       break;
     case K::Save:

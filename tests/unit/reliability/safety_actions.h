@@ -33,10 +33,10 @@ struct Action {
     Exit,        // "退出系统"
     CloseButton,  // the window's close button
     QuitButton,   // the picture's quit button
-    PortSwitch,   // a: index into kPortCommands
+    PortSwitch,   // a: index into kPortCommands; b: 1 the reader was plugged into that port first
     Save,         // Ctrl+S into a file
   };
-  enum class Fault { None, Fail, Pull, Drop };
+  enum class Fault { None, Fail, Pull, Drop, FailWrite };  // FailWrite: the first data write fails
   // Input the operator gave while a box was open (typed ahead, or queued
   // before the box appeared): characters, keys, clicks on a cell, commands.
   struct Input {

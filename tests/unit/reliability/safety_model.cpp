@@ -48,6 +48,21 @@ int discardAnswer(const Rig& r) {
   return 0;
 }
 
+// The driver function that writes a card type's data.
+const char* dataWriteFunction(CardType t) {
+  switch (t) {
+    case CardType::At88sc1608:
+    case CardType::At88sc153:
+      return "IC_WriteUserZone";
+    case CardType::At45d041:
+      return "IC_DirectWrite";
+    case CardType::Ssf1101:
+      return "IC_Write_1101";
+    default:
+      return "IC_Write";
+  }
+}
+
 // What a failed detection shows about the probe bytes it left.
 constexpr const char* kProbeReport = "恢复";
 
@@ -195,6 +210,10 @@ std::string Model::step(Rig& r, const Action& a) {
   if (a.fault == Action::Fault::Fail) f.failCall = a.faultCall;
   if (a.fault == Action::Fault::Pull) f.pullAtCall = a.faultCall;
   if (a.fault == Action::Fault::Drop) f.dropReaderAtCall = a.faultCall;
+  if (a.fault == Action::Fault::FailWrite) {
+    f.failCall = 1;
+    f.failFunction = dataWriteFunction(r.st.cardType);
+  }
   sim::TestReader::setFaults(f);
   calls().clear();
   if (a.kind == K::TypeHexAt || a.kind == K::TypeHexHere || a.kind == K::TypeCharsAt) {
