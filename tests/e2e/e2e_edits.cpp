@@ -48,6 +48,14 @@ std::string fileText(const std::string& path) {
   return s.str();
 }
 
+// Reads the card and enters edit mode: the caret on byte 0.
+void readAndEdit(e2e::Program& demo) {
+  demo.command(ID_CARD_READ);
+  demo.settle(1500);
+  demo.command(ID_CARD_WRITE);
+  demo.settle(300);
+}
+
 // Hexadecimal grid cells: column c of row r.
 void clickCell(e2e::Program& demo, int row, int col) { demo.click(33 + 27 * col + 5, 32 + 15 * row + 5); }
 
@@ -65,11 +73,15 @@ void spaceWhileFailureBoxIsOpen() {
   SetEnvironmentVariableA("DEMO_TRACE", nullptr);
   if (frame == nullptr) return;
 
-  e2e::step("SLE4442: read, edit byte 17, F5 with the write failing");
-  demo.command(ID_CARD_READ);
-  demo.settle(1500);
-  demo.command(ID_CARD_WRITE);
-  demo.settle(300);
+  e2e::step("SLE4442: the user code, read, edit byte 17, F5 with the write failing");
+  demo.command(ID_VERIFY_USER_PASSWORD);
+  HWND code = demo.waitWindow("密码输入", e2e::kDialog);
+  if (!E2E_CHECK(code != nullptr)) return;
+  e2e::type(code, IDC_PASSWORD, "FFFFFF");
+  e2e::press(code, IDOK);
+  demo.waitGone(code);
+  demo.settle(1000);
+  readAndEdit(demo);
   clickCell(demo, 1, 1);
   demo.chars("5a");
   clickCell(demo, 1, 1);
@@ -106,10 +118,7 @@ void exitWithPendingEditAsks() {
   if (frame == nullptr) return;
 
   e2e::step("24C02: read, type AA over byte 0, no F5");
-  demo.command(ID_CARD_READ);
-  demo.settle(1500);
-  demo.command(ID_CARD_WRITE);
-  demo.settle(300);
+  readAndEdit(demo);
   demo.chars("aa");
   demo.settle(500);
 
@@ -121,7 +130,7 @@ void exitWithPendingEditAsks() {
     E2E_CHECK(demo.waitGone(ask));
   }
   demo.settle(500);
-  E2E_CHECK(demo.running());
+  if (!E2E_CHECK(demo.running())) return;
 
   e2e::step("the close button asks; No keeps the program");
   PostMessageW(frame, WM_CLOSE, 0, 0);
