@@ -7,6 +7,7 @@
 
 #include "cards/card_catalogue.h"
 #include "memview/image_guard.h"
+#include "view/pending_edits.h"
 #include "reader/detection.h"
 #include "view/app_state.h"
 #include "view/card_type_menu.h"
@@ -87,11 +88,11 @@ void autoDetectCardType(CDemoView& view) {
   ViewContext& ctx = view.context();
   AppState& st = ctx.st;
   // The operator's own detection; the first one, at start, has no edits.
-  if (!memview::confirmDiscardEdits(ctx.st, ctx.doc, ctx.shell)) return;
+  if (!memview::askDiscardEdits(ctx)) return;
   memview::forgetCardImage(st);
   st.gridShown = 0;
   if (st.editActive == 1) {
-    view.onKeyDown(port::vk::kEscape);
+    view.nestedKeyDown(port::vk::kEscape);
     if (st.editActive != 0) {
       ctx.window.hideCaret();
       st.editActive = 0;

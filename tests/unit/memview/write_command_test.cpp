@@ -565,8 +565,9 @@ TEST_F(WriteTest, FailedProtectionWriteEndsTheCommand) {
   drv.results("IC_WriteProtection", {-1});
   v.key(kF5);
   EXPECT_EQ(v.ui.log.boxes(), std::vector<std::string>{"提示信息|写保护没有成功."});
-  EXPECT_EQ(v.doc.editedRowCount, 1) << "the list is kept";
+  EXPECT_EQ(v.doc.editedRowCount, 0) << "the row is on the card";
   EXPECT_EQ(v.st.protect4442Saved[1], 1);
+  EXPECT_TRUE(memview::hasPendingEdits(v.st, v.doc)) << "the mark waits for the next F5";
 }
 
 TEST_F(WriteTest, EscapeKeepsTheEditsForTheNextWrite) {
@@ -579,6 +580,68 @@ TEST_F(WriteTest, EscapeKeepsTheEditsForTheNextWrite) {
   v.edit();
   v.key(port::vk::kReturn);
   EXPECT_EQ(writes(drv), std::vector<std::string>{"IC_Write(7,288,16)"});
+}
+
+// Input that reaches the view while F5's failure box is open (typed ahead,
+// or dispatched by the box's message loop) is dropped with a beep; marks
+// are written only after a data write that succeeded.
+TEST_F(WriteTest, NoProtectionAfterAFailedDataWrite) {
+  struct Case {
+    CardType cardType;
+    const char* markCall;
+  };
+  for (const Case& c : {Case{CardType::Sle4442, "IC_WriteProtection"},
+                        Case{CardType::Sle4428, "IC_WriteWithProtection"}}) {
+    fake::ScriptedDriver d;
+    MemView m(d.table);
+    keepWrites(d, m);
+    m.load(c.cardType);
+    m.st.protect4442.fill(1);
+    m.st.protect4442Saved.fill(1);
+    for (auto& p : m.st.pages4428) std::fill(p.begin() + 256, p.end(), 1);
+    m.st.pages4428Saved = m.st.pages4428;
+    m.edit();
+    m.caretTo({false, 0, 5, false});
+    m.key(kSpace);  // marked before F5
+    m.caretTo({false, 2, 8, false});
+    m.type("11");
+    d.results("IC_Write", {-1});
+    m.ui.shell.answers = {port::mb::kIdNo, port::mb::kIdNo};
+    m.ui.shell.whileOpen = {[&] {
+      m.caretTo({false, 1, 1, false});
+      m.view.onKeyDown(kSpace);  // byte 17, while the failure is on screen
+      m.view.onCommand(ID_CARD_READ);
+    }};
+    m.key(kF5);
+    EXPECT_EQ(d.count(c.markCall), 0) << c.markCall;
+    EXPECT_EQ(m.st.protect4442[17], 1) << "the Space was dropped";
+    EXPECT_EQ(flag4428(m.st.pages4428, 17), 1) << "the Space was dropped";
+    EXPECT_EQ(d.count("IC_Status"), c.cardType == CardType::Sle4442 ? 2 : 0) << "only F5's own re-read";
+    if (c.cardType == CardType::Sle4428) {
+      EXPECT_EQ(flag4428(m.st.pages4428, 5), 0) << "the mark is still pending";
+      d.clearCalls();
+      m.key(kF5);
+      EXPECT_EQ(writes(d), (std::vector<std::string>{"IC_Write(7,32,16)", "IC_WriteWithProtection(7,5,1)"}))
+          << "the next F5 writes the row again, then the mark";
+    }
+  }
+}
+
+TEST_F(WriteTest, ARefusedRowStaysPendingInItsOwnColour) {
+  v.load(CardType::At24c02);
+  v.edit();
+  typeAt(0x21, "aa");
+  EXPECT_EQ(v.hexCell(0x21)->fg, colour::pendingOrange);
+  EXPECT_EQ(v.hexCell(0x22)->fg, colour::white);
+  drv.results("IC_Write", {-1});
+  v.ui.shell.answers = {port::mb::kIdNo};
+  v.key(kF5);
+  EXPECT_EQ(v.hexCell(0x21)->fg, colour::pendingOrange) << "not on the card";
+  drv.clearCalls();
+  v.key(kF5);
+  EXPECT_EQ(writes(drv), std::vector<std::string>{"IC_Write(7,32,16)"}) << "F5 again writes it again";
+  EXPECT_EQ(v.hexCell(0x21)->fg, colour::white) << "read back from the card";
+  EXPECT_EQ(v.doc.editedRowCount, 0);
 }
 
 }  // namespace
