@@ -119,6 +119,7 @@ void CardWriter::writeEditedRows() {
       } else {
         outcome = rows_.writeRow(a, length);
         if (outcome == RowOutcome::OtherCard) return reportOtherCard();
+        if (outcome == RowOutcome::Aliased) return rows_.reportAliased(a);
       }
       if (outcome == RowOutcome::Written && wholeImage) {
         rows_.beep(4);
