@@ -158,6 +158,7 @@ std::vector<ProbeByte> putBackLeftovers(ReaderContext ctx, const std::vector<Pro
   std::reverse(changed.begin(), changed.end());
   if (!back.empty()) traceNote("probe bytes put back, " + traceText(back));
   if (!changed.empty()) traceNote("probe bytes changed since, left alone, " + traceText(changed));
+  if (!kept.empty()) traceNote("probe bytes still not restored, " + traceText(kept));
   return kept;
 }
 
