@@ -17,6 +17,9 @@
 namespace {
 
 constexpr const char* kPleaseWait = "请稍候....";
+// After the probe bytes left on the card: what the operator can do.
+constexpr const char* kProbeRetryHint =
+    "读写器恢复应答后再运行“自动测卡型”，会先把这些字节写回原值；也可以选定卡型、读卡，把它们改回原值。";
 
 void showOutcome(ViewContext& ctx) {
   AppState& st = ctx.st;
@@ -71,11 +74,17 @@ DetectResult DetectCardType(ViewContext& ctx) {
   p.showStatus(1, "正在自检");
   p.showStatus(2, kPleaseWait);
 
-  if (!probeCard(ctx).readerAnswered) {
+  const DetectionOutcome outcome = probeCard(ctx);
+  if (!outcome.readerAnswered) {
     ctx.shell.setWaitCursor(false);
     return st.detectResult;
   }
   showOutcome(ctx);
+  if (!outcome.notRestored.empty()) {
+    ctx.shell.setWaitCursor(false);
+    ctx.shell.messageBox(probeNotRestoredText(outcome.notRestored) + kProbeRetryHint, "出错警告",
+                         port::mb::kOk | port::mb::kIconExclamation);
+  }
   if (st.cardType == CardType::At45d041) {
     std::array<std::uint8_t, 2> buffer{};
     ctx.drv.IC_DirectRead(st.readerHandle, 0, 0, 2, buffer.data());

@@ -140,6 +140,10 @@ bool CardWriter::writeRows() {
         reportOtherCard();
         return false;
       }
+      if (outcome == RowOutcome::Aliased) {
+        rows_.reportAliased(a);
+        return false;
+      }
     }
     if (outcome == RowOutcome::Written) {
       recordWritten(st, doc, wholeImage ? 0 : a, wholeImage ? st.byteCount : length);
