@@ -144,6 +144,9 @@ class FakeShell : public port::Shell {
 
   // Answers for the next message boxes, in order; IDOK when empty.
   std::deque<int> answers;
+  // What reaches the program while the next boxes are open, one entry per
+  // box (as a modal box's message loop dispatches the view's messages).
+  std::deque<std::function<void()>> whileOpen;
   std::string path = "C:\\Program Files\\Demo\\Demo.exe";
   port::Point screen{1024, 768};
   bool waitCursor = false;
