@@ -52,6 +52,8 @@ class CDemoApp {
   // A command from the menu bar or an accelerator: the view, then the
   // frame, then the application. False when nobody handles it.
   bool routeCommand(CMainFrame& frame, int id);
+  // Whether the program may end now (the view asks about unwritten edits).
+  bool confirmClose() { return view_ == nullptr || view_->confirmClose(); }
   // Whether a menu item with this command is enabled: someone handles it.
   bool commandEnabled(const CMainFrame& frame, int id) const;
 

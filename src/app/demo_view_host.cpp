@@ -17,6 +17,7 @@ class DemoViewHost : public ViewEvents {
   void onFocus(bool gained) override { view_.onFocus(gained); }
   bool hasCommand(int id) const override { return view_.hasCommand(id); }
   bool onCommand(int id) override { return view_.onCommand(id); }
+  bool confirmClose() override { return view_.confirmClose(); }
 
  private:
   CDemoView view_;

@@ -32,7 +32,10 @@ std::string CMainFrame::helpTopicsCommandLine(std::string_view programPath) {
   return line + "KVhelp.chm";
 }
 
-void CMainFrame::onExit() { window_.destroy(); }
+void CMainFrame::onExit() {
+  if (mayClose && !mayClose()) return;
+  window_.destroy();
+}
 
 void CMainFrame::onHelpTopics() { shell_.startProcess(helpTopicsCommandLine(shell_.programPath()), kShow); }
 

@@ -3,6 +3,7 @@
 // commands that the view did not take.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -48,6 +49,10 @@ class CMainFrame {
 
   bool hasCommand(int id) const { return commands_.has(id); }
   bool onCommand(int id) { return commands_.run(id); }
+
+  // Asked before "退出系统" ends the program: false keeps it running (the
+  // view's edits not yet written). Unset: the program may end.
+  std::function<bool()> mayClose;
 
  private:
   void onExit();

@@ -16,4 +16,6 @@ inline constexpr port::Colour cyan = port::rgb(0, 255, 255);
 inline constexpr port::Colour blue = port::rgb(0, 0, 255);
 inline constexpr port::Colour magenta = port::rgb(255, 0, 255);
 inline constexpr port::Colour maroon = port::rgb(128, 0, 0);
+// Bytes typed or loaded that are not on the card yet: no zone is drawn in it.
+inline constexpr port::Colour pendingOrange = port::rgb(255, 160, 0);
 }  // namespace colour

@@ -1,5 +1,7 @@
 #include "memview/card_image_file.h"
 
+#include "memview/image_guard.h"
+
 
 namespace cardimage {
 
@@ -82,25 +84,36 @@ LoadResult loadIntoImage(memview::CardContext ctx, const std::vector<std::uint8_
 
 void saveCardImage(memview::CardContext ctx) {
   const CardSession& st = ctx.st;
-  if (!hasCardImage(st)) {
-    tell(ctx, "请先读卡，再保存卡片映像。");
+  if (!hasCardImage(st) || !memview::holdsCurrentRead(st)) {
+    tell(ctx, kSaveReadFirst);
     return;
+  }
+  // The card's bytes, unless the operator wants the edits in the file too:
+  // a backup restored later must not write what the card never held.
+  bool edited = false;
+  if (memview::imageDiffersFromCard(st, ctx.doc)) {
+    const int answer = ctx.shell.messageBox(kSaveWhich, kInfoCaption, port::mb::kYesNoCancel | port::mb::kIconQuestion);
+    if (answer != port::mb::kIdYes && answer != port::mb::kIdNo) return;
+    edited = answer == port::mb::kIdNo;
   }
   const std::string path = ctx.files.askSavePath(kFilter, defaultFileName(st));
   if (path.empty()) return;
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.byteCount));
-  for (int a = 0; a < st.byteCount; ++a) bytes[static_cast<std::size_t>(a)] = ctx.doc.byteAt(a);
+  for (int a = 0; a < st.byteCount; ++a) {
+    bytes[static_cast<std::size_t>(a)] = edited ? ctx.doc.byteAt(a) : st.cardBytes[static_cast<std::size_t>(a)];
+  }
   if (!ctx.files.writeFile(path, bytes)) {
     warn(ctx, "保存文件失败，原有文件没有改变：\n" + path, kErrorCaption);
     return;
   }
-  tell(ctx, "已保存" + partName(st) + "的卡片映像（" + std::to_string(st.byteCount) + " 字节）：\n" + path);
+  const std::string what = edited ? "含未写入修改的映像" : "卡片映像";
+  tell(ctx, "已保存" + partName(st) + "的" + what + "（" + std::to_string(st.byteCount) + " 字节）：\n" + path);
 }
 
 bool openCardImage(memview::CardContext ctx, LoadResult& result) {
   const CardSession& st = ctx.st;
-  if (!hasCardImage(st)) {
-    tell(ctx, "请先读卡，再打开卡片映像文件。");
+  if (!hasCardImage(st) || !memview::holdsCurrentRead(st)) {
+    tell(ctx, kOpenReadFirst);
     return false;
   }
   const std::string path = ctx.files.askOpenPath(kFilter);
@@ -122,9 +135,9 @@ bool openCardImage(memview::CardContext ctx, LoadResult& result) {
   return true;
 }
 
-void reportLoad(memview::CardContext ctx, const LoadResult& result) {
+void reportLoad(memview::CardContext ctx, const LoadResult& result, bool editing) {
   std::string text = result.changed > 0 ? "已打开文件：" + std::to_string(result.changed) +
-                                              " 个字节与卡片不同，已标为修改。\n按 F5 写入卡片。"
+                                              " 个字节与卡片不同，已标为修改。" + (editing ? "\n按 F5 写入卡片。" : "")
                                         : std::string("文件内容与卡片相同，没有要写入的字节。");
   if (result.skipped > 0) {
     text += "\n另有 " + std::to_string(result.skipped) +

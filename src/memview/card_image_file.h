@@ -11,6 +11,12 @@
 
 namespace cardimage {
 
+inline constexpr const char* kSaveReadFirst = "请先读卡，再保存卡片映像。";
+inline constexpr const char* kOpenReadFirst = "请先读卡，再打开卡片映像文件。";
+// Ctrl+S with edits not yet written: which bytes go into the file.
+inline constexpr const char* kSaveWhich =
+    "有尚未写入卡的修改。\n选“是”保存卡内的数据，选“否”保存含修改的映像。";
+
 // Whether the card image holds what the last read brought from the card of
 // the current card type and zone.
 bool hasCardImage(const CardSession& st);
@@ -30,13 +36,15 @@ struct LoadResult {
 // seed and counter zones and bytes write-protected on the card.
 LoadResult loadIntoImage(memview::CardContext ctx, const std::vector<std::uint8_t>& bytes);
 
-// Ctrl+S: the Save dialog, then the file.
+// Ctrl+S: the Save dialog, then the file: the card's bytes, or with edits
+// pending the image if the operator says so.
 void saveCardImage(memview::CardContext ctx);
 // Ctrl+O: the Open dialog, the size check, then the bytes into the card
 // image. True when the image took the file (the caller then redraws the
 // grid, enters edit mode and calls reportLoad).
 bool openCardImage(memview::CardContext ctx, LoadResult& result);
-// The summary box after an opened file.
-void reportLoad(memview::CardContext ctx, const LoadResult& result);
+// The summary box after an opened file; `editing`: edit mode is on, so F5
+// writes the bytes taken.
+void reportLoad(memview::CardContext ctx, const LoadResult& result, bool editing);
 
 }  // namespace cardimage

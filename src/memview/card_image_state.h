@@ -38,6 +38,10 @@ struct CardImageState {
     int blockIndex = 0;
   };
   ImageSource imageSource;
+  // The card's bytes as last read, or as written and read back since: what
+  // the card holds, beside the image that may hold edits not yet written.
+  // Valid with imageSource.
+  std::array<std::uint8_t, 8192> cardBytes{};
   // SLE4442 protection flags of bytes 0..31 (kProtectedFlag, kWritableFlag).
   std::array<std::uint8_t, 32> protect4442{};
   std::array<std::uint8_t, 32> protect4442Saved{};

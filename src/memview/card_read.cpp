@@ -151,7 +151,7 @@ int readImage(CardContext ctx, WaitCursor& cursor, CardType cardType) {
   // one it replaces.
   ctx.doc.clearRows();
   st.viewState = ViewState::CardData;
-  recordSuccessfulRead(st);
+  recordSuccessfulRead(st, ctx.doc);
   return 0;
 }
 

@@ -36,3 +36,16 @@ void CDemoDoc::recordRow(int rowAddress) {
   }
   editedRows[++editedRowCount] = rowAddress;
 }
+
+void CDemoDoc::pruneRows() {
+  int kept = 0;
+  for (int i = 1; i <= editedRowCount; ++i) {
+    const int row = editedRows[i];
+    const auto begin = editedRows.begin() + 1;
+    if (std::find(begin, begin + kept, row) != begin + kept) continue;
+    bool edited = false;
+    for (int a = row; a < row + 16 && !edited; ++a) edited = isEdited(a);
+    if (edited) editedRows[++kept] = row;
+  }
+  editedRowCount = kept;
+}

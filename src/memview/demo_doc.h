@@ -29,6 +29,9 @@ class CDemoDoc {
   // Appends a row unless it equals the entry last appended. A full list is
   // first compacted to its distinct rows (first occurrences, in order).
   void recordRow(int rowAddress);
+  // Keeps the rows that still hold an edited byte, each once, in order:
+  // what the next write has left to do.
+  void pruneRows();
   // Empties the list and the marks of the edited bytes.
   void clearRows() {
     editedRowCount = 0;

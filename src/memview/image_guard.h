@@ -17,8 +17,8 @@ inline constexpr const char* kDiscardEdits = "有尚未写入卡的修改，放�
 inline constexpr const char* kEditsDropped = "未写入的修改已放弃";
 
 // Records that the card image now holds a successful read of the card type,
-// zone and block in `st`.
-void recordSuccessfulRead(CardSession& st);
+// zone and block in `st`; its bytes are the card's bytes.
+void recordSuccessfulRead(CardSession& st, const CDemoDoc& doc);
 // The image no longer stands for the card: another card type, a detection,
 // a failed or refused read.
 void forgetCardImage(CardImageState& st);
@@ -28,8 +28,19 @@ bool holdsCurrentRead(const CardSession& st);
 
 // Edits typed (or loaded) and protection marks set since the last write.
 bool hasPendingEdits(const CardSession& st, const CDemoDoc& doc);
-// Before the operator's own command replaces the image: true when there is
-// nothing to lose or the operator agrees to discard the edits.
+// A byte typed or loaded that the card has not been found to hold yet.
+inline bool isPendingByte(const CDemoDoc& doc, int address) { return doc.isEdited(address); }
+// Whether the image's bytes differ from the card's bytes anywhere.
+bool imageDiffersFromCard(const CardSession& st, const CDemoDoc& doc);
+// The card accepted a write of `length` image bytes at `address` (and where
+// it compares them, read them back): they are the card's bytes now and no
+// longer pending.
+void recordWritten(CardSession& st, CDemoDoc& doc, int address, int length);
+// The image and the marks back to what the card holds: nothing pending.
+void restoreCardBytes(CardSession& st, CDemoDoc& doc);
+// Before the operator's own command replaces the image (or the program
+// ends): true when there is nothing to lose or the operator agrees to
+// discard the edits, which are then gone from the image at once.
 bool confirmDiscardEdits(CardSession& st, CDemoDoc& doc, port::Shell& shell);
 
 }  // namespace memview

@@ -56,15 +56,16 @@ RowOutcome RowWriter::writeRow(int rowAddress, int length) {
   };
 
   const std::vector<RowRun> runs = rowRuns(ctx_, rowAddress, length);
-  if (!runs.empty()) {
-    const CardCheck check = rowStillOnCard(rowAddress, runs, row.data());
-    if (check == CardCheck::Differs) return RowOutcome::OtherCard;
-    if (check == CardCheck::Unreadable) return RowOutcome::Refused;
-  }
+  if (runs.empty()) return RowOutcome::Written;
+  const CardCheck check = rowStillOnCard(rowAddress, runs, row.data());
+  if (check == CardCheck::Differs) return RowOutcome::OtherCard;
+  AliasCheck alias(ctx_, rowAddress, length);
+  if (check == CardCheck::Unreadable || !alias.readBefore()) return RowOutcome::Refused;
   for (const RowRun& run : runs) {
     if (!writeRun(run)) return RowOutcome::Refused;
   }
-  if (runs.empty()) return RowOutcome::Written;
+  if (!alias.restoreChanged(aliased_)) return RowOutcome::NotKept;
+  if (!aliased_.empty()) return RowOutcome::Aliased;
   if (!rowKept(rowAddress, runs, row.data())) return RowOutcome::NotKept;
   switch (st.cardType) {
     case CardType::At88sc153:
@@ -78,6 +79,12 @@ RowOutcome RowWriter::writeRow(int rowAddress, int length) {
       break;
   }
   return RowOutcome::Written;
+}
+
+void RowWriter::reportAliased(int rowAddress) {
+  beep(1);
+  ctx_.shell.messageBox(aliasedWriteText(rowAddress, aliased_), "出错警告",
+                        port::mb::kOk | port::mb::kIconExclamation);
 }
 
 }  // namespace memview

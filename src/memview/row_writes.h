@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "memview/alias_check.h"
 #include "memview/card_context.h"
 
 namespace memview {
@@ -22,6 +23,7 @@ enum class RowOutcome {
   Refused,    // the card refused the write
   NotKept,    // the card answered, but does not hold the data
   OtherCard,  // before the write, the card did not hold what was read
+  Aliased,    // the write changed bytes at another address (see aliased())
 };
 
 // Whether the card still holds what was read, in the bytes about to be
@@ -43,6 +45,10 @@ class RowWriter {
 
   // Writes one edited row and reads it back; beeps once it is kept.
   RowOutcome writeRow(int rowAddress, int length);
+  // The bytes the last aliased row write changed elsewhere.
+  const std::vector<AliasedByte>& aliased() const { return aliased_; }
+  // Tells the operator of the last aliased row write (a beep and a box).
+  void reportAliased(int rowAddress);
   // The check of the AT45D041 page or SSF1101 block, before it is written.
   CardCheck imageStillOnCard();
   // Whether the AT45D041 page or the SSF1101 block holds `image`.
@@ -65,6 +71,7 @@ class RowWriter {
   bool rowKept(int rowAddress, const std::vector<RowRun>& runs, const std::uint8_t* row);
 
   CardContext ctx_;
+  std::vector<AliasedByte> aliased_;
 };
 
 }  // namespace memview

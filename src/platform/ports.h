@@ -34,6 +34,7 @@ struct Point {
 namespace mb {
 inline constexpr unsigned kOk = 0x0;
 inline constexpr unsigned kOkCancel = 0x1;
+inline constexpr unsigned kYesNoCancel = 0x3;
 inline constexpr unsigned kYesNo = 0x4;
 inline constexpr unsigned kIconStop = 0x10;
 inline constexpr unsigned kIconQuestion = 0x20;

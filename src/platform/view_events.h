@@ -20,4 +20,7 @@ class ViewEvents {
   virtual bool hasCommand(int id) const = 0;
   // Runs the view's handler of a command; false when it has none.
   virtual bool onCommand(int id) = 0;
+  // Before the program ends by the operator's command or the window's
+  // close button: false keeps it running.
+  virtual bool confirmClose() { return true; }
 };

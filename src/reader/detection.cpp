@@ -1,8 +1,11 @@
 #include "reader/detection.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
+#include "reader/driver_trace.h"
+#include "reader/probe_bytes.h"
 
 namespace {
 
@@ -54,6 +57,12 @@ class ProbeChain {
                                         &ProbeChain::sle4428};
     runProbes(kProbes);
   }
+  // The probe bytes on the card that differ from what they held before.
+  std::vector<ProbeByte> notRestored() const {
+    std::vector<ProbeByte> left = ledger_.open();
+    std::erase_if(left, [](const ProbeByte& b) { return b.written == b.before; });
+    return left;
+  }
 
  private:
   using Probe = Step (ProbeChain::*)();
@@ -73,7 +82,10 @@ class ProbeChain {
     st_.detectResult = DetectResult::Unknown;
     return s;
   }
-  bool initType(pelox::DriverType driverType) { return d_.IC_InitType(h_, codeOf(driverType)) == 0; }
+  bool initType(pelox::DriverType driverType) {
+    type_ = driverType;
+    return d_.IC_InitType(h_, codeOf(driverType)) == 0;
+  }
   // IC_Read answers the number of bytes read on some drivers: only a
   // negative result is a failed read.
   bool readBytes(short address, short length, std::uint8_t* out) {
@@ -82,11 +94,20 @@ class ProbeChain {
   // Called for its effect on the reader; the answer is not looked at.
   void touchStatus() { d_.IC_Status(h_); }
 
-  // A write that puts bytes back: tried a second time if the first fails.
-  template <typename Write>
-  static void restore(Write write) {
-    if (write() != 0) write();
+  // A probe's test write in the protocol set last, of bytes that held
+  // `before`; recorded until they are put back.
+  bool probeWrite(short address, short length, const std::uint8_t* data, const std::uint8_t* before) {
+    if (probe::writeBytes(d_, h_, type_, address, length, data) != 0) return false;
+    ledger_.wrote(type_, address, length, before, data);
+    return true;
   }
+  // Puts bytes back, tried a second time if the first write fails. The
+  // probe write it undoes was made at `probed` (the same card bytes).
+  void putBack(short address, short length, const std::uint8_t* bytes, short probed) {
+    const auto write = [&] { return probe::writeBytes(d_, h_, type_, address, length, bytes); };
+    if (write() == 0 || write() == 0) ledger_.putBack(type_, probed, length);
+  }
+  void putBack(short address, short length, const std::uint8_t* bytes) { putBack(address, length, bytes, address); }
 
   Step cpu() {
     if (!initType(pelox::DriverType::Cpu)) return unknown(Step::Next);
@@ -104,8 +125,8 @@ class ProbeChain {
     touchStatus();
     Bytes2 save{};
     if (d_.IC_Read_1101(h_, 0, 0, 2, save.data()) != 0) return unknown(Step::Next);
-    if (d_.IC_Write_1101(h_, 0, 0, 2, kLowerWp.data()) != 0) return Step::Next;
-    restore([&] { return d_.IC_Write_1101(h_, 0, 0, 2, save.data()); });
+    if (!probeWrite(0, 2, kLowerWp.data(), save.data())) return Step::Next;
+    putBack(0, 2, save.data());
     return found(CardType::Ssf1101);
   }
 
@@ -115,8 +136,8 @@ class ProbeChain {
     Bytes2 save{};
     d_.IC_DirectRead(h_, 0, 0, 2, save.data());
     if (d_.IC_DirectRead(h_, 0, 0, 2, save.data()) != 0) return unknown(Step::Next);
-    if (d_.IC_DirectWrite(h_, 0, 0, 2, kLowerWp.data()) != 0) return Step::Next;
-    restore([&] { return d_.IC_DirectWrite(h_, 0, 0, 2, save.data()); });
+    if (!probeWrite(0, 2, kLowerWp.data(), save.data())) return Step::Next;
+    putBack(0, 2, save.data());
     return found(CardType::At45d041);
   }
 
@@ -133,13 +154,13 @@ class ProbeChain {
     if (d_.IC_ReadConfigZone(h_, address, len, save.data()) != 0) return Step::Next;
     bool wrote = false;
     bool passed = false;
-    if (d_.IC_WriteConfigZone(h_, address, len, first.data()) == 0) {
+    if (probeWrite(address, len, first.data(), save.data())) {
       wrote = true;
       std::array<std::uint8_t, N> back{};
-      passed = d_.IC_WriteConfigZone(h_, address, len, second.data()) == 0 &&
+      passed = probeWrite(address, len, second.data(), save.data()) &&
                d_.IC_ReadConfigZone(h_, address, len, back.data()) == 0 && back == second;
     }
-    if (wrote) restore([&] { return d_.IC_WriteConfigZone(h_, address, len, save.data()); });
+    if (wrote) putBack(address, len, save.data());
     return passed ? found(cardType) : Step::Next;
   }
   Step at88sc153() {
@@ -178,10 +199,7 @@ class ProbeChain {
     touchStatus();
     std::uint8_t first = 0;
     if (!readBytes(0, 1, &first)) return unknown(Step::Stop);
-    if (d_.IC_Write24(h_, 0, 1, &kI2cMarker) != 0) return Step::Next;
-    const auto putBack = [&](short address, short length, const std::uint8_t* bytes) {
-      restore([&] { return d_.IC_Write24(h_, address, length, bytes); });
-    };
+    if (!probeWrite(0, 1, &kI2cMarker, &first)) return Step::Next;
     // The probe never writes what it could not save first, and a failed
     // read never passes for an answer. A chip smaller than a step does not
     // answer at its high address (read and write are tried twice there, so
@@ -200,13 +218,14 @@ class ProbeChain {
         continue;
       }
       if (!readBytes(s.low, 2, saveLow.data())) return giveUp();
-      if (d_.IC_Write24(h_, s.high, 2, kAliasA.data()) != 0 && d_.IC_Write24(h_, s.high, 2, kAliasA.data()) != 0) {
+      if (!probeWrite(s.high, 2, kAliasA.data(), saveHigh.data()) &&
+          !probeWrite(s.high, 2, kAliasA.data(), saveHigh.data())) {
         putBack(0, 1, &first);
         putBack(s.low, 2, saveLow.data());
         putBack(s.high, 2, saveHigh.data());
         continue;
       }
-      d_.IC_Write24(h_, s.low, 2, kAliasB.data());
+      probeWrite(s.low, 2, kAliasB.data(), saveLow.data());
       Bytes2 back{};
       const bool answered = readBytes(s.high, 2, back.data());
       putBack(s.high, 2, saveHigh.data());
@@ -219,17 +238,17 @@ class ProbeChain {
     // back to address 0 first, so the answer never depends on what byte 0
     // held before.
     Bytes2 save128{};
-    if (d_.IC_Write24(h_, 0, 1, &kI2cMarker) != 0 || !readBytes(128, 2, save128.data())) {
+    if (!probeWrite(0, 1, &kI2cMarker, &first) || !readBytes(128, 2, save128.data())) {
       return giveUp();
     }
-    if (d_.IC_Write24(h_, 128, 2, kUpperWp.data()) != 0) {
+    if (!probeWrite(128, 2, kUpperWp.data(), save128.data())) {
       putBack(0, 1, &first);
       return Step::Stop;
     }
     std::uint8_t back = 0;
     const bool answered = readBytes(0, 1, &back);
     const bool aliases = answered && back == 0x57;
-    putBack(aliases ? 0 : 128, 2, save128.data());
+    putBack(aliases ? 0 : 128, 2, save128.data(), 128);
     putBack(0, 1, &first);
     if (!answered) return unknown(Step::Stop);
     return found(aliases ? CardType::At24c01a : CardType::At24c02);
@@ -240,16 +259,16 @@ class ProbeChain {
     touchStatus();
     Bytes2 save{};
     if (!readBytes(6720, 2, save.data())) return unknown(Step::Stop);
-    if (d_.IC_Write64(h_, 6720, 2, kUpperWp.data()) != 0) return Step::Next;
-    restore([&] { return d_.IC_Write64(h_, 6720, 2, save.data()); });
+    if (!probeWrite(6720, 2, kUpperWp.data(), save.data())) return Step::Next;
+    putBack(6720, 2, save.data());
     return found(CardType::At24c64);
   }
 
   // Test zones of the 1604 and 102: erased (FF FF) and then rewritten, as
   // the probe itself does.
   void restoreTestZone(short address, const Bytes2& save) {
-    d_.IC_Write(h_, address, 2, kErased.data());
-    restore([&] { return d_.IC_Write(h_, address, 2, save.data()); });
+    probeWrite(address, 2, kErased.data(), save.data());
+    putBack(address, 2, save.data());
   }
 
   Step at1604() {
@@ -260,7 +279,7 @@ class ProbeChain {
     if (head == kAt1604bSignature) return found(CardType::At88sc1604b);
     Bytes2 save{};
     if (!readBytes(2005, 2, save.data())) return Step::Next;
-    if (d_.IC_Write(h_, 2005, 2, kUpperWp.data()) != 0) return Step::Next;
+    if (!probeWrite(2005, 2, kUpperWp.data(), save.data())) return Step::Next;
     restoreTestZone(2005, save);
     return found(CardType::At88sc1604);
   }
@@ -270,8 +289,8 @@ class ProbeChain {
     touchStatus();
     Bytes2 save{};
     if (!readBytes(176, 2, save.data())) return Step::Stop;
-    const bool erased = d_.IC_Write(h_, 176, 2, kErased.data()) == 0;
-    const bool passed = d_.IC_Write(h_, 176, 2, kUpperWp.data()) == 0;
+    const bool erased = probeWrite(176, 2, kErased.data(), save.data());
+    const bool passed = probeWrite(176, 2, kUpperWp.data(), save.data());
     if (erased || passed) restoreTestZone(176, save);
     return passed ? found(CardType::At88sc102) : Step::Stop;
   }
@@ -279,13 +298,26 @@ class ProbeChain {
   ReaderSession& st_;
   DriverTable& d_;
   const int h_;
+  pelox::DriverType type_ = pelox::DriverType::None;  // the protocol set last
+  probe::Ledger ledger_;
 };
 
-}  // namespace
+// Adds this run's probe bytes left on the card to those of earlier runs; a
+// byte already there keeps its value before the first probe that wrote it.
+void keepLeft(std::vector<ProbeByte>& kept, const std::vector<ProbeByte>& left) {
+  for (const ProbeByte& b : left) {
+    const auto it = std::find_if(kept.begin(), kept.end(), [&](const ProbeByte& k) {
+      return k.driverType == b.driverType && k.address == b.address;
+    });
+    if (it != kept.end()) {
+      it->written = b.written;
+    } else {
+      kept.push_back(b);
+    }
+  }
+}
 
-namespace {
-
-DetectionOutcome probe(ReaderContext ctx, bool readOnly) {
+DetectionOutcome runDetection(ReaderContext ctx, bool readOnly) {
   ReaderSession& st = ctx.session;
   const short status = ctx.drv.IC_Status(st.readerHandle);
   if (status < 0) {
@@ -295,17 +327,22 @@ DetectionOutcome probe(ReaderContext ctx, bool readOnly) {
   }
   if (status == 1) {
     st.detectResult = DetectResult::NoCard;
+  } else if (status == 0 && readOnly) {
+    ProbeChain(ctx).runReadOnly();
   } else if (status == 0) {
-    if (readOnly)
-      ProbeChain(ctx).runReadOnly();
-    else
-      ProbeChain(ctx).run();
+    if (!st.probeBytesLeft.empty()) st.probeBytesLeft = probe::putBackLeftovers(ctx, st.probeBytesLeft);
+    ProbeChain chain(ctx);
+    chain.run();
+    const std::vector<ProbeByte> left = chain.notRestored();
+    if (!left.empty()) traceNote("probe bytes not restored, " + probe::traceText(left));
+    keepLeft(st.probeBytesLeft, left);
+    return {true, st.detectResult, st.cardType, st.probeBytesLeft};
   }
-  return {true, st.detectResult, st.cardType};
+  return {true, st.detectResult, st.cardType, {}};
 }
 
 }  // namespace
 
-DetectionOutcome probeCard(ReaderContext ctx) { return probe(ctx, false); }
+DetectionOutcome probeCard(ReaderContext ctx) { return runDetection(ctx, false); }
 
-DetectionOutcome probeCardByReading(ReaderContext ctx) { return probe(ctx, true); }
+DetectionOutcome probeCardByReading(ReaderContext ctx) { return runDetection(ctx, true); }

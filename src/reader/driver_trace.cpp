@@ -167,6 +167,13 @@ bool installDriverTrace(DriverTable& table, const std::string& path) {
   return true;
 }
 
+void traceNote(const std::string& text) {
+  if (g_file == nullptr) return;
+  const std::string line = localTimestamp() + " # " + text + "\n";
+  std::fputs(line.c_str(), g_file);
+  std::fflush(g_file);
+}
+
 void removeDriverTrace(DriverTable& table) {
   if (g_file == nullptr) return;
   table = g_inner;

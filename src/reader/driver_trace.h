@@ -16,3 +16,7 @@ bool installDriverTrace(DriverTable& table, const std::string& path);
 
 // Stops tracing: puts the traced driver back into `table` and closes the file.
 void removeDriverTrace(DriverTable& table);
+
+// Appends a note of the program's own between the calls, as a line
+// "time # text"; nothing when no trace is installed.
+void traceNote(const std::string& text);

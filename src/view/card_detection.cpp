@@ -7,6 +7,7 @@
 
 #include "cards/card_catalogue.h"
 #include "memview/image_guard.h"
+#include "view/pending_edits.h"
 #include "reader/detection.h"
 #include "view/app_state.h"
 #include "view/card_type_menu.h"
@@ -16,6 +17,9 @@
 namespace {
 
 constexpr const char* kPleaseWait = "请稍候....";
+// After the probe bytes left on the card: what the operator can do.
+constexpr const char* kProbeRetryHint =
+    "读写器恢复应答后再运行“自动测卡型”，会先把这些字节写回原值；也可以选定卡型、读卡，把它们改回原值。";
 
 void showOutcome(ViewContext& ctx) {
   AppState& st = ctx.st;
@@ -70,11 +74,17 @@ DetectResult DetectCardType(ViewContext& ctx) {
   p.showStatus(1, "正在自检");
   p.showStatus(2, kPleaseWait);
 
-  if (!probeCard(ctx).readerAnswered) {
+  const DetectionOutcome outcome = probeCard(ctx);
+  if (!outcome.readerAnswered) {
     ctx.shell.setWaitCursor(false);
     return st.detectResult;
   }
   showOutcome(ctx);
+  if (!outcome.notRestored.empty()) {
+    ctx.shell.setWaitCursor(false);
+    ctx.shell.messageBox(probeNotRestoredText(outcome.notRestored) + kProbeRetryHint, "出错警告",
+                         port::mb::kOk | port::mb::kIconExclamation);
+  }
   if (st.cardType == CardType::At45d041) {
     std::array<std::uint8_t, 2> buffer{};
     ctx.drv.IC_DirectRead(st.readerHandle, 0, 0, 2, buffer.data());
@@ -87,11 +97,11 @@ void autoDetectCardType(CDemoView& view) {
   ViewContext& ctx = view.context();
   AppState& st = ctx.st;
   // The operator's own detection; the first one, at start, has no edits.
-  if (!memview::confirmDiscardEdits(ctx.st, ctx.doc, ctx.shell)) return;
+  if (!memview::askDiscardEdits(ctx)) return;
   memview::forgetCardImage(st);
   st.gridShown = 0;
   if (st.editActive == 1) {
-    view.onKeyDown(port::vk::kEscape);
+    view.nestedKeyDown(port::vk::kEscape);
     if (st.editActive != 0) {
       ctx.window.hideCaret();
       st.editActive = 0;

@@ -13,7 +13,7 @@ void installCardImageModule(CDemoView& view) {
     view.painter().drawGrid();
     // Edit mode as the Write command starts it: the caret on the page and
     // the hints; F5 then writes the rows the file changed.
-    view.onCommand(ID_CARD_WRITE);
-    cardimage::reportLoad(view.context(), result);
+    view.runNested(ID_CARD_WRITE);
+    cardimage::reportLoad(view.context(), result, view.context().st.editActive != 0);
   });
 }

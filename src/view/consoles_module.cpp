@@ -8,6 +8,7 @@
 #include "consoles/cpu_card_dlg.h"
 #include "consoles/device_dlg.h"
 #include "memview/image_guard.h"
+#include "view/pending_edits.h"
 #include "resources/resource.h"
 #include "view/app_state.h"
 #include "view/card_type_menu.h"
@@ -31,7 +32,7 @@ void runDeviceDialog(ViewContext& ctx) {
   CDeviceDlg dlg(ctx.drv);
   dlg.m_reader = ctx.st.readerHandle;
   if (ctx.dialogs.runModal(dlg) != port::mb::kIdOk) return;
-  if (!memview::confirmDiscardEdits(ctx.st, ctx.doc, ctx.shell)) return;
+  if (!memview::askDiscardEdits(ctx)) return;
   // The page operation mode works on a 24C16: select it first, then
   // switch the reader into the mode. The card type stays 24C16 either way.
   chooseMemoryCardType(ctx, CardType::At24c16);

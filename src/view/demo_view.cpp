@@ -2,6 +2,7 @@
 
 #include "resources/resource.h"
 #include "view/app_state.h"
+#include "view/pending_edits.h"
 
 CDemoView::CDemoView(AppState& st, CDemoDoc& doc, DriverTable& drv, port::ViewWindow& window,
                      port::Shell& shell, port::MenuBar& menu, port::DialogRunner& dialogs,
@@ -25,13 +26,31 @@ bool CDemoView::hasCommand(int id) const {
   return it != commands_.end() && it->second;
 }
 
+bool CDemoView::admit() {
+  if (!busy()) return true;
+  ctx_.shell.beep(0);
+  return false;
+}
+
 bool CDemoView::onCommand(int id) {
+  if (!admit()) return true;
+  return runNested(id);
+}
+
+bool CDemoView::runNested(int id) {
   auto it = commands_.find(id);
   if (it == commands_.end() || !it->second) return false;
   // A copy: the handler may replace its own table entry while it runs.
   const CommandHandler h = it->second;
-  h(id);
+  asCommand([&] { h(id); });
   return true;
+}
+
+bool CDemoView::confirmClose() {
+  if (!admit()) return false;
+  bool agreed = false;
+  asCommand([&] { agreed = memview::askDiscardEdits(ctx_); });
+  return agreed;
 }
 
 void CDemoView::onCreate() {
@@ -58,15 +77,15 @@ void CDemoView::onPaint(port::Surface& offscreen) {
 }
 
 void CDemoView::onKeyDown(int virtualKey) {
-  if (keyDown) keyDown(virtualKey);
+  if (keyDown && admit()) asCommand([&] { keyDown(virtualKey); });
 }
 
 void CDemoView::onChar(unsigned character) {
-  if (charInput) charInput(character);
+  if (charInput && admit()) asCommand([&] { charInput(character); });
 }
 
 void CDemoView::onLButtonDown(port::Point p) {
-  if (leftButtonDown) leftButtonDown(p);
+  if (leftButtonDown && admit()) asCommand([&] { leftButtonDown(p); });
 }
 
 void CDemoView::onFocus(bool gained) {

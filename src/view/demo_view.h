@@ -35,8 +35,26 @@ class CDemoView {
   void addCommand(int id, CommandHandler h);
   void addCommandRange(int first, int last, CommandHandler h);
   bool hasCommand(int id) const;
-  // Runs the handler of `id`; false when the view has none.
+  // Runs the handler of `id`; false when the view has none. A command that
+  // arrives while another runs (its boxes and dialogs open) is dropped with
+  // one beep and counts as taken, whoever would have handled it.
   bool onCommand(int id);
+  // A command run by the running command itself (Ctrl+O entering edit
+  // mode): not input, so not dropped.
+  bool runNested(int id);
+  // A key the running command sends itself (the detection's Escape).
+  void nestedKeyDown(int virtualKey) {
+    if (keyDown) keyDown(virtualKey);
+  }
+  // Whether a command, key or click is being handled, or a background
+  // command (a batch run) holds the view.
+  bool busy() const { return running_ > 0 || backgroundCommands_ > 0; }
+  // A command that goes on while the window runs (a batch stepped by its
+  // timer) holds the view's input as a running command does.
+  void holdForBackgroundCommand(bool running) { backgroundCommands_ += running ? 1 : -1; }
+  // "退出系统" and the window's close button: true when the program may end
+  // (no edits pending, or the operator agrees to discard them).
+  bool confirmClose();
 
   // Window messages.
   void onCreate();   // after the window exists: opens the reader
@@ -68,6 +86,21 @@ class CDemoView {
   ViewPainter painter_;
   ViewContext ctx_;
   std::map<int, CommandHandler> commands_;
+  int running_ = 0;
+  int backgroundCommands_ = 0;
+
+  // False, after one beep, while the view is busy: the input is dropped.
+  bool admit();
+  // Runs `f` as the view's running command.
+  template <typename F>
+  void asCommand(F&& f) {
+    ++running_;
+    struct Leave {
+      int& n;
+      ~Leave() { --n; }
+    } leave{running_};
+    f();
+  }
 };
 
 // Installs every command module's handlers into the view (view_modules.cpp).

@@ -2,6 +2,7 @@
 
 #include "memview/demo_doc.h"
 #include "view/app_state.h"
+#include "view/pending_edits.h"
 #include "view/view_painter.h"
 
 namespace memview {
@@ -276,10 +277,12 @@ void MemoryEditor::pageDown() {
 }
 
 void MemoryEditor::askQuit() {
-  if (ctx_.shell.messageBox("确认退出本演示系统吗？", "退出确认", port::mb::kYesNo | port::mb::kIconQuestion) ==
+  if (ctx_.shell.messageBox("确认退出本演示系统吗？", "退出确认", port::mb::kYesNo | port::mb::kIconQuestion) !=
       port::mb::kIdYes) {
-    ctx_.shell.postQuit(0);
+    return;
   }
+  // Edits not yet written go only with the operator's word.
+  if (askDiscardEdits(ctx_)) ctx_.shell.postQuit(0);
 }
 
 void MemoryEditor::onLButtonDown(port::Point p) {

@@ -23,7 +23,8 @@ class MemoryEditor {
   void pageDown();
   // Mouse button down: the quit button and, in edit mode, caret placement.
   void onLButtonDown(port::Point p);
-  // "确认退出本演示系统吗？"; Yes posts the quit request.
+  // "确认退出本演示系统吗？"; Yes posts the quit request, after the discard
+  // question when edits are pending.
   void askQuit();
 
   // The caret was hidden by the error counter page and stays hidden until

@@ -3,6 +3,7 @@
 
 #include "memview/card_read.h"
 #include "memview/image_guard.h"
+#include "view/pending_edits.h"
 #include "platform/wait_cursor.h"
 #include "view/app_state.h"
 #include "view/editor_caret.h"
@@ -114,7 +115,7 @@ void readPart(ViewContext& ctx, int number) {
 
 void runRead(ViewContext& ctx, bool byOperator) {
   AppState& st = ctx.st;
-  if (byOperator && !memview::confirmDiscardEdits(ctx.st, ctx.doc, ctx.shell)) return;
+  if (byOperator && !memview::askDiscardEdits(ctx)) return;
   const bool pending = memview::hasPendingEdits(ctx.st, ctx.doc);
   if (st.editActive) {
     ctx.window.hideCaret();

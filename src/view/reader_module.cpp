@@ -1,6 +1,7 @@
 #include "view/reader_module.h"
 
 #include "memview/image_guard.h"
+#include "view/pending_edits.h"
 #include "reader/connection.h"
 #include "reader/utility_commands.h"
 #include "resources/resource.h"
@@ -18,6 +19,9 @@ void installReaderModule(CDemoView& view) {
     const ReaderPort port = pc.port;
     view.addCommand(pc.commandId, [v, port](int) {
       ViewContext& ctx = v->context();
+      // Another port may reach another reader and card: edits typed for
+      // this one go or stay with the operator's word.
+      if (!memview::askDiscardEdits(ctx)) return;
       const PortSwitch done = switchPort(ctx, port);
       if (done == PortSwitch::Refused) return;
       // Another reader holds another card: the image is not its read.
@@ -28,11 +32,11 @@ void installReaderModule(CDemoView& view) {
   for (const CardTypeCommand& c : kMemoryCardTypeCommands) {
     const CardType type = c.cardType;
     view.addCommand(c.commandId, [v, type](int) {
-      if (memview::confirmDiscardEdits(v->context().st, v->context().doc, v->context().shell)) chooseMemoryCardType(v->context(), type);
+      if (memview::askDiscardEdits(v->context())) chooseMemoryCardType(v->context(), type);
     });
   }
   view.addCommand(ID_CARDTYPE_CPU, [v](int) {
-    if (memview::confirmDiscardEdits(v->context().st, v->context().doc, v->context().shell)) chooseCpuCard(v->context());
+    if (memview::askDiscardEdits(v->context())) chooseCpuCard(v->context());
   });
   view.addCommand(ID_CARDTYPE_AUTODETECT, [v](int) { autoDetectCardType(*v); });
 

@@ -5,6 +5,7 @@
 
 #include "cards/card_catalogue.h"
 #include "memview/demo_doc.h"
+#include "memview/image_guard.h"
 #include "view/app_state.h"
 
 namespace {
@@ -121,18 +122,22 @@ void ViewPainter::drawCell(int address, port::Colour colour) {
 }
 
 port::Colour ViewPainter::byteColour(int address) {
+  // A protected or marked byte shows its mark; a byte not on the card yet
+  // shows that before its zone.
+  const bool pending = memview::isPendingByte(doc_, address);
   if (st_.cardType == CardType::Sle4428 && address >= 0 && address < 1024) {
     // SLE4428: the flag byte after the page's 256 data bytes.
     const auto& page = st_.pages4428[static_cast<std::size_t>(address / kCellsPerPage)];
-    return page[static_cast<std::size_t>(kCellsPerPage + address % kCellsPerPage)] == kProtectedFlag
-               ? colour::red
-               : colour::yellow;
+    if (page[static_cast<std::size_t>(kCellsPerPage + address % kCellsPerPage)] == kProtectedFlag) return colour::red;
+    return pending ? colour::pendingOrange : colour::yellow;
   }
   if (st_.cardType == CardType::Sle4442 && address >= 0 && address < 32) {
     const std::uint8_t flag = st_.protect4442[static_cast<std::size_t>(address)];
     if (flag == kProtectedFlag) return colour::red;
+    if (pending) return colour::pendingOrange;
     if (flag == kWritableFlag) return colour::yellow;
   }
+  if (pending) return colour::pendingOrange;
   catalogue_.build1608Map(st_.zoneIndex);
   const ZoneEntry* z = CardCatalogue::zoneOf(catalogue_.findDescriptor(st_.cardType), address);
   return z != nullptr ? z->colour : colour::white;

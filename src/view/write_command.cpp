@@ -72,7 +72,7 @@ void CardWriter::toggleMark() {
   }
   *flag = *flag == kProtectedFlag ? kWritableFlag : kProtectedFlag;
   if (!editor_.caretParked) ctx_.window.hideCaret();
-  ctx_.painter.drawCell(a, *flag == kProtectedFlag ? colour::red : colour::yellow);
+  ctx_.painter.drawCell(a, ctx_.painter.byteColour(a));
   if (!editor_.caretParked) ctx_.window.showCaret();
 }
 
@@ -88,75 +88,107 @@ bool CardWriter::rereadAfterFailure() {
 }
 
 void CardWriter::writeEditedRows() {
+  if (!imageWritable()) return;
+  const bool written = writeRows();
+  // Rows the card took leave the list; rows it refused stay for the next
+  // F5. A re-read has emptied it.
+  ctx_.doc.pruneRows();
+  redrawPage();
+  if (!written) return;
+  // Protection only after every data write was taken: a mark set while the
+  // failure was on screen, or before a write that did not happen, waits for
+  // the next F5.
+  AppState& st = ctx_.st;
+  if (st.cardType == CardType::Sle4428 && !rows_.writeMarks4428()) return;
+  if (st.cardType == CardType::Sle4442 && !rows_.writeMarks4442()) return;
+  ctx_.painter.drawCaretInfo();
+}
+
+bool CardWriter::writeRows() {
   AppState& st = ctx_.st;
   CDemoDoc& doc = ctx_.doc;
-  if (!imageWritable()) return;
-  {
-    DriverTable& drv = ctx_.drv;
-    const int h = st.readerHandle;
-    // The whole image, for the cards written in one call.
-    std::array<std::uint8_t, 1024> image{};
-    for (int i = 0; i < 1024; ++i) image[static_cast<std::size_t>(i)] = doc.byteAt(i);
-    bool failed = false;
-    for (int i = 1; i <= doc.editedRowCount; ++i) {
-      const int a = doc.editedRows[static_cast<std::size_t>(i)];
-      // No row at or beyond the card's end is ever written.
-      if (a < 0 || a >= st.byteCount) continue;
-      const int length = st.byteCount - a < 16 ? st.byteCount - a : 16;
-      bool wholeImage = false;
-      RowOutcome outcome = RowOutcome::Written;
-      if (st.cardType == CardType::At45d041 || st.cardType == CardType::Ssf1101) {
-        wholeImage = true;
-        const CardCheck check = rows_.imageStillOnCard();
-        if (check == CardCheck::Differs) return reportOtherCard();
-        const bool ok = check == CardCheck::Same &&
-                        (st.cardType == CardType::At45d041
-                             ? drv.IC_DirectWrite(h, toShort(st.zoneIndex), 0, 264, image.data()) == 0
-                             : drv.IC_Write_1101(h, toShort(st.blockIndex), 0, 1024, image.data()) == 0);
-        outcome = !ok                       ? RowOutcome::Refused
-                  : rows_.imageKept(image.data()) ? RowOutcome::Written
-                                            : RowOutcome::NotKept;
-      } else {
-        outcome = rows_.writeRow(a, length);
-        if (outcome == RowOutcome::OtherCard) return reportOtherCard();
+  DriverTable& drv = ctx_.drv;
+  const int h = st.readerHandle;
+  // The whole image, for the cards written in one call.
+  std::array<std::uint8_t, 1024> image{};
+  for (int i = 0; i < 1024; ++i) image[static_cast<std::size_t>(i)] = doc.byteAt(i);
+  bool failed = false;
+  for (int i = 1; i <= doc.editedRowCount; ++i) {
+    const int a = doc.editedRows[static_cast<std::size_t>(i)];
+    // No row at or beyond the card's end is ever written.
+    if (a < 0 || a >= st.byteCount) continue;
+    const int length = st.byteCount - a < 16 ? st.byteCount - a : 16;
+    bool wholeImage = false;
+    RowOutcome outcome = RowOutcome::Written;
+    if (st.cardType == CardType::At45d041 || st.cardType == CardType::Ssf1101) {
+      wholeImage = true;
+      const CardCheck check = rows_.imageStillOnCard();
+      if (check == CardCheck::Differs) {
+        reportOtherCard();
+        return false;
       }
-      if (outcome == RowOutcome::Written && wholeImage) {
-        rows_.beep(4);
-        break;
+      const bool ok = check == CardCheck::Same &&
+                      (st.cardType == CardType::At45d041
+                           ? drv.IC_DirectWrite(h, toShort(st.zoneIndex), 0, 264, image.data()) == 0
+                           : drv.IC_Write_1101(h, toShort(st.blockIndex), 0, 1024, image.data()) == 0);
+      outcome = !ok                             ? RowOutcome::Refused
+                : rows_.imageKept(image.data()) ? RowOutcome::Written
+                                                : RowOutcome::NotKept;
+    } else {
+      outcome = rows_.writeRow(a, length);
+      if (outcome == RowOutcome::OtherCard) {
+        reportOtherCard();
+        return false;
       }
-      if (outcome == RowOutcome::Written) continue;
-      // A failed row is always reported by the question below; a later
-      // successful row does not hide it.
-      failed = true;
-      // A write that the card answered but did not keep is only reported:
-      // the question below offers the re-read.
-      if (outcome == RowOutcome::NotKept) {
-        if (wholeImage) break;
-        continue;
-      }
-      const bool rereads = wholeImage || st.cardType == CardType::Sle4442 ||
-                           st.cardType == CardType::At88sc102 || st.cardType == CardType::At24c01a;
-      if (rereads) {
-        if (!rereadAfterFailure()) return;
-        // The card image now holds what the card holds: the edits of the
-        // remaining rows are gone, and writing the freshly read bytes back
-        // would only risk the card's codes.
-        break;
+      if (outcome == RowOutcome::Aliased) {
+        rows_.reportAliased(a);
+        return false;
       }
     }
-    rows_.beep(1);
-    if (failed && ctx_.shell.messageBox("写入没有成功，要重新读卡吗？", "操作提示",
-                                        port::mb::kYesNo | port::mb::kIconStop) == port::mb::kIdYes) {
-      const bool pending = hasPendingEdits(ctx_.st, ctx_.doc);
-      const bool read = readCore(ctx_, st.port, st.cardType) == 0;
-      ctx_.window.invalidate(true);
-      if (read && pending) reportEditsDropped(ctx_.painter);
+    if (outcome == RowOutcome::Written) {
+      recordWritten(st, doc, wholeImage ? 0 : a, wholeImage ? st.byteCount : length);
+      if (!wholeImage) continue;
+      rows_.beep(4);
+      break;
     }
-    if (st.cardType == CardType::Sle4428 && !rows_.writeMarks4428()) return;
-    if (st.cardType == CardType::Sle4442 && !rows_.writeMarks4442()) return;
+    // A failed row is always reported by the question below; a later
+    // successful row does not hide it.
+    failed = true;
+    // A write that the card answered but did not keep is only reported:
+    // the question below offers the re-read.
+    if (outcome == RowOutcome::NotKept) {
+      if (wholeImage) break;
+      continue;
+    }
+    const bool rereads = wholeImage || st.cardType == CardType::Sle4442 || st.cardType == CardType::At88sc102 ||
+                         st.cardType == CardType::At24c01a;
+    if (rereads) {
+      if (!rereadAfterFailure()) return false;
+      // The card image now holds what the card holds: the edits of the
+      // remaining rows are gone, and writing the freshly read bytes back
+      // would only risk the card's codes.
+      break;
+    }
   }
-  doc.clearRows();
-  ctx_.painter.drawCaretInfo();
+  rows_.beep(1);
+  if (failed && ctx_.shell.messageBox("写入没有成功，要重新读卡吗？", "操作提示",
+                                      port::mb::kYesNo | port::mb::kIconStop) == port::mb::kIdYes) {
+    const bool pending = hasPendingEdits(ctx_.st, ctx_.doc);
+    const bool read = readCore(ctx_, st.port, st.cardType) == 0;
+    ctx_.window.invalidate(true);
+    if (read && pending) reportEditsDropped(ctx_.painter);
+  }
+  return !failed;
+}
+
+void CardWriter::redrawPage() {
+  // Written bytes lose the pending colour.
+  // The error counter page stays until the operator leaves it.
+  if (!holdsCurrentRead(ctx_.st) || editor_.caretParked) return;
+  const bool caret = ctx_.st.editActive != 0;
+  if (caret) ctx_.window.hideCaret();
+  ctx_.painter.drawGrid();
+  if (caret) ctx_.window.showCaret();
 }
 
 void CardWriter::reportOtherCard() {

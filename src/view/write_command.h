@@ -27,6 +27,10 @@ class CardWriter {
   void showErrorCounterPage();
 
  private:
+  // The edited rows; false when any failed (after telling the operator).
+  bool writeRows();
+  // The page shown again, in the colours the write left.
+  void redrawPage();
   // True when the image may be written; otherwise tells the operator.
   bool imageWritable();
   // Ends F5 after a failed check: nothing of the row was written.

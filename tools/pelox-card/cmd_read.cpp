@@ -60,6 +60,7 @@ Outcome detectCommand(Run& run) {
   const DetectionOutcome d = run.o.readOnly ? probeCardByReading(run.readerContext()) : probeCard(run.readerContext());
   run.report.flag("readOnly", run.o.readOnly);
   if (!d.readerAnswered) return fail(kFailed, "连接错误：读写器没有应答，请检查连接和 --port");
+  if (!d.notRestored.empty()) return fail(kFailed, probeNotRestoredText(d.notRestored) + "请把这些字节改回原值。");
   if (d.result == DetectResult::NoCard) {
     run.report.text("card", "none");
     return fail(kFailed, "检测失败：未插入卡");

@@ -22,6 +22,7 @@ Outcome checkDetectedCard(Run& run, CardType type) {
     d = probeCard(run.readerContext());
   run.st.cardType = CardType::None;
   if (!d.readerAnswered) return fail(kFailed, "连接错误：读写器没有应答");
+  if (!d.notRestored.empty()) return fail(kFailed, probeNotRestoredText(d.notRestored) + "请把这些字节改回原值；没有写卡");
   if (d.result == DetectResult::NoCard) return fail(kFailed, kNoCard);
   if (d.result == DetectResult::Found) {
     run.report.text("detected", nameOf(d.cardType));
@@ -62,6 +63,7 @@ Outcome writeRows(Run& run, std::vector<int>& failed) {
     const memview::RowOutcome outcome = rows.writeRow(a, length);
     // A card that no longer holds what was read is not written any further.
     if (outcome == memview::RowOutcome::OtherCard) return fail(kFailed, memview::kOtherCard);
+    if (outcome == memview::RowOutcome::Aliased) return fail(kFailed, memview::aliasedWriteText(a, rows.aliased()));
     if (outcome != memview::RowOutcome::Written) failed.push_back(a);
   }
   return done();

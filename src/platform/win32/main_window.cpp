@@ -9,7 +9,9 @@
 namespace win32 {
 
 MainWindow::MainWindow(Context& ctx, CDemoApp& app, ViewWindow& view, const CDemoApp::Ports& ports)
-    : ctx_(ctx), app_(app), ports_(ports), frame_(*this, ports.shell), viewWindow_(view) {}
+    : ctx_(ctx), app_(app), ports_(ports), frame_(*this, ports.shell), viewWindow_(view) {
+  frame_.mayClose = [this] { return app_.confirmClose(); };
+}
 
 MainWindow::~MainWindow() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
@@ -97,6 +99,10 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_SETCURSOR:
       if (keepWaitCursor(ctx_, lp)) return TRUE;
+      break;
+    case WM_CLOSE:
+      // The close button: edits not yet written go only with the operator's word.
+      if (!app_.confirmClose()) return 0;
       break;
     case WM_DESTROY:
       PostQuitMessage(0);

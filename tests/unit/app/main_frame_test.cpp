@@ -96,6 +96,13 @@ TEST(MainFrame, Commands) {
   EXPECT_EQ(frame.destroyed, 1);
   EXPECT_EQ(shell.calls.size(), 2u) << "exit asks no question";
   EXPECT_FALSE(f.onCommand(ID_CARDTYPE_AUTODETECT));
+  bool allowed = false;
+  f.mayClose = [&] { return allowed; };
+  EXPECT_TRUE(f.onCommand(ID_APP_EXIT));
+  EXPECT_EQ(frame.destroyed, 1) << "the view kept the program (edits not written)";
+  allowed = true;
+  f.onCommand(ID_APP_EXIT);
+  EXPECT_EQ(frame.destroyed, 2);
 }
 
 }  // namespace

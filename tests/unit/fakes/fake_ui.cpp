@@ -186,19 +186,20 @@ int FakeShell::messageBox(std::string_view text, std::string_view caption, unsig
   e.text = std::string(text);
   e.caption = std::string(caption);
   e.style = style;
-  e.answer = port::mb::kIdOk;
-  if (!answers.empty()) {
-    e.answer = answers.front();
-    answers.pop_front();
-  }
   log_.events.push_back(e);
   const std::size_t at = log_.events.size() - 1;
   if (!whileOpen.empty()) {
     const std::function<void()> input = std::move(whileOpen.front());
     whileOpen.pop_front();
-    input();
+    if (input) input();
   }
-  return log_.events[at].answer;
+  int a = port::mb::kIdOk;
+  if (!answers.empty()) {
+    a = answers.front();
+    answers.pop_front();
+  }
+  log_.events[at].answer = a;
+  return a;
 }
 
 void FakeShell::beep(unsigned type) {

@@ -145,8 +145,8 @@ class FakeShell : public port::Shell {
 
   // Answers for the next message boxes, in order; IDOK when empty.
   std::deque<int> answers;
-  // Input that reaches the view while the next box is open, before it is
-  // answered: a modal box's message loop dispatches the view's messages.
+  // What reaches the program while the next boxes are open, one entry per
+  // box (as a modal box's message loop dispatches the view's messages).
   std::deque<std::function<void()>> whileOpen;
   std::string path = "C:\\Program Files\\Demo\\Demo.exe";
   port::Point screen{1024, 768};

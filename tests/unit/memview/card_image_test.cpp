@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fakes/scripted_driver.h"
+#include "memview/card_image_file.h"
 #include "memview_fixture.h"
 #include "resources/resource.h"
 
@@ -144,6 +145,50 @@ TEST_F(CardImageTest, WriteProtectedBytesAreLeftAsTheCardHoldsThem) {
   EXPECT_EQ(v.doc.byteAt(2), 0x00);
   EXPECT_EQ(v.doc.byteAt(3), 0x99);
   EXPECT_EQ(v.rows(), std::vector<int>{0});
+}
+
+TEST_F(CardImageTest, SaveHoldsTheCardsBytesUnlessTheEditsAreChosen) {
+  v.load(CardType::At24c02);
+  v.edit();
+  v.caretTo({false, 0, 0, false});
+  v.type("aa");  // typed, not written
+  struct Case {
+    int answer;
+    std::uint8_t first;
+    std::string box;
+  };
+  const std::vector<Case> cases = {
+      {port::mb::kIdYes, 0xFF, "提示信息|已保存24C02的卡片映像（256 字节）：\nc.bin"},
+      {port::mb::kIdNo, 0xAA, "提示信息|已保存24C02的含未写入修改的映像（256 字节）：\nc.bin"},
+      {port::mb::kIdCancel, 0x00, ""},
+  };
+  for (const Case& c : cases) {
+    v.ui.files.files.clear();
+    v.ui.files.answers = {"c.bin"};
+    v.ui.shell.answers = {c.answer};
+    v.ui.log.clear();
+    v.view.onCommand(ID_FILE_SAVE);
+    std::vector<std::string> boxes = {std::string("提示信息|") + cardimage::kSaveWhich};
+    if (!c.box.empty()) boxes.push_back(c.box);
+    EXPECT_EQ(v.ui.log.boxes(), boxes);
+    if (c.box.empty()) {
+      EXPECT_TRUE(v.ui.files.files.empty()) << "cancelled: no file dialog, no file";
+    } else {
+      EXPECT_EQ(v.ui.files.files["c.bin"].at(0), c.first);
+    }
+  }
+  EXPECT_EQ(v.doc.byteAt(0), 0xAA) << "saving keeps the edit";
+}
+
+TEST_F(CardImageTest, AnImageThatIsNotTheCurrentReadIsRefusedBeforeTheFileDialog) {
+  v.st.zoneIndex = 3;
+  v.load(CardType::At45d041);
+  v.st.zoneIndex = 4;  // another page chosen, not read
+  v.view.onCommand(ID_FILE_OPEN);
+  v.view.onCommand(ID_FILE_SAVE);
+  EXPECT_EQ(v.ui.log.boxes(), (std::vector<std::string>{"提示信息|请先读卡，再打开卡片映像文件。",
+                                                        "提示信息|请先读卡，再保存卡片映像。"}));
+  EXPECT_TRUE(v.ui.files.asked.empty());
 }
 
 }  // namespace

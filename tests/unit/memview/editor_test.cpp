@@ -100,7 +100,7 @@ TEST_F(EditorTest, HexTypingFillsTheByteAndAdvances) {
   EXPECT_EQ(v.doc.byteAt(0), 0xA5);
   EXPECT_EQ(v.caret(), (Stop{false, 0, 1, false}));
   EXPECT_EQ(v.hexCell(0)->text, "a5");
-  EXPECT_EQ(v.hexCell(0)->fg, colour::white);
+  EXPECT_EQ(v.hexCell(0)->fg, colour::pendingOrange) << "typed, not on the card yet";
   EXPECT_EQ(v.charCell(0)->text, ".");
   v.type("g !");  // not hexadecimal digits: ignored
   EXPECT_EQ(v.caret(), (Stop{false, 0, 1, false}));
@@ -269,15 +269,16 @@ TEST_F(EditorTest, DownStopsBeforeMissingBytes) {
   EXPECT_EQ(v.caret(), (Stop{false, 2, 4, false}));
 }
 
-TEST_F(EditorTest, TypedColoursFollowZonesAndProtection) {
+TEST_F(EditorTest, TypedBytesArePendingInEveryZoneButMarksKeepTheirColour) {
   v.load(CardType::At88sc102);  // AT88SC102
   v.edit();
   v.caretTo({false, 0, 10, false});
   v.type("1");
-  EXPECT_EQ(v.hexCell(10)->fg, colour::yellow) << "用户密码";
+  EXPECT_EQ(v.hexCell(10)->fg, colour::pendingOrange) << "用户密码";
   v.caretTo({false, 0, 12, false});
   v.type("1");
-  EXPECT_EQ(v.hexCell(12)->fg, colour::red) << "错误计数";
+  EXPECT_EQ(v.hexCell(12)->fg, colour::pendingOrange) << "错误计数";
+  EXPECT_EQ(v.hexCell(11)->fg, colour::yellow) << "not typed: its zone";
 
   fake::ScriptedDriver d;
   MemView m(d.table);
@@ -287,13 +288,13 @@ TEST_F(EditorTest, TypedColoursFollowZonesAndProtection) {
   m.edit();
   m.caretTo({false, 0, 3, false});
   m.type("1");
-  EXPECT_EQ(m.hexCell(3)->fg, colour::red);
+  EXPECT_EQ(m.hexCell(3)->fg, colour::red) << "marked";
   m.caretTo({true, 0, 4, false});
   m.type("A");
-  EXPECT_EQ(m.charCell(4)->fg, colour::yellow);
+  EXPECT_EQ(m.charCell(4)->fg, colour::pendingOrange);
   m.caretTo({true, 2, 4, false});
   m.type("A");
-  EXPECT_EQ(m.charCell(36)->fg, colour::white);
+  EXPECT_EQ(m.charCell(36)->fg, colour::pendingOrange);
 
   fake::ScriptedDriver d2;
   MemView s(d2.table);
@@ -302,7 +303,7 @@ TEST_F(EditorTest, TypedColoursFollowZonesAndProtection) {
   s.st.pages4428[0][256 + 1] = 0;
   s.edit();
   s.type("1122");
-  EXPECT_EQ(s.hexCell(0)->fg, colour::yellow);
+  EXPECT_EQ(s.hexCell(0)->fg, colour::pendingOrange);
   EXPECT_EQ(s.hexCell(1)->fg, colour::red) << "flag byte 0 is protected";
 }
 

@@ -67,7 +67,7 @@ struct MemView {
       doc.setByte(i, i < static_cast<int>(bytes.size()) ? bytes[static_cast<std::size_t>(i)] : 0xFF);
     }
     st.viewState = ViewState::CardData;
-    memview::recordSuccessfulRead(st);
+    memview::recordSuccessfulRead(st, doc);
     view.painter().drawGrid();
   }
 

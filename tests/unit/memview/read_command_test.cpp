@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -338,6 +340,60 @@ TEST_F(ReadCommandTest, PendingEditsAreDiscardedOnlyWhenTheOperatorAgrees) {
   v.ui.log.clear();
   v.view.onCommand(ID_CARD_READ);
   EXPECT_TRUE(v.ui.log.boxes().empty()) << "nothing pending, nothing asked";
+}
+
+// Every way out of the typed bytes asks first: exit, the close button, the
+// picture's quit button and Escape after their own question, the port
+// switch. No keeps the program, the reader and the edits; Yes puts the
+// card's bytes back in the image whatever the command does next.
+TEST_F(ReadCommandTest, EveryWayOutOfPendingEditsAsks) {
+  struct Case {
+    const char* name;
+    std::function<bool(MemView&)> act;  // true: the program was let go
+    int ownQuestion;                     // boxes before the discard question
+  };
+  const auto quits = [](MemView& m) { return !m.ui.log.of(fake::Event::Kind::PostQuit).empty(); };
+  const std::vector<Case> cases = {
+      {"exit", [](MemView& m) { return m.view.confirmClose(); }, 0},
+      {"quit button", [&](MemView& m) { m.view.onLButtonDown({500, 400}); return quits(m); }, 1},
+      {"escape", [&](MemView& m) { m.view.onKeyDown(port::vk::kEscape); m.view.onKeyDown(port::vk::kEscape); return quits(m); }, 1},
+      {"port", [](MemView& m) { m.view.onCommand(ID_PORT_COM2); return m.ui.log.beepCount() > 0 || m.st.port == ReaderPort::Com2; }, 0},
+  };
+  for (const Case& c : cases) {
+    for (int answer : {port::mb::kIdNo, port::mb::kIdYes}) {
+      fake::ScriptedDriver d;
+      MemView m(d.table);
+      m.st.port = ReaderPort::Usb;
+      m.load(CardType::At24c02);
+      m.edit();
+      m.type("ab");
+      d.clearCalls();
+      m.ui.shell.answers.assign(static_cast<std::size_t>(c.ownQuestion), port::mb::kIdYes);
+      m.ui.shell.answers.push_back(answer);
+      const bool let = c.act(m);
+      const auto boxes = m.ui.log.boxes();
+      ASSERT_EQ(boxes.size(), static_cast<std::size_t>(c.ownQuestion + 1)) << c.name;
+      EXPECT_NE(boxes.back().find(memview::kDiscardEdits), std::string::npos) << c.name;
+      EXPECT_EQ(let, answer == port::mb::kIdYes) << c.name;
+      EXPECT_EQ(m.doc.byteAt(0), answer == port::mb::kIdYes ? 0xFF : 0xAB) << c.name;
+      if (answer == port::mb::kIdNo) {
+        EXPECT_TRUE(d.calls.empty()) << c.name << d.dump();
+      }
+    }
+  }
+}
+
+TEST_F(ReadCommandTest, DiscardingThenCancellingTheReadLeavesTheCardsBytes) {
+  v.st.zoneIndex = 2;
+  v.load(CardType::At45d041);
+  v.edit();
+  v.type("aa");
+  v.ui.shell.answers = {port::mb::kIdYes};
+  v.ui.dialogs.scripts.push_back(fake::cancel());
+  v.view.onCommand(ID_CARD_READ);
+  EXPECT_EQ(v.hex(0), "ff");
+  EXPECT_FALSE(memview::hasPendingEdits(v.st, v.doc));
+  EXPECT_TRUE(memview::holdsCurrentRead(v.st)) << "the image is the card's read again";
 }
 
 TEST_F(ReadCommandTest, At88sc1608ZonesSelectTheUserZone) {

@@ -2,9 +2,13 @@
 // decision points, outcomes, and the bytes the probes put back.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "reader/detection.h"
+#include "reader/driver_trace.h"
 #include "reader/reader_fixture.h"
 #include "resources/resource.h"
 
@@ -287,8 +291,12 @@ struct I2cChip {
   Bytes mem;
   int calls = 0;
   int failAt = 0;            // this call (reads and writes counted together) fails
+  int goneFrom = 0;          // this call and all later ones fail: the reader is gone
   bool countsBytes = false;  // a read answers the number of bytes read, not 0
-  bool fails() { return ++calls == failAt; }
+  bool fails() {
+    ++calls;
+    return calls == failAt || (goneFrom > 0 && calls >= goneFrom);
+  }
   int map(int address) const {
     if (size == 128) return address < 256 ? (address & 0x7F) : -1;
     return address >= 0 && static_cast<std::size_t>(address) < size ? address : -1;
@@ -393,5 +401,69 @@ TEST_P(DetectionI2cFaults, FindsTheRightSizeOrFailsAndLeavesEveryByte) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AnyCall, DetectionI2cFaults, ::testing::ValuesIn(failCases()));
+
+// The reader gone at any call of a 24C02's probe: every probe byte left on
+// the card is named with its value before and the value written, in a box
+// and in the trace, and the next detection, with the reader back, puts
+// back those that still hold what the probe wrote.
+TEST_F(Detection, ProbeBytesLeftByAGoneReaderAreReportedAndPutBackLater) {
+  const std::string trace = ::testing::TempDir() + "demo_trace_probe_bytes.txt";
+  int reported = 0;
+  for (int gone = 1; gone < 30; ++gone) {
+    SCOPED_TRACE(gone);
+    I2cChip chip;
+    for (std::size_t i = 0; i < chip.size; ++i) chip.mem.push_back(static_cast<std::uint8_t>(0xA0 + i));
+    chip.mem[0] = 0x21;
+    const Bytes before = chip.mem;
+    chip.goneFrom = gone;
+    g_chip = &chip;
+    ui.log.clear();
+    unknownCard();
+    drv.table.IC_Read = &chipRead;
+    drv.table.IC_Write24 = &chipWrite;
+    std::remove(trace.c_str());
+    ASSERT_TRUE(installDriverTrace(drv.table, trace));
+    detect();
+    removeDriverTrace(drv.table);
+    std::vector<std::string> left;  // each byte the probe left changed
+    for (std::size_t a = 0; a < chip.size; ++a) {
+      if (chip.mem[a] == before[a]) continue;
+      char entry[64];
+      std::snprintf(entry, sizeof entry, "地址 %04zX：原值 %02X，测试写入 %02X", a, before[a], chip.mem[a]);
+      left.push_back(entry);
+    }
+    std::stringstream written;
+    written << std::ifstream(trace).rdbuf();
+    if (left.empty()) {
+      EXPECT_TRUE(ui.log.boxes().empty()) << context();
+    } else {
+      ++reported;
+      ASSERT_EQ(ui.log.boxes().size(), 1u) << context();
+      const std::string shown = ui.log.boxes()[0];
+      EXPECT_EQ(shown.rfind(std::string("出错警告|") + kProbeNotRestored, 0), 0u) << shown;
+      std::size_t named = 0;
+      for (std::size_t at = shown.find("地址 "); at != std::string::npos; at = shown.find("地址 ", at + 1)) ++named;
+      EXPECT_EQ(named, left.size()) << shown;
+      for (const std::string& entry : left) EXPECT_NE(shown.find(entry), std::string::npos) << entry << "\n" << shown;
+      EXPECT_NE(written.str().find("# probe bytes not restored, type 64: "), std::string::npos) << written.str();
+    }
+    // Meanwhile one byte left was changed: it is no longer the probe's to
+    // put back.
+    Bytes expected = before;
+    for (std::size_t a = 0; a < chip.size; ++a) {
+      if (chip.mem[a] == before[a]) continue;
+      chip.mem[a] = expected[a] = 0x5A;
+      break;
+    }
+    chip.goneFrom = 0;
+    const std::size_t boxes = ui.log.boxes().size();
+    detect();
+    EXPECT_EQ(chip.mem, expected) << context();
+    EXPECT_EQ(ui.log.boxes().size(), boxes);
+    EXPECT_EQ(st.cardType, CardType::At24c02);
+    g_chip = nullptr;
+  }
+  EXPECT_GT(reported, 0) << "no call left a probe byte on the card";
+}
 
 }  // namespace

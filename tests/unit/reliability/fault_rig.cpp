@@ -47,7 +47,7 @@ Rig::Rig(const char* card) {
   restart();
 }
 
-void Rig::closeButton() { frameWindow.destroyed = true; }
+void Rig::closeButton() { frameWindow.destroyed = view->confirmClose(); }
 
 void Rig::restart() {
   if (view) {
@@ -59,6 +59,7 @@ void Rig::restart() {
     frameWindow.destroyed = false;
   }
   view = std::make_unique<CDemoView>(st, doc, table, ui.window, ui.shell, ui.menu, ui.dialogs, files);
+  frame.mayClose = [this] { return view->confirmClose(); };
   ui.window.paintNow = [this] { view->onPaint(ui.window.surface()); };
   // WM_SETFOCUS and WM_KILLFOCUS, as a dialog takes and gives back the focus.
   ui.window.focusEvents = [this](bool gained) { view->onFocus(gained); };

@@ -4,8 +4,8 @@
 // answering from call N. Each run must leave the operator knowing: either
 // the screen and boxes say what the clean run said and the result is the
 // clean result, or they differ. Edits not written are named by the write's
-// question; detection leaves the card as it was unless the card or reader
-// went away after a test write.
+// question; detection leaves the card as it was, or names the probe bytes
+// it could not put back.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -17,6 +17,7 @@
 #include <tuple>
 #include <vector>
 
+#include "reader/detection.h"
 #include "reliability/fault_rig.h"
 #include "security/mutual_auth_dlg.h"
 #include "security/password_dlg.h"
@@ -272,17 +273,16 @@ struct Tally {
 };
 
 // Why a faulted run is wrong, or "" when it is fine.
-std::string judge(const Op& op, Fault kind, long n, const Result& clean, const std::string& before,
-                  const Result& got) {
+std::string judge(const Op& op, Fault kind, const Result& clean, const std::string& before, const Result& got) {
   if (got.signature.find("LOST-EDIT") != std::string::npos)
     return "an edit vanished without the question: " + got.signature;
   const bool cardLeft = kind != Fault::Pull;
+  // A single failed call is made good by the probe's second write; a card
+  // left changed by a reader gone away must have been named to the operator.
   if (op.detection && cardLeft && got.card != before) {
-    bool wroteBefore = false;
-    for (long i = 0; i + 1 < n && i < static_cast<long>(clean.calls.size()); ++i) {
-      wroteBefore = wroteBefore || std::strstr(clean.calls[static_cast<std::size_t>(i)], "Write") != nullptr;
-    }
-    if (kind == Fault::Fail || !wroteBefore) return "detection changed the card";
+    if (kind == Fault::Fail) return "detection changed the card";
+    if (got.signature.find(kProbeNotRestored) == std::string::npos)
+      return "detection changed the card and did not say so";
   }
   if (got.signature == clean.signature) {
     if (got.cardType != clean.cardType) return "a different card type reported as the clean outcome";
@@ -315,7 +315,7 @@ void sweep(const std::vector<Op>& ops, Tally& tally) {
         const Result got = runOnce(op, f, &clean);
         ++tally.runs;
         ++tally.faults;
-        const std::string why = judge(op, kind, n, clean, before, got);
+        const std::string why = judge(op, kind, clean, before, got);
         if (why.empty()) continue;
         ++tally.problems;
         if (++shown <= 4) {

@@ -5,7 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "memview/alias_check.h"
+#include "memview/card_image_file.h"
 #include "memview/image_guard.h"
+#include "reader/detection.h"
 #include "sim/sim_api.h"
 
 namespace reliability {
@@ -41,12 +44,14 @@ bool shows(const Rig& r, const char* part) {
   return false;
 }
 
-// The answer to the first "discard the edits?" question (0: not asked).
-int discardAnswer(const Rig& r) {
+// The answer to the first box that holds `text` (0: not asked).
+int answerTo(const Rig& r, const char* text) {
   for (const fake::Event& e : r.ui.log.of(fake::Event::Kind::MessageBox))
-    if (e.text.find(memview::kDiscardEdits) != std::string::npos) return e.answer;
+    if (e.text.find(text) != std::string::npos) return e.answer;
   return 0;
 }
+
+int discardAnswer(const Rig& r) { return answerTo(r, memview::kDiscardEdits); }
 
 // The driver function that writes a card type's data.
 const char* dataWriteFunction(CardType t) {
@@ -63,8 +68,7 @@ const char* dataWriteFunction(CardType t) {
   }
 }
 
-// What a failed detection shows about the probe bytes it left.
-constexpr const char* kProbeReport = "恢复";
+
 
 std::string hex2(int v) {
   char b[8];
@@ -230,7 +234,7 @@ std::string Model::step(Rig& r, const Action& a) {
   world_.collectPulled();
 
   // A detection that could not put its probe bytes back must say so.
-  std::string why = checkCards(r, a, a.kind == K::Detect && shows(r, kProbeReport));
+  std::string why = checkCards(r, a, a.kind == K::Detect && shows(r, kProbeNotRestored));
 
   // What the grid holds now.
   const bool readDone = drew(r, "读卡成功");
@@ -294,6 +298,11 @@ std::string Model::checkCards(const Rig& r, const Action& a, bool excused) {
     CardState& was = snapshots_[static_cast<std::size_t>(i)];
     if (now == was) continue;
     if (!excused && why.empty()) why = changeAllowed(r, i, was, now, a);
+    // Bytes left changed are put back later: back to their value before.
+    for (std::size_t f = 0; excused && f < was.bytes.size() && f < now.bytes.size(); ++f)
+      for (std::size_t j = 0; j < was.bytes[f].second.size() && j < now.bytes[f].second.size(); ++j)
+        if (was.bytes[f].second[j] != now.bytes[f].second[j])
+          leftChanged_.try_emplace({i, was.bytes[f].first, j}, was.bytes[f].second[j]);
     was = std::move(now);
   }
   return why;
@@ -308,6 +317,8 @@ std::string Model::changeAllowed(const Rig& r, int card, const CardState& was, c
                                  const Action& a) {
   // Protection is written only after the data write succeeded.
   const bool dataWritten = !boxStartsWith(r, "写入没有成功") && !boxStartsWith(r, memview::kOtherCard);
+  // An aliased write that could not be undone is reported.
+  const bool aliasReported = a.kind == K::WriteF5 && shows(r, memview::kAliasedWrite);
   const std::string& cardName = world_.type(card);
   const std::string by = std::string(" by ") + describe(a);
   if (was.numbers != now.numbers && a.kind != K::VerifyCode)
@@ -319,7 +330,12 @@ std::string Model::changeAllowed(const Rig& r, int card, const CardState& was, c
     for (std::size_t j = 0; j < old.size() && j < cur.size(); ++j) {
       if (old[j] == cur[j]) continue;
       const Place p = placeOf(cardName, name, j);
-      if (a.kind == K::WriteF5 && isImageField(name) && typedAt(card, p)) continue;
+      if (a.kind == K::WriteF5 && isImageField(name) && (typedAt(card, p) || aliasReported)) continue;
+      const auto left = leftChanged_.find({card, name, j});
+      if (left != leftChanged_.end() && left->second == cur[j]) {
+        leftChanged_.erase(left);
+        continue;
+      }
       if (a.kind == K::WriteF5 && name == "protection" && dataWritten && marks_[card].count(static_cast<int>(j)))
         continue;
       // The code commands count attempts: counters and hidden codes only.
@@ -388,7 +404,9 @@ std::string Model::checkEdits(Rig& r, const Action& a, bool lostEdits, const std
   const auto saved = r.ui.files.files.find("save.bin");
   if (a.kind != K::Save || saved == r.ui.files.files.end() || !image_.valid) return "";
   const std::vector<std::uint8_t>& file = saved->second;
-  if (file == r.image() && shows(r, "修改")) return "";  // the operator chose the edited image
+  if (answerTo(r, cardimage::kSaveWhich) == port::mb::kIdNo) {
+    return file == r.image() ? "" : "[save-not-image] " + describe(a) + ": the edited image was chosen, not saved";
+  }
   const CardState s = world_.state(image_.card);
   for (std::size_t i = 0; i < file.size(); ++i) {
     const int v = world_.visibleByte(image_.card, s, image_.region, static_cast<int>(i));

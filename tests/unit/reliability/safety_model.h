@@ -16,6 +16,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -67,6 +68,9 @@ class Model {
   memview::Stop belief_;   // where the operator last saw the caret
   bool haveBelief_ = false;
   std::string unheard_;  // input taken while a box was open
+  // Bytes a reported failure left changed, with their value before:
+  // putting them back later is no change of the operator's.
+  std::map<std::tuple<int, std::string, std::size_t>, std::uint8_t> leftChanged_;
 };
 
 }  // namespace reliability
