@@ -140,7 +140,7 @@ Model::Identity Model::readIdentity(const Rig& r, const Action& a) const {
     if (regioned(program) || regioned(physical)) return {};
     return {true, card, 0};
   }
-  const int asked = a.kind == K::Read ? a.a : 0;
+  const int asked = a.kind == K::Read ? a.a : programRegion(r);
   switch (program) {
     case CardType::At45d041:
       return {true, card, std::min(asked, 2047)};
@@ -237,7 +237,8 @@ std::string Model::step(Rig& r, const Action& a) {
   std::string why = checkCards(r, a, a.kind == K::Detect && shows(r, kProbeNotRestored));
 
   // What the grid holds now.
-  const bool readDone = drew(r, "读卡成功");
+  // A failed write's re-read drops the edits and says so.
+  const bool readDone = drew(r, "读卡成功") || drew(r, memview::kEditsDropped);
   if (readDone) {
     image_ = readIdentity(r, a);
     pending_.clear();
