@@ -7,7 +7,7 @@
 #include <sstream>
 #include <thread>
 
-#include "batch_log.h"
+#include "batch/batch_log.h"
 #include "sim/card.h"
 #include "stack_fixture.h"
 #include "tool.h"
@@ -31,7 +31,7 @@ class StackPersonalise : public StackTest {
   // tool holds the driver's reader: the fixture's start() would reopen it).
   void operatorActs(const std::string& type) {
     const auto lines = logLines();
-    if (cardIn && lines.size() > linesAtInsert && cli::csvFields(lines.back()).at(6) != "started") {
+    if (cardIn && lines.size() > linesAtInsert && batch::csvFields(lines.back()).at(6) != "started") {
       finished.push_back(reader_->withCard([](vreader::PseudoCard& c) { return c.card().rawMemory(); }));
       pull();
       cardIn = false;
