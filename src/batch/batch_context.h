@@ -24,12 +24,7 @@ namespace batch {
 using CodeSource = std::function<std::optional<std::string>(CardType type, std::string& why)>;
 
 struct BatchContext {
-  CardSession& st;
-  CDemoDoc& doc;
-  DriverTable& drv;
-  port::Shell& shell;
-  port::FileDialogs& files;
-  CardCatalogue& catalogue;
+  memview::CardContext card;  // the session and image the run works on
   CodeSource code;
   std::function<double()> clock;  // seconds, from any origin
   std::string reader;             // how the log names the reader
@@ -37,8 +32,7 @@ struct BatchContext {
   // left is refused).
   bool lastAttempt = false;
 
-  memview::CardContext cardContext() const { return {st, doc, drv, shell, files, catalogue}; }
-  ReaderContext readerContext() const { return {st, drv, shell}; }
+  ReaderContext readerContext() const { return {card.st, card.drv, card.shell}; }
 };
 
 }  // namespace batch

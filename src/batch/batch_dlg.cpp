@@ -131,7 +131,7 @@ void CBatchDlg::onStart(port::DialogControls& c) {
     list.add("跳过序号 " + std::to_string(n) + "：上次开始写后没有结果");
   runShell_ = std::make_unique<ListShell>(reader_.shell, list);
   const std::string code = m_options.code;
-  batch::BatchContext ctx{st_, doc_, reader_.drv, *runShell_, reader_.files, reader_.catalogue, {}, clock_,
+  batch::BatchContext ctx{{st_, doc_, reader_.drv, *runShell_, reader_.files, reader_.catalogue}, {}, clock_,
                           reader_.name, false};
   ctx.code = [code](CardType, std::string&) -> std::optional<std::string> { return code; };
   const int count = plan.count;

@@ -61,7 +61,7 @@ double BatchEngine::perMinute() const {
 
 int BatchEngine::waitForCard() {
   if (stopRequested_) return finish("");
-  const short status = ctx_.drv.IC_Status(ctx_.st.readerHandle);
+  const short status = ctx_.card.drv.IC_Status(ctx_.card.st.readerHandle);
   if (status == 1) return kPollMs;
   if (status != 0) return finish("读写器没有应答（" + std::to_string(status) + "）");
   if (firstCard_ < 0) firstCard_ = ctx_.clock();
@@ -70,15 +70,15 @@ int BatchEngine::waitForCard() {
 }
 
 std::vector<std::uint8_t> BatchEngine::cardBytes() const {
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(ctx_.st.byteCount));
-  for (int a = 0; a < ctx_.st.byteCount; ++a) bytes[static_cast<std::size_t>(a)] = ctx_.doc.byteAt(a);
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(ctx_.card.st.byteCount));
+  for (int a = 0; a < ctx_.card.st.byteCount; ++a) bytes[static_cast<std::size_t>(a)] = ctx_.card.doc.byteAt(a);
   return bytes;
 }
 
 bool BatchEngine::holdsTarget(const std::vector<std::uint8_t>& card, const std::vector<std::uint8_t>& target) const {
   for (std::size_t a = 0; a < card.size() && a < target.size(); ++a) {
     if (card[a] != target[a] &&
-        !holdsCodeOrCounter(ctx_.catalogue, plan_.type, plan_.zoneIndex, static_cast<int>(a)))
+        !holdsCodeOrCounter(ctx_.card.catalogue, plan_.type, plan_.zoneIndex, static_cast<int>(a)))
       return false;
   }
   return true;
@@ -103,7 +103,7 @@ int BatchEngine::checkCard() {
     }
     return cardFailed(why);
   }
-  if (std::string why = selectCardType(ctx_.st, ctx_.drv, plan_.type, plan_.zoneIndex, 0); !why.empty())
+  if (std::string why = selectCardType(ctx_.card.st, ctx_.card.drv, plan_.type, plan_.zoneIndex, 0); !why.empty())
     return cardFailed(why);
   if (std::string why = readCard(ctx_); !why.empty()) return cardFailed(why);
   const std::vector<std::uint8_t> card = cardBytes();
@@ -122,13 +122,13 @@ int BatchEngine::checkCard() {
   if (plan_.serial && !serialBytes(*plan_.serial, serial_))
     return finish("序号 " + std::to_string(serial_) + " 放不进 " + std::to_string(plan_.serial->length) + " 个字节");
   target_ = cardImage(plan_, serial_);
-  for (int a = 0; a < ctx_.st.byteCount; ++a) {
+  for (int a = 0; a < ctx_.card.st.byteCount; ++a) {
     const auto i = static_cast<std::size_t>(a);
-    if (card[i] != target_[i] && protectedOnCard(ctx_.st, a) &&
-        !holdsCodeOrCounter(ctx_.catalogue, plan_.type, plan_.zoneIndex, a))
+    if (card[i] != target_[i] && protectedOnCard(ctx_.card.st, a) &&
+        !holdsCodeOrCounter(ctx_.card.catalogue, plan_.type, plan_.zoneIndex, a))
       return cardFailed("字节 " + hexAddress(a) + " 已写保护，内容与映像不同；没有写");
   }
-  toWrite_ = cardimage::loadIntoImage(ctx_.cardContext(), target_).changed;
+  toWrite_ = cardimage::loadIntoImage(ctx_.card, target_).changed;
   if (codeDigits(plan_.type) > 0 && (toWrite_ > 0 || !plan_.protect.empty())) {
     if (!code_) {
       std::string why = "没有密码";
@@ -148,7 +148,7 @@ int BatchEngine::writeCard() {
   if (!writeLog(record(batchresult::kStarted, "开始写卡"))) return finish(kLogBroken);
   if (afterStarted) afterStarted(serial_);
   std::vector<int> failedRows;
-  if (!writeEditedRows(ctx_.cardContext(), failedRows)) return cardFailed(memview::kOtherCard);
+  if (!writeEditedRows(ctx_.card, failedRows)) return cardFailed(memview::kOtherCard);
   if (!failedRows.empty())
     return cardFailed("写入没有成功（回读不符或卡片拒绝），起始地址 " + hexAddress(failedRows.front()));
   phase_ = BatchPhase::VerifyCard;
@@ -164,16 +164,16 @@ int BatchEngine::verifyCard() {
 
 int BatchEngine::protectCard() {
   for (int a : plan_.protect) {
-    if (protectedOnCard(ctx_.st, a)) continue;
+    if (protectedOnCard(ctx_.card.st, a)) continue;
     if (plan_.type == CardType::Sle4442)
-      ctx_.st.protect4442[static_cast<std::size_t>(a)] = kProtectedFlag;
+      ctx_.card.st.protect4442[static_cast<std::size_t>(a)] = kProtectedFlag;
     else
-      flag4428(ctx_.st.pages4428, a) = kProtectedFlag;
+      flag4428(ctx_.card.st.pages4428, a) = kProtectedFlag;
   }
-  memview::RowWriter rows(ctx_.cardContext());
+  memview::RowWriter rows(ctx_.card);
   const bool ok = plan_.type == CardType::Sle4442 ? rows.writeMarks4442() : rows.writeMarks4428();
   for (int a : plan_.protect) {
-    if (!ok || !protectedOnCard(ctx_.st, a))
+    if (!ok || !protectedOnCard(ctx_.card.st, a))
       return cardFailed("映像已写入并校验，但写保护没有成功（字节 " + hexAddress(a) + "）");
   }
   return succeed();
@@ -181,7 +181,7 @@ int BatchEngine::protectCard() {
 
 int BatchEngine::waitForRemoval() {
   if (stopRequested_) return finish("");
-  const short status = ctx_.drv.IC_Status(ctx_.st.readerHandle);
+  const short status = ctx_.card.drv.IC_Status(ctx_.card.st.readerHandle);
   if (status == 0) return kPollMs;
   if (status != 1) return finish("读写器没有应答（" + std::to_string(status) + "）");
   phase_ = BatchPhase::WaitCard;

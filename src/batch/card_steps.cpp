@@ -44,7 +44,7 @@ std::string confirmCardType(BatchContext& ctx, CardType type) {
   DetectionOutcome d = probeCardByReading(ctx.readerContext());
   if (d.readerAnswered && d.result != DetectResult::Found && d.result != DetectResult::NoCard)
     d = probeCard(ctx.readerContext());
-  ctx.st.cardType = CardType::None;
+  ctx.card.st.cardType = CardType::None;
   if (!d.readerAnswered) return "连接错误：读写器没有应答";
   if (d.result == DetectResult::NoCard) return kNoCard;
   if (d.result != DetectResult::Found) return "检测不出卡型，无法确认是 " + nameOf(type) + "；没有写卡";
@@ -68,15 +68,15 @@ std::string selectCardType(CardSession& st, DriverTable& drv, CardType type, int
 }
 
 std::string readCard(BatchContext& ctx) {
-  WaitCursor cursor(ctx.shell);
-  memview::readImage(ctx.cardContext(), cursor, ctx.st.cardType);
-  switch (ctx.st.viewState) {
+  WaitCursor cursor(ctx.card.shell);
+  memview::readImage(ctx.card, cursor, ctx.card.st.cardType);
+  switch (ctx.card.st.viewState) {
     case ViewState::CardData:
-      ctx.st.gridShown = 1;
+      ctx.card.st.gridShown = 1;
       return {};
     case ViewState::NoCard: return "读卡失败：未插入卡";
     case ViewState::StatusError: return "读卡失败：读写器没有应答，请检查连接";
-    default: return "读卡失败：卡片不接受 " + nameOf(ctx.st.cardType) + " 的读命令";
+    default: return "读卡失败：卡片不接受 " + nameOf(ctx.card.st.cardType) + " 的读命令";
   }
 }
 
@@ -114,10 +114,10 @@ int codeDigits(CardType type) {
 }
 
 CodeCheck presentCode(BatchContext& ctx, const std::string& code) {
-  const CodeForm* form = formFor(ctx.st.cardType);
+  const CodeForm* form = formFor(ctx.card.st.cardType);
   if (!form) return {};
-  const int h = ctx.st.readerHandle;
-  const short before = form->readCount(ctx.drv, h);
+  const int h = ctx.card.st.readerHandle;
+  const short before = form->readCount(ctx.card.drv, h);
   if (before < 0) return {"读错误计数失败（" + std::to_string(before) + "）：卡没有插好？"};
   if (before == 0) return {"错误：该卡已经报废！（没有剩余尝试次数）"};
   if (before == 1 && !ctx.lastAttempt) return {"只剩最后一次尝试机会，输错将锁死此卡！没有核对"};
@@ -125,8 +125,8 @@ CodeCheck presentCode(BatchContext& ctx, const std::string& code) {
   std::vector<std::uint8_t> packed(code.size() / 2 + 1);
   for (std::size_t i = 0; i + 1 < code.size(); i += 2)
     packed[i / 2] = static_cast<std::uint8_t>(digitValue(code[i]) << 4 | digitValue(code[i + 1]));
-  const short result = form->check(ctx.drv, h, packed.data());
-  const short after = form->readCount(ctx.drv, h);
+  const short result = form->check(ctx.card.drv, h, packed.data());
+  const short after = form->readCount(ctx.card.drv, h);
   // The counter is the judge: a presentation's own result can be wrong.
   if (result != 0 || after < before)
     return {"错误：密码错误！ 剩余尝试次数：" + std::to_string(after < 0 ? 0 : after) + "（批量写卡停止：请先核对密码）",

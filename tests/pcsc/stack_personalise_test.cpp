@@ -57,7 +57,7 @@ TEST_F(StackPersonalise, CardsOneAfterAnotherWithTheirSerials) {
   struct Case {
     const char* type;
     int cards;
-  } cases[] = {{"sle4442", 3}};
+  } cases[] = {{"sle4442", 3}, {"24c64", 2}};
   for (const Case& c : cases) {
     std::remove(file("log.csv").c_str());
     finished.clear();

@@ -81,8 +81,7 @@ double systemClock() {
 }  // namespace
 
 batch::BatchContext personaliseContext(Run& run, std::function<double()> clock) {
-  batch::BatchContext ctx{run.st, run.doc, run.drv, run.shell, run.files, run.catalogue, {}, std::move(clock),
-                          readerName(run), run.o.lastAttempt};
+  batch::BatchContext ctx{run.cardContext(), {}, std::move(clock), readerName(run), run.o.lastAttempt};
   ctx.code = [&run](CardType, std::string& why) -> std::optional<std::string> {
     std::string code;
     Outcome r = obtainCode(run, false, code);
