@@ -33,7 +33,6 @@ class BatchEngine {
   int step();
   // The operator stops the run: a card being written is finished first.
   void stop() { stopRequested_ = true; }
-  bool stopRequested() const { return stopRequested_; }
 
   BatchPhase phase() const { return phase_; }
   bool finished() const { return phase_ == BatchPhase::Finished; }
