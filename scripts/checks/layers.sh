@@ -2,7 +2,7 @@
 # The layers of the code: a file may include only layers below its own (and
 # the platform ports and resource ids, which every layer may use).
 #
-#   cards < reader < apdu < memview < security, consoles < view < app
+#   cards < reader < apdu < memview < security, consoles, batch < view < app
 #   < platform/win32 (the Win32 layer puts the program together: it creates
 #   the application object and carries the frame)
 #
@@ -23,7 +23,7 @@ rank() {
     reader) echo 2 ;;
     apdu) echo 3 ;;
     memview) echo 4 ;;
-    security | consoles) echo 5 ;;
+    security | consoles | batch) echo 5 ;;
     view) echo 6 ;;
     app) echo 7 ;;
     platform/win32) echo 8 ;;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/ports.h"
+#include "platform/timer_list.h"
 
 namespace port {
 
@@ -43,6 +44,9 @@ class DialogControls {
   virtual void end(int result) = 0;
   // A message box owned by the dialog.
   virtual int messageBox(std::string_view text, std::string_view caption, unsigned style) = 0;
+  // The dialog's timer (calls Dialog::onTimer) and its list box `id`.
+  virtual Timer& timer() = 0;
+  virtual LineList& list(int id) = 0;
 };
 
 // Base class of every dialog of the core. The platform calls the handlers;
@@ -63,6 +67,8 @@ class Dialog {
   }
   virtual void onOK(DialogControls& c) { c.end(mb::kIdOk); }
   virtual void onCancel(DialogControls& c) { c.end(mb::kIdCancel); }
+  // The dialog's timer went off (see Timer).
+  virtual void onTimer(DialogControls&) {}
   // Mouse messages on the dialog's client area, in pixels.
   virtual void onMouse(DialogControls&, int /*message*/, Point /*p*/) {}
 };

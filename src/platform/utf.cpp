@@ -1,6 +1,11 @@
 #include "platform/utf.h"
 
 namespace utf {
+
+std::filesystem::path pathOf(std::string_view utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;

@@ -7,10 +7,14 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace utf {
+
+// A file path from UTF-8 text (wide on Windows, bytes elsewhere).
+std::filesystem::path pathOf(std::string_view utf8);
 
 struct Utf16Result {
   std::u16string text;

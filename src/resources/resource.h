@@ -74,6 +74,7 @@
 // Card, reader and help commands.
 #define ID_CARD_READ 32778
 #define ID_CARD_WRITE 32779
+#define ID_CARD_BATCH_WRITE 32852
 #define ID_CARD_PUSH_OUT 32792
 #define ID_CARD_POWER_DOWN 32807
 #define ID_CPU_CARD_CONSOLE 32815
@@ -202,6 +203,29 @@
 #define IDC_DEVICE_START 1019
 #define IDC_DEVICE_LENGTH 1020
 #define IDC_DEVICE_BEEP_TIME 1021
+
+// Batch personalisation: one image onto card after card.
+#define IDD_BATCH_WRITE 148
+#define IDC_BATCH_IMAGE 1060
+#define IDC_BATCH_BROWSE 1061
+#define IDC_BATCH_CARD_TYPE 1062
+#define IDC_BATCH_COUNT 1063
+#define IDC_BATCH_UNTIL_STOPPED 1064
+#define IDC_BATCH_SERIAL 1065
+#define IDC_BATCH_BCD 1066
+#define IDC_BATCH_FIELDS 1067
+#define IDC_BATCH_CODE 1068
+#define IDC_BATCH_STOP_ON_FAILURE 1069
+#define IDC_BATCH_PROTECT 1070
+#define IDC_BATCH_LOG 1071
+#define IDC_BATCH_RESUME 1072
+#define IDC_BATCH_PROGRESS 1073
+#define IDC_BATCH_DONE 1074
+#define IDC_BATCH_FAILED 1075
+#define IDC_BATCH_RATE 1076
+#define IDC_BATCH_STEP 1077
+#define IDC_BATCH_START 1078
+#define IDC_BATCH_STOP 1079
 
 // Controls without an id of their own.
 #define IDC_STATIC -1

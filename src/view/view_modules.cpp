@@ -1,4 +1,5 @@
 // The command modules of the view, installed in this order.
+#include "view/batch_module.h"
 #include "view/consoles_module.h"
 #include "view/reader_module.h"
 #include "view/security_module.h"
@@ -13,4 +14,5 @@ void installViewModules(CDemoView& view) {
   installCardImageModule(view);
   installSecurityModule(view);
   installConsolesModule(view);
+  installBatchModule(view);
 }

@@ -5,14 +5,22 @@
 #include <ostream>
 #include <thread>
 
-#include "batch_engine.h"
-#include "card_names.h"
+#include "batch/batch_engine.h"
+#include "batch/run_start.h"
+#include "cards/card_names.h"
+#include "codes.h"
 #include "commands.h"
 #include "write_steps.h"
 
 namespace cli {
 
 namespace {
+
+using batch::BatchPlan;
+
+constexpr batch::FieldLabels kLabels{"--serial", "--field"};
+
+Outcome usage(const std::string& why) { return why.empty() ? done() : fail(kUsage, why); }
 
 Outcome buildPlan(Run& run, BatchPlan& plan) {
   if (Outcome r = run.requiredType(plan.type); r.status != kDone) return r;
@@ -21,60 +29,47 @@ Outcome buildPlan(Run& run, BatchPlan& plan) {
   if (run.o.bcd && run.o.serial.empty()) return fail(kUsage, "--bcd 只和 --serial 一起用");
   if (!run.o.serial.empty()) {
     plan.serial.emplace();
-    if (Outcome r = parseSerial(run.o.serial, run.o.bcd, *plan.serial); r.status != kDone) return r;
+    if (Outcome r = usage(batch::parseSerial(run.o.serial, run.o.bcd, *plan.serial, kLabels)); r.status != kDone)
+      return r;
   }
   for (const std::string& text : run.o.fields) {
     plan.fields.emplace_back();
-    if (Outcome r = parseField(text, plan.fields.back()); r.status != kDone) return r;
+    if (Outcome r = usage(batch::parseField(text, plan.fields.back(), kLabels)); r.status != kDone) return r;
   }
   if (!run.o.protect.empty()) {
-    if (!isSle(plan.type)) return fail(kUsage, "--protect 只用于 sle4442 和 sle4428");
+    if (!batch::protectsBytes(plan.type)) return fail(kUsage, "--protect 只用于 sle4442 和 sle4428");
     std::vector<std::string> ranges;
     for (std::size_t from = 0; from <= run.o.protect.size();) {
       const auto comma = std::min(run.o.protect.find(',', from), run.o.protect.size());
       ranges.push_back(run.o.protect.substr(from, comma - from));
       from = comma + 1;
     }
-    if (Outcome r = parseRanges(ranges, plan.type == CardType::Sle4442 ? 31 : 1020, plan.protect); r.status != kDone)
-      return r;
+    if (Outcome r = parseRanges(ranges, batch::lastProtectable(plan.type), plan.protect); r.status != kDone) return r;
   }
   if (run.o.count) plan.count = *run.o.count;
   plan.stopOnFailure = run.o.stopOnFailure;
   ImageFile file;
   if (Outcome r = readImageFile(run, plan.type, file); r.status != kDone) return r;
   plan.image = file.bytes;
-  if (Outcome r = checkFields(plan, run.catalogue); r.status != kDone) return r;
+  if (Outcome r = usage(batch::checkFields(plan, run.catalogue, kLabels)); r.status != kDone) return r;
   if (!plan.protect.empty() && !run.o.yes)
     return fail(kRefused, "--protect 的写保护不可恢复，没有执行：确认地址后加 --yes 再运行");
   return done();
 }
 
+std::string readerName(const Run& run) { return run.o.reader.empty() ? run.o.port : run.o.reader; }
+
 // The log's history and the first serial of this run; the serials an
 // earlier run started without an outcome are logged as skipped.
-Outcome resumePoint(Run& run, const BatchPlan& plan, BatchLog& log, LogHistory& history,
-                    unsigned long long& first) {
-  first = plan.serial ? plan.serial->start : 1;
+Outcome resumePoint(Run& run, const BatchPlan& plan, batch::BatchLog& log, batch::RunStart& start) {
   const std::string& path = run.o.log.empty() ? run.o.resume : run.o.log;
   if (path.empty()) return fail(kUsage, "请用 --log FILE 给出记录文件（或用 --resume LOG 接着写）");
-  std::string why;
-  if (!run.o.resume.empty() && !readLogHistory(run.o.resume, history, why)) return fail(kUsage, why);
-  // A log of an earlier run is only continued with --resume: its serials
-  // would otherwise be written again.
-  LogHistory earlier;
-  if (run.o.resume.empty() && readLogHistory(path, earlier, why) && earlier.highestStarted)
-    return fail(kUsage, "记录文件 " + path + " 里已有写过的卡：用 --resume " + path + " 接着写，或换一个记录文件");
-  if (!log.open(path, why)) return fail(kFailed, why);
-  if (history.highestStarted && *history.highestStarted + 1 > first) first = *history.highestStarted + 1;
-  for (unsigned long long n : history.withoutOutcome) {
-    LogRecord r;
-    r.reader = run.o.reader.empty() ? run.o.port : run.o.reader;
-    r.cardType = nameOf(plan.type);
-    r.serial = n;
-    r.result = batchresult::kSkipped;
-    r.message = "上次运行开始写这个序号后没有结果（中断）：卡上可能有它，不再使用";
-    if (!log.write(r)) return fail(kFailed, "无法写记录文件 " + path);
+  if (std::string why = batch::startRun(log, path, run.o.resume, plan, readerName(run), "用 --resume " + path + " 接着写",
+                                        start);
+      !why.empty())
+    return fail(why.rfind("无法写", 0) == 0 ? kFailed : kUsage, why);
+  for (unsigned long long n : start.skipped)
     run.report.line("跳过序号 " + std::to_string(n) + "：上次开始写后没有结果");
-  }
   return done();
 }
 
@@ -85,19 +80,32 @@ double systemClock() {
 
 }  // namespace
 
+batch::BatchContext personaliseContext(Run& run, std::function<double()> clock) {
+  batch::BatchContext ctx{run.cardContext(), {}, std::move(clock), readerName(run), run.o.lastAttempt};
+  ctx.code = [&run](CardType, std::string& why) -> std::optional<std::string> {
+    std::string code;
+    Outcome r = obtainCode(run, false, code);
+    if (r.status != kDone) {
+      why = r.error;
+      return std::nullopt;
+    }
+    return code;
+  };
+  return ctx;
+}
+
 Outcome personaliseCommand(Run& run, std::ostream& out) {
   BatchPlan plan;
   if (Outcome r = buildPlan(run, plan); r.status != kDone) return r;
-  BatchLog log;
-  LogHistory history;
-  unsigned long long first = 0;
-  if (Outcome r = resumePoint(run, plan, log, history, first); r.status != kDone) return r;
+  batch::BatchLog log;
+  batch::RunStart start;
+  if (Outcome r = resumePoint(run, plan, log, start); r.status != kDone) return r;
   if (Outcome r = run.openReader(); r.status != kDone) return r;
   out << run.report.human() << std::flush;
   run.report = Report(run.o.command);
   const int count = plan.count;
-  BatchEngine engine(run, std::move(plan), log, std::move(history), first,
-                     run.env.clock ? run.env.clock : systemClock);
+  batch::BatchEngine engine(personaliseContext(run, run.env.clock ? run.env.clock : systemClock), std::move(plan), log,
+                            std::move(start.history), start.firstSerial);
   engine.onLine = [&out](const std::string& line) { out << line << "\n" << std::flush; };
   out << "等待插卡（" << (count > 0 ? "共 " + std::to_string(count) + " 张" : "Ctrl+C 停止") << "）\n" << std::flush;
   while (!engine.finished()) {

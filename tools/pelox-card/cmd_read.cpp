@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <ostream>
 
-#include "card_names.h"
+#include "cards/card_names.h"
 #include "commands.h"
 #include "apdu/hex_bytes.h"
 #include "memview/card_image_file.h"

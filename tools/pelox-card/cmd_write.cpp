@@ -2,7 +2,7 @@
 // write protection. Both read the card first and touch only what differs.
 #include <set>
 
-#include "card_names.h"
+#include "cards/card_names.h"
 #include "codes.h"
 #include "commands.h"
 #include "memview/card_image_file.h"

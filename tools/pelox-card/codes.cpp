@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "card_names.h"
+#include "cards/card_names.h"
 #include "security/attempts.h"
 #include "security/hex_digits.h"
 #include "security/password_frame.h"

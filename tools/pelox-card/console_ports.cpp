@@ -11,8 +11,6 @@ namespace cli {
 
 namespace fs = std::filesystem;
 
-fs::path pathOf(std::string_view utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
-
 int ConsoleShell::messageBox(std::string_view text, std::string_view caption, unsigned style) {
   lastMessage = std::string(text);
   err_ << caption << "：" << text << "\n";

@@ -10,6 +10,7 @@
 
 #include "platform/dialog.h"
 #include "platform/ports.h"
+#include "platform/utf.h"
 #include "security/command_context.h"
 
 namespace cli {
@@ -53,8 +54,7 @@ class ConsoleStatus : public security::StatusDisplay {
   std::string line2;
 };
 
-// A path from UTF-8 text.
-std::filesystem::path pathOf(std::string_view utf8);
+using utf::pathOf;
 
 // No dialog opens on a console.
 class NoDialogs : public port::DialogRunner {

@@ -1,7 +1,7 @@
 // The texts of --help.
 #include <map>
 
-#include "card_names.h"
+#include "cards/card_names.h"
 #include "commands.h"
 
 namespace cli {

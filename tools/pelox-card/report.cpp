@@ -28,12 +28,6 @@ std::string hexByte(int value) {
   return b;
 }
 
-std::string hexAddress(int value) {
-  char b[8];
-  std::snprintf(b, sizeof b, "%04X", value & 0xFFFF);
-  return b;
-}
-
 std::string jsonArray(const std::vector<std::string>& items) {
   std::string out = "[";
   for (std::size_t i = 0; i < items.size(); ++i) out += (i ? "," : "") + items[i];

@@ -6,13 +6,15 @@
 #include <string_view>
 #include <vector>
 
+#include "batch/batch_plan.h"
+
 namespace cli {
 
 // The text as a JSON string literal, quotes included.
 std::string jsonString(std::string_view text);
 // "0A" and "00FF": a byte and a card address for a person.
 std::string hexByte(int value);
-std::string hexAddress(int value);
+using batch::hexAddress;
 
 // Items already in JSON as an array.
 std::string jsonArray(const std::vector<std::string>& items);

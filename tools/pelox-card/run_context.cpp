@@ -4,7 +4,7 @@
 #include <fstream>
 #include <random>
 
-#include "card_names.h"
+#include "cards/card_names.h"
 #include "memview/card_read.h"
 #include "platform/wait_cursor.h"
 #include "reader/connection.h"

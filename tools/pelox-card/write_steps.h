@@ -7,12 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "batch/batch_plan.h"
+#include "batch/card_steps.h"
 #include "run_context.h"
 
 namespace cli {
 
-// The detection found no card.
-inline constexpr const char* kNoCard = "未插入卡";
+using batch::kNoCard;
 
 // The card in the reader must be the card type `type`: the detection that
 // only reads first, the window's detection (probe bytes put back) only where
@@ -33,8 +34,7 @@ Outcome readImageFile(Run& run, CardType type, ImageFile& file);
 
 bool isSle(CardType t);
 
-// A card address in decimal or 0x hex.
-bool parseAddress(std::string_view text, int& value);
+using batch::parseAddress;
 // Address ranges ("5", "0-15", "0x10-0x1F") up to `last` into `addresses`.
 Outcome parseRanges(const std::vector<std::string>& operands, int last, std::set<int>& addresses);
 

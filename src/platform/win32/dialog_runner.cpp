@@ -2,7 +2,9 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <stdexcept>
 
 #include "platform/win32/text.h"
@@ -12,6 +14,50 @@ namespace {
 
 constexpr COLORREF kDialogGrey = RGB(192, 192, 192);
 constexpr COLORREF kDialogText = RGB(0, 0, 0);
+constexpr UINT_PTR kTimerId = 1;
+
+// The dialog's one-shot timer: a WM_TIMER that the dialog procedure stops
+// at once and hands to the dialog.
+class HostTimer : public port::Timer {
+ public:
+  explicit HostTimer(HWND& dialog) : dialog_(dialog) {}
+  void arm(int ms) override {
+    const UINT interval = std::max<UINT>(static_cast<UINT>(std::max(ms, 0)), USER_TIMER_MINIMUM);
+    if (SetTimer(dialog_, kTimerId, interval, nullptr) == 0)
+      throw std::runtime_error("SetTimer: " + errorText(GetLastError()));
+    armed_ = true;
+  }
+  void cancel() override {
+    if (armed_) KillTimer(dialog_, kTimerId);
+    armed_ = false;
+  }
+  bool armed() const override { return armed_; }
+
+ private:
+  HWND& dialog_;
+  bool armed_ = false;
+};
+
+// A list box of the dialog.
+class HostList : public port::LineList {
+ public:
+  HWND box = nullptr;
+  void add(std::string_view utf8) override {
+    const LRESULT at = SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(utf8).c_str()));
+    if (at == LB_ERR || at == LB_ERRSPACE) throw std::runtime_error("列表框放不下更多的行");
+    SendMessageW(box, LB_SETTOPINDEX, static_cast<WPARAM>(at), 0);
+  }
+  void clear() override { SendMessageW(box, LB_RESETCONTENT, 0, 0); }
+  int count() override { return static_cast<int>(SendMessageW(box, LB_GETCOUNT, 0, 0)); }
+  std::string line(int index) override {
+    const LRESULT n = SendMessageW(box, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (n == LB_ERR) return {};
+    std::wstring w(static_cast<std::size_t>(n) + 1, L'\0');
+    SendMessageW(box, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(w.data()));
+    w.resize(static_cast<std::size_t>(n));
+    return narrow(w);
+  }
+};
 
 // One open dialog: its window, the core's object and the controls.
 class DialogHost : public port::DialogControls {
@@ -59,6 +105,17 @@ class DialogHost : public port::DialogControls {
   int messageBox(std::string_view text, std::string_view caption, unsigned style) override {
     return MessageBoxW(hwnd, wide(text).c_str(), wide(caption).c_str(), style);
   }
+  port::Timer& timer() override { return timer_; }
+  port::LineList& list(int id) override {
+    HostList& l = lists_[id];
+    l.box = control(id);
+    return l;
+  }
+  // WM_TIMER of the dialog's timer: one-shot, so it is stopped first.
+  void timerFired() {
+    timer_.cancel();
+    dialog.onTimer(*this);
+  }
 
   bool settingText() const { return settingText_ > 0; }
 
@@ -90,6 +147,8 @@ class DialogHost : public port::DialogControls {
   };
   int settingText_ = 0;
   Click lastRight_;
+  HostTimer timer_{hwnd};
+  std::map<int, HostList> lists_;
 };
 
 INT_PTR handle(DialogHost& h, UINT msg, WPARAM wp, LPARAM lp) {
@@ -110,6 +169,13 @@ INT_PTR handle(DialogHost& h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
       h.dialog.onMouse(h, static_cast<int>(msg), {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
       return TRUE;
+    case WM_TIMER:
+      if (wp != kTimerId) return FALSE;
+      h.timerFired();
+      return TRUE;
+    case WM_DESTROY:
+      h.timer().cancel();
+      return FALSE;
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:

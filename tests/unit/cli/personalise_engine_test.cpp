@@ -8,7 +8,7 @@
 namespace {
 
 using namespace personalise_test;
-using cli::BatchEngine;
+using batch::BatchEngine;
 
 void presentWrongCode(cli::Run& run, int times) {
   run.drv.IC_InitType(run.st.readerHandle, pelox::codeOf(pelox::DriverType::Sle4442));
@@ -56,9 +56,9 @@ TEST_F(Personalise, AStreamOfCardsEachWithItsOwnOutcome) {
     sim::TestReader::pull();
     inserted = false;
     cards.assign(c.cards.begin(), c.cards.end());
-    cli::BatchPlan p = plan(3);
+    batch::BatchPlan p = plan(3);
     p.stopOnFailure = c.stopOnFailure;
-    const cli::BatchPlan copy = p;
+    const batch::BatchPlan copy = p;
     auto e = engine(std::move(p));
     drive(*e);
     EXPECT_EQ(logResults(), c.log);
@@ -69,7 +69,7 @@ TEST_F(Personalise, AStreamOfCardsEachWithItsOwnOutcome) {
     std::size_t card = 0;
     for (const std::string& line : c.log) {
       if (line.rfind("ok ", 0) == 0) {
-        const auto want = cli::cardImage(copy, std::stoull(line.substr(3)));
+        const auto want = batch::cardImage(copy, std::stoull(line.substr(3)));
         ASSERT_LT(card, finished.size());
         EXPECT_TRUE(std::equal(want.begin() + 0x40, want.begin() + 0x90, finished[card].begin() + 0x40));
       }
@@ -96,9 +96,9 @@ TEST_F(Personalise, ACardThatComesBackIsRefused) {
   ASSERT_EQ(first->done(), 1);
   const std::vector<std::uint8_t> personalised = finished.back();
   cards = {{"sle4442", [personalised](cli::Run&) { sim::TestReader::setMemory(0, personalised); }}, {}};
-  cli::LogHistory history;
+  batch::LogHistory history;
   std::string why;
-  ASSERT_TRUE(cli::readLogHistory(path("log.csv"), history, why));
+  ASSERT_TRUE(batch::readLogHistory(path("log.csv"), history, why));
   auto again = engine(plan(1), history, 2);
   drive(*again);
   EXPECT_EQ(logResults(), (std::vector<std::string>{"started 1", "ok 1", "refused 1", "started 2", "ok 2"}));
@@ -127,9 +127,9 @@ TEST_F(Personalise, AKilledRunResumesWithoutReusingASerial) {
         drive(*e);
       },
       ::testing::KilledBySignal(SIGKILL), "");
-  cli::LogHistory history;
+  batch::LogHistory history;
   std::string why;
-  ASSERT_TRUE(cli::readLogHistory(path("log.csv"), history, why));
+  ASSERT_TRUE(batch::readLogHistory(path("log.csv"), history, why));
   EXPECT_EQ(history.highestStarted, 2u);
   EXPECT_EQ(history.written, std::set<unsigned long long>{1});
   EXPECT_EQ(history.withoutOutcome, std::set<unsigned long long>{2});

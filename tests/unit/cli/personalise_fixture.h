@@ -9,7 +9,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "batch_engine.h"
+#include "batch/batch_engine.h"
+#include "commands.h"
 #include "sim/sim_api.h"
 #include "tool.h"
 
@@ -17,7 +18,7 @@ namespace personalise_test {
 
 
 namespace fs = std::filesystem;
-using cli::BatchEngine;
+using batch::BatchEngine;
 
 struct ScriptedCard {
   const char* type = "sle4442";
@@ -64,14 +65,14 @@ struct Personalise : ::testing::Test {
   }
   std::string path(const std::string& name) { return (dir / name).string(); }
 
-  cli::BatchPlan plan(int count) {
-    cli::BatchPlan p;
+  batch::BatchPlan plan(int count) {
+    batch::BatchPlan p;
     p.type = CardType::Sle4442;
     sim::TestReader::insert("sle4442");
     p.image = sim::TestReader::memory();
     sim::TestReader::pull();
     for (int a = 0x40; a < 0x48; ++a) p.image[static_cast<std::size_t>(a)] = static_cast<std::uint8_t>(a);
-    p.serial = cli::SerialField{0x80, 2, 1, false};
+    p.serial = batch::SerialField{0x80, 2, 1, false};
     p.count = count;
     return p;
   }
@@ -130,18 +131,19 @@ struct Personalise : ::testing::Test {
     std::string line;
     std::getline(in, line);  // the header
     while (std::getline(in, line)) {
-      const auto f = cli::csvFields(line);
+      const auto f = batch::csvFields(line);
       results.push_back(f.at(6) + (f.at(4).empty() ? "" : " " + f.at(4)));
     }
     return results;
   }
 
-  std::unique_ptr<BatchEngine> engine(cli::BatchPlan p, cli::LogHistory history = {}, unsigned long long first = 1) {
+  std::unique_ptr<BatchEngine> engine(batch::BatchPlan p, batch::LogHistory history = {}, unsigned long long first = 1) {
     std::string why;
     EXPECT_TRUE(log.open(path("log.csv"), why)) << why;
-    return std::make_unique<BatchEngine>(*run, std::move(p), log, std::move(history), first, [this] { return now; });
+    return std::make_unique<BatchEngine>(cli::personaliseContext(*run, [this] { return now; }), std::move(p), log,
+                                         std::move(history), first);
   }
-  cli::BatchLog log;
+  batch::BatchLog log;
 };
 
 }  // namespace personalise_test

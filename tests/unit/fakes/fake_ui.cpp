@@ -410,12 +410,25 @@ void FakeControls::limitText(int id, int characters) {
 }
 
 void FakeControls::end(int r) {
+  timer_.cancel();
   ended = true;
   result = r;
 }
 
 int FakeControls::messageBox(std::string_view text, std::string_view caption_, unsigned style) {
   return shell_.messageBox(text, caption_, style);
+}
+
+port::LineList& FakeControls::list(int id) {
+  find(id, "list");
+  return lists_[id];
+}
+
+bool FakeControls::fireTimer() {
+  if (!timer_.armed() || ended) return false;
+  timer_.cancel();
+  dialog_.onTimer(*this);
+  return true;
 }
 
 void FakeControls::type(int id, std::string_view utf8) {

@@ -188,6 +188,31 @@ class FakeMenuBar : public port::MenuBar {
   EventLog& log_;
 };
 
+// A dialog's timer that the test fires by hand.
+class FakeTimer : public port::Timer {
+ public:
+  void arm(int ms) override {
+    armed_ = true;
+    lastMs = ms;
+  }
+  void cancel() override { armed_ = false; }
+  bool armed() const override { return armed_; }
+  int lastMs = -1;  // the interval of the last arming
+
+ private:
+  bool armed_ = false;
+};
+
+// A list box recording its lines.
+class FakeLineList : public port::LineList {
+ public:
+  void add(std::string_view utf8) override { lines.emplace_back(utf8); }
+  void clear() override { lines.clear(); }
+  int count() override { return static_cast<int>(lines.size()); }
+  std::string line(int index) override { return lines.at(static_cast<std::size_t>(index)); }
+  std::vector<std::string> lines;
+};
+
 // An open dialog's controls, with the initial state of its .rc template.
 class FakeControls : public port::DialogControls {
  public:
@@ -215,6 +240,14 @@ class FakeControls : public port::DialogControls {
   void setCaption(std::string_view utf8) override { caption = std::string(utf8); }
   void end(int result) override;
   int messageBox(std::string_view text, std::string_view caption, unsigned style) override;
+  port::Timer& timer() override { return timer_; }
+  port::LineList& list(int id) override;
+
+  // The timer goes off: false when it was not armed (nothing happens).
+  bool fireTimer();
+  int interval() const { return timer_.lastMs; }
+  bool timerArmed() const { return timer_.armed(); }
+  std::vector<std::string> lines(int id) { return lists_[id].lines; }
 
   // Operator actions: typing replaces the edit's text (cut to the limit, in
   // upper case for ES_UPPERCASE edits; a read-only edit takes none) and
@@ -240,6 +273,8 @@ class FakeControls : public port::DialogControls {
   int templateId_ = 0;
   std::set<int> autoCheck_;  // clicks toggle the check
   std::set<int> autoRadio_;  // a click checks it and clears the others
+  FakeTimer timer_;
+  std::map<int, FakeLineList> lists_;
 };
 
 // Runs dialogs with scripts: each runModal takes the next script, calls

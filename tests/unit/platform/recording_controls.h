@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,9 @@ struct RecordingControls : port::DialogControls {
     boxes.push_back({std::string(t), std::string(c), style});
     return port::mb::kIdOk;
   }
+  // The dialogs tested here have no timer and no list.
+  port::Timer& timer() override { throw std::logic_error("RecordingControls has no timer"); }
+  port::LineList& list(int id) override { throw std::logic_error("RecordingControls has no list " + std::to_string(id)); }
 };
 
 }  // namespace test

@@ -100,6 +100,43 @@ std::vector<WantDialog> dialogTable() {
         {1016, "PUSHBUTTON", "读出", 66, 98, 40, 17},
         {1, "PUSHBUTTON", "页操作模式", 120, 98, 50, 17, false},
         {2, "DEFPUSHBUTTON", "退出", 177, 97, 43, 18}}},
+      {148, "批量写卡", "宋体", 10, 320, 262,
+       {{S, "LTEXT", "映像文件:", 8, 9, 44, 8},
+        {1060, "EDITTEXT", "", 56, 7, 200, 12},
+        {1061, "PUSHBUTTON", "浏览(&O)...", 262, 6, 50, 14},
+        {S, "LTEXT", "卡型:", 8, 25, 44, 8},
+        {1062, "LTEXT", "", 56, 25, 80, 8},
+        {S, "LTEXT", "张数:", 150, 25, 24, 8},
+        {1063, "EDITTEXT", "", 176, 23, 40, 12},
+        {1064, "AUTOCHECKBOX", "直到停止", 224, 24, 80, 10},
+        {S, "LTEXT", "序号:", 8, 41, 44, 8},
+        {1065, "EDITTEXT", "", 56, 39, 120, 12},
+        {1066, "AUTOCHECKBOX", "十进制BCD", 184, 40, 64, 10},
+        {S, "LTEXT", "地址:字节数:起始号", 248, 41, 70, 8},
+        {S, "LTEXT", "固定字段:", 8, 57, 44, 8},
+        {1067, "EDITTEXT", "", 56, 55, 200, 12},
+        {S, "LTEXT", "地址=十六进制", 262, 57, 56, 8},
+        {S, "LTEXT", "密码:", 8, 73, 44, 8},
+        {1068, "EDITTEXT", "", 56, 71, 60, 12},
+        {1069, "AUTOCHECKBOX", "遇到失败即停止", 130, 72, 90, 10},
+        {S, "LTEXT", "写保护:", 8, 89, 44, 8},
+        {1070, "EDITTEXT", "", 56, 87, 120, 12},
+        {S, "LTEXT", "如 0-15,0x20（不可恢复）", 184, 89, 130, 8},
+        {S, "LTEXT", "记录文件:", 8, 105, 44, 8},
+        {1071, "EDITTEXT", "", 56, 103, 200, 12},
+        {1072, "AUTOCHECKBOX", "接着写", 262, 104, 50, 10},
+        {1073, "LISTBOX", "", 8, 121, 304, 90},
+        {S, "LTEXT", "完成:", 8, 217, 24, 8},
+        {1074, "LTEXT", "0", 34, 217, 30, 8},
+        {S, "LTEXT", "失败:", 70, 217, 24, 8},
+        {1075, "LTEXT", "0", 96, 217, 30, 8},
+        {S, "LTEXT", "每分钟:", 132, 217, 30, 8},
+        {1076, "LTEXT", "0", 164, 217, 40, 8},
+        {S, "LTEXT", "当前:", 210, 217, 24, 8},
+        {1077, "LTEXT", "", 236, 217, 76, 8},
+        {1078, "DEFPUSHBUTTON", "开始(&S)", 150, 238, 50, 14},
+        {1079, "PUSHBUTTON", "停止(&T)", 206, 238, 50, 14},
+        {2, "PUSHBUTTON", "关闭(&C)", 262, 238, 50, 14}}},
   };
 }
 
@@ -140,7 +177,7 @@ TEST(DialogResources, TemplatesMatchTheirTables) {
 }
 
 TEST(DialogResources, EveryTemplateIsAModalPopupWithCaptionAndSystemMenu) {
-  for (int id : {100, 102, 113, 127, 144, 145, 146, 147}) {
+  for (int id : {100, 102, 113, 127, 144, 145, 146, 147, 148}) {
     const rc::Dialog& d = dialog(id);
     for (const char* style : {"DS_MODALFRAME", "WS_POPUP", "WS_CAPTION", "WS_SYSMENU"})
       EXPECT_NE(std::find(d.styles.begin(), d.styles.end(), style), d.styles.end())
@@ -152,7 +189,7 @@ TEST(DialogResources, EveryTemplateIsAModalPopupWithCaptionAndSystemMenu) {
 // hexadecimal fields.
 TEST(DialogResources, UpperCaseEditsAreExactlyThePasswordAndApduFields) {
   const std::set<std::pair<int, int>> upper = {{102, 1001}, {144, 1007}, {127, 1004},
-                                               {127, 1006}, {127, 1007}, {147, 1043}};
+                                               {127, 1006}, {127, 1007}, {147, 1043}, {148, 1068}};
   for (const rc::Dialog& d : rc::File::program().dialogs)
     for (const rc::Control& c : d.controls)
       if (c.kind == "EDITTEXT") {

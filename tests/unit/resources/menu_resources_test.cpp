@@ -63,7 +63,7 @@ std::vector<Want> bar(int id, std::vector<Want> middle) {
 }
 
 std::vector<Want> readWrite(std::vector<Want> more) {
-  std::vector<Want> items = {{"读卡操作(&R)", 32778}, {"写卡操作(&W)", 32779}};
+  std::vector<Want> items = {{"读卡操作(&R)", 32778}, {"写卡操作(&W)", 32779}, {"批量写卡(&B)", 32852}};
   items.insert(items.end(), more.begin(), more.end());
   return items;
 }
@@ -166,8 +166,8 @@ TEST(MenuResources, OnlyTheSevenBarsExist) {
 TEST(MenuResources, ZoneFourErasePasswordCaptionsKeepTheirTrailingBlank) {
   const rc::Menu* m = rc::File::program().menu(141);
   ASSERT_NE(m, nullptr);
-  const auto& verify = m->items[4].children;
-  const auto& change = m->items[5].children;
+  const auto& verify = m->items[5].children;
+  const auto& change = m->items[6].children;
   EXPECT_EQ(verify.back().caption, "核对四区擦除密码 ");
   EXPECT_EQ(change.back().caption, "修改四区擦除密码 ");
 }

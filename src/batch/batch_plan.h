@@ -9,9 +9,8 @@
 #include <vector>
 
 #include "cards/card_catalogue.h"
-#include "run_context.h"
 
-namespace cli {
+namespace batch {
 
 struct SerialField {
   int address = 0;
@@ -36,10 +35,25 @@ struct BatchPlan {
   bool stopOnFailure = false;
 };
 
+// How the messages name the serial and the fixed fields: the command
+// line's options, or the dialog's boxes.
+struct FieldLabels {
+  const char* serial;
+  const char* field;
+};
+
+// The messages below are empty when the text or plan is good.
+
 // "ADDR:LEN:START" (ADDR decimal or 0x hex, LEN 1 to 8 bytes).
-Outcome parseSerial(const std::string& text, bool bcd, SerialField& serial);
+std::string parseSerial(const std::string& text, bool bcd, SerialField& serial, const FieldLabels& labels);
 // "ADDR=HEX".
-Outcome parseField(const std::string& text, FixedField& field);
+std::string parseField(const std::string& text, FixedField& field, const FieldLabels& labels);
+// Address ranges ("5", "0-15", "0x10-0x1F") up to `last` into `addresses`.
+std::string parseRanges(const std::vector<std::string>& ranges, int last, std::set<int>& addresses);
+// A card address in decimal or 0x hex.
+bool parseAddress(std::string_view text, int& value);
+// "0x0040".
+std::string hexAddress(int value);
 
 // The bytes of serial number `n`; nothing when it does not fit the field.
 std::optional<std::vector<std::uint8_t>> serialBytes(const SerialField& serial, unsigned long long n);
@@ -52,6 +66,11 @@ std::vector<std::uint8_t> cardImage(const BatchPlan& plan, unsigned long long n)
 
 // Fields inside the card, not on one another, and not on code, key or
 // counter bytes. Bytes protected on a card are each card's own check.
-Outcome checkFields(const BatchPlan& plan, CardCatalogue& catalogue);
+std::string checkFields(const BatchPlan& plan, CardCatalogue& catalogue, const FieldLabels& labels);
 
-}  // namespace cli
+// The card types a batch writes protected (after the verified write).
+bool protectsBytes(CardType type);
+// The last address such a card protects.
+int lastProtectable(CardType type);
+
+}  // namespace batch

@@ -1,11 +1,11 @@
-#include "batch_log.h"
+#include "batch/batch_log.h"
 
 #include <filesystem>
 
-#include "console_ports.h"
 #include "platform/local_time.h"
+#include "platform/utf.h"
 
-namespace cli {
+namespace batch {
 
 namespace {
 
@@ -58,9 +58,9 @@ std::vector<std::string> csvFields(const std::string& line) {
 
 bool BatchLog::open(const std::string& path, std::string& why) {
   std::error_code ec;
-  const bool fresh = !std::filesystem::exists(pathOf(path), ec) || std::filesystem::file_size(pathOf(path), ec) == 0;
+  const bool fresh = !std::filesystem::exists(utf::pathOf(path), ec) || std::filesystem::file_size(utf::pathOf(path), ec) == 0;
   if (out_.is_open()) out_.close();
-  out_.open(pathOf(path), std::ios::app | std::ios::binary);
+  out_.open(utf::pathOf(path), std::ios::app | std::ios::binary);
   if (!out_ || (fresh && !(out_ << kHeader << "\n").flush())) {
     why = "无法写记录文件 " + path;
     return false;
@@ -74,7 +74,7 @@ bool BatchLog::write(const LogRecord& record) {
 }
 
 bool readLogHistory(const std::string& path, LogHistory& history, std::string& why) {
-  std::ifstream in(pathOf(path), std::ios::binary);
+  std::ifstream in(utf::pathOf(path), std::ios::binary);
   if (!in) {
     why = "无法读取记录文件 " + path;
     return false;
@@ -101,4 +101,4 @@ bool readLogHistory(const std::string& path, LogHistory& history, std::string& w
   return true;
 }
 
-}  // namespace cli
+}  // namespace batch

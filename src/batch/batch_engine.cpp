@@ -1,16 +1,15 @@
-#include "batch_engine.h"
+#include "batch/batch_engine.h"
 
 #include <cstdio>
 
 #include "apdu/hex_bytes.h"
-#include "card_names.h"
-#include "codes.h"
+#include "batch/card_steps.h"
+#include "cards/card_names.h"
 #include "memview/card_image_file.h"
+#include "memview/image_guard.h"
 #include "memview/row_writes.h"
-#include "security/password_frame.h"
-#include "write_steps.h"
 
-namespace cli {
+namespace batch {
 
 namespace {
 
@@ -33,13 +32,12 @@ const char* phaseText(BatchPhase phase) {
   return "";
 }
 
-BatchEngine::BatchEngine(Run& run, BatchPlan plan, BatchLog& log, LogHistory history,
-                         unsigned long long firstSerial, Clock clock)
-    : run_(run),
+BatchEngine::BatchEngine(BatchContext context, BatchPlan plan, BatchLog& log, LogHistory history,
+                         unsigned long long firstSerial)
+    : ctx_(std::move(context)),
       plan_(std::move(plan)),
       log_(log),
       history_(std::move(history)),
-      clock_(std::move(clock)),
       serial_(firstSerial) {}
 
 int BatchEngine::step() {
@@ -57,30 +55,30 @@ int BatchEngine::step() {
 
 double BatchEngine::perMinute() const {
   if (firstCard_ < 0 || done_ == 0) return 0;
-  const double minutes = (clock_() - firstCard_) / 60.0;
+  const double minutes = (ctx_.clock() - firstCard_) / 60.0;
   return minutes > 0 ? done_ / minutes : 0;
 }
 
 int BatchEngine::waitForCard() {
   if (stopRequested_) return finish("");
-  const short status = run_.drv.IC_Status(run_.st.readerHandle);
+  const short status = ctx_.card.drv.IC_Status(ctx_.card.st.readerHandle);
   if (status == 1) return kPollMs;
   if (status != 0) return finish("读写器没有应答（" + std::to_string(status) + "）");
-  if (firstCard_ < 0) firstCard_ = clock_();
+  if (firstCard_ < 0) firstCard_ = ctx_.clock();
   phase_ = BatchPhase::CheckCard;
   return 0;
 }
 
 std::vector<std::uint8_t> BatchEngine::cardBytes() const {
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(run_.st.byteCount));
-  for (int a = 0; a < run_.st.byteCount; ++a) bytes[static_cast<std::size_t>(a)] = run_.doc.byteAt(a);
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(ctx_.card.st.byteCount));
+  for (int a = 0; a < ctx_.card.st.byteCount; ++a) bytes[static_cast<std::size_t>(a)] = ctx_.card.doc.byteAt(a);
   return bytes;
 }
 
 bool BatchEngine::holdsTarget(const std::vector<std::uint8_t>& card, const std::vector<std::uint8_t>& target) const {
   for (std::size_t a = 0; a < card.size() && a < target.size(); ++a) {
     if (card[a] != target[a] &&
-        !holdsCodeOrCounter(run_.catalogue, plan_.type, plan_.zoneIndex, static_cast<int>(a)))
+        !holdsCodeOrCounter(ctx_.card.catalogue, plan_.type, plan_.zoneIndex, static_cast<int>(a)))
       return false;
   }
   return true;
@@ -93,21 +91,21 @@ bool BatchEngine::alreadyPersonalised(const std::vector<std::uint8_t>& card) con
 }
 
 int BatchEngine::checkCard() {
-  run_.report = Report(run_.o.command);
   started_ = false;
   ident_.clear();
   toWrite_ = 0;
-  if (Outcome r = checkDetectedCard(run_, plan_.type); r.status != kDone) {
+  if (std::string why = confirmCardType(ctx_, plan_.type); !why.empty()) {
     // The reader told of a card that is not (or not yet) there: nothing
     // was sent to it, so there is no card to fail; the polling goes on.
-    if (r.error == kNoCard) {
+    if (why == kNoCard) {
       phase_ = BatchPhase::WaitCard;
       return kPollMs;
     }
-    return cardFailed(r.error);
+    return cardFailed(why);
   }
-  if (Outcome r = run_.selectCardType(plan_.type); r.status != kDone) return cardFailed(r.error);
-  if (Outcome r = run_.readCard(); r.status != kDone) return cardFailed(r.error);
+  if (std::string why = selectCardType(ctx_.card.st, ctx_.card.drv, plan_.type, plan_.zoneIndex, 0); !why.empty())
+    return cardFailed(why);
+  if (std::string why = readCard(ctx_); !why.empty()) return cardFailed(why);
   const std::vector<std::uint8_t> card = cardBytes();
   ident_ = upperHex(card.data(), std::min<std::size_t>(card.size(), kIdentBytes));
   if (alreadyPersonalised(card)) {
@@ -124,20 +122,22 @@ int BatchEngine::checkCard() {
   if (plan_.serial && !serialBytes(*plan_.serial, serial_))
     return finish("序号 " + std::to_string(serial_) + " 放不进 " + std::to_string(plan_.serial->length) + " 个字节");
   target_ = cardImage(plan_, serial_);
-  for (int a = 0; a < run_.st.byteCount; ++a) {
+  for (int a = 0; a < ctx_.card.st.byteCount; ++a) {
     const auto i = static_cast<std::size_t>(a);
-    if (card[i] != target_[i] && protectedOnCard(run_.st, a) &&
-        !holdsCodeOrCounter(run_.catalogue, plan_.type, plan_.zoneIndex, a))
+    if (card[i] != target_[i] && protectedOnCard(ctx_.card.st, a) &&
+        !holdsCodeOrCounter(ctx_.card.catalogue, plan_.type, plan_.zoneIndex, a))
       return cardFailed("字节 " + hexAddress(a) + " 已写保护，内容与映像不同；没有写");
   }
-  toWrite_ = cardimage::loadIntoImage(run_.cardContext(), target_).changed;
-  if (isSle(plan_.type) && (toWrite_ > 0 || !plan_.protect.empty())) {
-    if (Outcome r = presentCardCode(run_); r.status != kDone) {
-      // A wrong code burnt an attempt: no second card may lose one too.
-      const bool wrongCode = r.error.rfind(security::text::kWrongPassword, 0) == 0;
-      return cardFailed(r.error + (wrongCode ? "（批量写卡停止：请先核对密码）" : ""),
-                        wrongCode || r.status == kUsage);
+  toWrite_ = cardimage::loadIntoImage(ctx_.card, target_).changed;
+  if (codeDigits(plan_.type) > 0 && (toWrite_ > 0 || !plan_.protect.empty())) {
+    if (!code_) {
+      std::string why = "没有密码";
+      code_ = ctx_.code ? ctx_.code(plan_.type, why) : std::nullopt;
+      // Without its code no card of the run can be written.
+      if (!code_) return cardFailed(why, true);
     }
+    // A wrong code burnt an attempt: no second card may lose one too.
+    if (const CodeCheck c = presentCode(ctx_, *code_); !c.error.empty()) return cardFailed(c.error, c.fatal);
   }
   phase_ = BatchPhase::WriteCard;
   return 0;
@@ -148,7 +148,8 @@ int BatchEngine::writeCard() {
   if (!writeLog(record(batchresult::kStarted, "开始写卡"))) return finish(kLogBroken);
   if (afterStarted) afterStarted(serial_);
   std::vector<int> failedRows;
-  if (Outcome r = writeRows(run_, failedRows); r.status != kDone) return cardFailed(r.error);
+  const std::string stopped = writeEditedRows(ctx_.card, failedRows);
+  if (!stopped.empty()) return cardFailed(stopped);
   if (!failedRows.empty())
     return cardFailed("写入没有成功（回读不符或卡片拒绝），起始地址 " + hexAddress(failedRows.front()));
   phase_ = BatchPhase::VerifyCard;
@@ -156,7 +157,7 @@ int BatchEngine::writeCard() {
 }
 
 int BatchEngine::verifyCard() {
-  if (Outcome r = run_.readCard(); r.status != kDone) return cardFailed("回读：" + r.error);
+  if (std::string why = readCard(ctx_); !why.empty()) return cardFailed("回读：" + why);
   if (!holdsTarget(cardBytes(), target_)) return cardFailed("回读的内容与要写的映像不同");
   phase_ = plan_.protect.empty() ? BatchPhase::WaitRemoval : BatchPhase::ProtectCard;
   return plan_.protect.empty() ? succeed() : 0;
@@ -164,16 +165,16 @@ int BatchEngine::verifyCard() {
 
 int BatchEngine::protectCard() {
   for (int a : plan_.protect) {
-    if (protectedOnCard(run_.st, a)) continue;
+    if (protectedOnCard(ctx_.card.st, a)) continue;
     if (plan_.type == CardType::Sle4442)
-      run_.st.protect4442[static_cast<std::size_t>(a)] = kProtectedFlag;
+      ctx_.card.st.protect4442[static_cast<std::size_t>(a)] = kProtectedFlag;
     else
-      flag4428(run_.st.pages4428, a) = kProtectedFlag;
+      flag4428(ctx_.card.st.pages4428, a) = kProtectedFlag;
   }
-  memview::RowWriter rows(run_.cardContext());
+  memview::RowWriter rows(ctx_.card);
   const bool ok = plan_.type == CardType::Sle4442 ? rows.writeMarks4442() : rows.writeMarks4428();
   for (int a : plan_.protect) {
-    if (!ok || !protectedOnCard(run_.st, a))
+    if (!ok || !protectedOnCard(ctx_.card.st, a))
       return cardFailed("映像已写入并校验，但写保护没有成功（字节 " + hexAddress(a) + "）");
   }
   return succeed();
@@ -181,7 +182,7 @@ int BatchEngine::protectCard() {
 
 int BatchEngine::waitForRemoval() {
   if (stopRequested_) return finish("");
-  const short status = run_.drv.IC_Status(run_.st.readerHandle);
+  const short status = ctx_.card.drv.IC_Status(ctx_.card.st.readerHandle);
   if (status == 0) return kPollMs;
   if (status != 1) return finish("读写器没有应答（" + std::to_string(status) + "）");
   phase_ = BatchPhase::WaitCard;
@@ -213,7 +214,7 @@ int BatchEngine::cardFailed(const std::string& message, bool fatal) {
   started_ = false;
   if (!logged) return finish(kLogBroken);
   if (fatal) return finish(message);
-  if (plan_.stopOnFailure) return finish("卡片失败，--stop-on-failure：" + message);
+  if (plan_.stopOnFailure) return finish("卡片失败，遇到失败即停止：" + message);
   phase_ = BatchPhase::WaitRemoval;
   return 0;
 }
@@ -226,7 +227,7 @@ int BatchEngine::finish(const std::string& reason) {
 
 LogRecord BatchEngine::record(const std::string& result, const std::string& message) const {
   LogRecord r;
-  r.reader = run_.o.reader.empty() ? run_.o.port : run_.o.reader;
+  r.reader = ctx_.reader;
   r.cardType = nameOf(plan_.type);
   r.ident = ident_;
   if (started_ || result == batchresult::kOk) r.serial = serial_;
@@ -246,4 +247,4 @@ bool BatchEngine::writeLog(const LogRecord& r) {
   return log_.write(r);
 }
 
-}  // namespace cli
+}  // namespace batch

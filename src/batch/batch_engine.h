@@ -6,13 +6,14 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
-#include "batch_fields.h"
-#include "batch_log.h"
-#include "run_context.h"
+#include "batch/batch_context.h"
+#include "batch/batch_log.h"
+#include "batch/batch_plan.h"
 
-namespace cli {
+namespace batch {
 
 enum class BatchPhase { WaitCard, CheckCard, WriteCard, VerifyCard, ProtectCard, WaitRemoval, Finished };
 
@@ -23,12 +24,10 @@ inline constexpr int kPollMs = 100;
 
 class BatchEngine {
  public:
-  using Clock = std::function<double()>;  // seconds, from any origin
-
   // `history`: what earlier runs logged (the serials written, for cards that
   // come back). `firstSerial`: the serial of the first card of this run.
-  BatchEngine(Run& run, BatchPlan plan, BatchLog& log, LogHistory history, unsigned long long firstSerial,
-              Clock clock);
+  BatchEngine(BatchContext context, BatchPlan plan, BatchLog& log, LogHistory history,
+              unsigned long long firstSerial);
 
   // One short thing; the milliseconds to wait before the next step.
   int step();
@@ -71,11 +70,11 @@ class BatchEngine {
   bool writeLog(const LogRecord& r);
   std::vector<std::uint8_t> cardBytes() const;
 
-  Run& run_;
+  BatchContext ctx_;
   BatchPlan plan_;
   BatchLog& log_;
   LogHistory history_;
-  Clock clock_;
+  std::optional<std::string> code_;  // asked for once, when a card first needs it
   BatchPhase phase_ = BatchPhase::WaitCard;
   unsigned long long serial_;
   bool started_ = false;  // the card's serial is in the log as started
@@ -88,4 +87,4 @@ class BatchEngine {
   std::string stopReason_;
 };
 
-}  // namespace cli
+}  // namespace batch

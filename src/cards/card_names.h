@@ -8,12 +8,8 @@
 
 #include "cards/card_types.h"
 
-namespace cli {
-
 std::optional<CardType> cardTypeNamed(std::string_view name);
 // "sle4442"; "" for a type without a name here.
 std::string nameOf(CardType type);
 // Every name, separated by blanks (for help and errors).
 std::string cardTypeNames();
-
-}  // namespace cli

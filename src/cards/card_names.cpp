@@ -1,8 +1,6 @@
-#include "card_names.h"
+#include "cards/card_names.h"
 
 #include <cctype>
-
-namespace cli {
 
 namespace {
 
@@ -46,5 +44,3 @@ std::string cardTypeNames() {
   }
   return out;
 }
-
-}  // namespace cli

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace cli {
+namespace batch {
 
 namespace batchresult {
 inline constexpr const char* kStarted = "started";
@@ -54,4 +54,4 @@ struct LogHistory {
 };
 bool readLogHistory(const std::string& path, LogHistory& history, std::string& why);
 
-}  // namespace cli
+}  // namespace batch
