@@ -69,6 +69,8 @@ class Reader {
   void loadIni(const std::filesystem::path& ini);
   // A fresh in-memory reader: no INI file, no state files.
   void resetInMemory(const std::string& cardType, int port);
+  // The reader plugged into another port: it answers there from now on.
+  void movePort(int port) { config_.port = port; }
 
  private:
   Reader();

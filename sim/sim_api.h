@@ -23,6 +23,8 @@ struct TestReader {
   // Swap the card for a fresh factory card of another type ("none" pulls it).
   static void insert(std::string_view cardType);
   static void pull();
+  // The reader unplugged and plugged into another port, its card kept.
+  static void movePort(int port);
   // The card's main memory (what IC_Read of its own protocol covers; for
   // the AT88SC1608/153 the user zones one after the other).
   static std::vector<std::uint8_t> memory();

@@ -21,6 +21,11 @@ void TestReader::insert(std::string_view cardType) {
   Reader::get().insertFactory(std::string(cardType));
 }
 
+void TestReader::movePort(int port) {
+  auto guard = locked();
+  Reader::get().movePort(port);
+}
+
 void TestReader::pull() {
   auto guard = locked();
   Reader::get().pull();

@@ -49,7 +49,9 @@ BOOL CALLBACK collectOwnBoxes(HWND w, LPARAM lp) {
 
 }  // namespace
 
-std::vector<std::uint8_t> stateMemory(const std::string& path) {
+std::vector<std::uint8_t> stateMemory(const std::string& path) { return stateBytes(path, "memory"); }
+
+std::vector<std::uint8_t> stateBytes(const std::string& path, const std::string& field) {
   std::ifstream in(path);
   std::string line;
   std::vector<std::uint8_t> out;
@@ -57,7 +59,7 @@ std::vector<std::uint8_t> stateMemory(const std::string& path) {
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.rfind("bytes ", 0) == 0 || line == "end") {
-      inMemory = line.rfind("bytes memory ", 0) == 0;
+      inMemory = line.rfind("bytes " + field + " ", 0) == 0;
       continue;
     }
     if (!inMemory) continue;

@@ -60,6 +60,8 @@ bool checkEqual(const A& actual, const E& expected, const char* expr, const char
 // The "memory" bytes of a card state file ("bytes memory N", then lines of
 // a hexadecimal offset and the bytes in hexadecimal); empty when unreadable.
 std::vector<std::uint8_t> stateMemory(const std::string& path);
+// Another byte field of a state file ("protection", ...), the same way.
+std::vector<std::uint8_t> stateBytes(const std::string& path, const std::string& field);
 
 // ---- windows ----------------------------------------------------------------
 

@@ -187,14 +187,18 @@ int FakeShell::messageBox(std::string_view text, std::string_view caption, unsig
   e.caption = std::string(caption);
   e.style = style;
   log_.events.push_back(e);
+  const std::size_t at = log_.events.size() - 1;
   if (!whileOpen.empty()) {
     const std::function<void()> input = std::move(whileOpen.front());
     whileOpen.pop_front();
     if (input) input();
   }
-  if (answers.empty()) return port::mb::kIdOk;
-  const int a = answers.front();
-  answers.pop_front();
+  int a = port::mb::kIdOk;
+  if (!answers.empty()) {
+    a = answers.front();
+    answers.pop_front();
+  }
+  log_.events[at].answer = a;
   return a;
 }
 

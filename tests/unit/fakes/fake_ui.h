@@ -33,6 +33,7 @@ struct Event {
   unsigned style = 0;   // box style, beep type, cursor on (1) / off (0), posted id, quit code
   int x = 0, y = 0;     // text position
   port::Colour fg = 0, bg = 0;
+  int answer = 0;  // what the operator answered a box
   // One line for test failure output, e.g. "box[提示信息|连接错误!|0x40]".
   std::string describe() const;
 };

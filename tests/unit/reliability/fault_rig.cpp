@@ -44,7 +44,22 @@ DriverTable recordingTable() {
 
 Rig::Rig(const char* card) {
   sim::TestReader::reset(card, 100);
+  restart();
+}
+
+void Rig::closeButton() { frameWindow.destroyed = view->confirmClose(); }
+
+void Rig::restart() {
+  if (view) {
+    view->onDestroy();
+    view.reset();
+    st = AppState{};
+    doc = CDemoDoc{};
+    ui.window.caretCreated = false;
+    frameWindow.destroyed = false;
+  }
   view = std::make_unique<CDemoView>(st, doc, table, ui.window, ui.shell, ui.menu, ui.dialogs, files);
+  frame.mayClose = [this] { return view->confirmClose(); };
   ui.window.paintNow = [this] { view->onPaint(ui.window.surface()); };
   // WM_SETFOCUS and WM_KILLFOCUS, as a dialog takes and gives back the focus.
   ui.window.focusEvents = [this](bool gained) { view->onFocus(gained); };

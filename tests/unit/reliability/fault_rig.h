@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/main_frame.h"
 #include "fakes/fake_ui.h"
 #include "memview/demo_doc.h"
 #include "reader/driver.h"
@@ -44,8 +45,16 @@ class CaretTakingFiles : public port::FileDialogs {
   std::function<void()> takeCaret_;
 };
 
+// The main window as the frame's logic sees it: destroying it ends the program.
+struct FrameStub : FrameWindow {
+  void destroy() override { destroyed = true; }
+  bool destroyed = false;
+};
+
 struct Rig {
   fake::FakeUi ui;
+  FrameStub frameWindow;
+  CMainFrame frame{frameWindow, ui.shell};
   DriverTable table = recordingTable();
   AppState st;
   CDemoDoc doc;
@@ -60,6 +69,10 @@ struct Rig {
   Rig& operator=(const Rig&) = delete;
 
   void command(int id) { view->onCommand(id); }
+  // The window's close button (WM_CLOSE).
+  void closeButton();
+  // The program ended and is started again on the same reader and cards.
+  void restart();
   void key(int vk) { view->onKeyDown(vk); }
   void type(const std::string& chars);
   // Types a byte in hexadecimal at a card address (edit mode on).

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "reader/connection.h"
 #include "resources/resource.h"
 #include "sim/sim_api.h"
 
@@ -9,18 +10,40 @@ namespace reliability {
 
 namespace {
 
-constexpr int kReadNumbers[] = {0, 1, 2, 3, 8, 9, 511, 600, 2047};
+constexpr int kReadNumbers[] = {0, 1, 2, 3, 8, 9, 511, 600, 2047, -1};  // -1: the dialog cancelled
 constexpr int kTypeCommands[] = {ID_CARDTYPE_24C01A,  ID_CARDTYPE_24C02,   ID_CARDTYPE_24C04,
                                  ID_CARDTYPE_24C08,   ID_CARDTYPE_24C16,   ID_CARDTYPE_24C64,
                                  ID_CARDTYPE_SLE4442, ID_CARDTYPE_SLE4428, ID_CARDTYPE_CPU};
 constexpr int kKeys[] = {port::vk::kLeft, port::vk::kRight, port::vk::kUp,    port::vk::kDown, port::vk::kTab,
                          port::vk::kHome, port::vk::kEnd,   port::vk::kPrior, port::vk::kNext};
 constexpr const char* kHex = "0123456789abcdefABCDEF";
+constexpr int kPortCount = sizeof kPortCommands / sizeof kPortCommands[0];
+// What reaches the view while a box is open: typed digits, Space (a mark),
+// F5, Escape, a move, a click on a cell, commands posted or chosen.
+using In = Action::Input::Kind;
+constexpr Action::Input kInputs[] = {{In::Char, 'a'},
+                                     {In::Char, '5'},
+                                     {In::Key, port::vk::kSpace},
+                                     {In::Key, port::vk::kF5},
+                                     {In::Key, port::vk::kEscape},
+                                     {In::Key, port::vk::kRight},
+                                     {In::Click, 17},
+                                     {In::Command, ID_CARD_READ},
+                                     {In::Command, ID_CARD_WRITE},
+                                     {In::Command, ID_FILE_SAVE},
+                                     {In::Command, ID_CARDTYPE_AUTODETECT},
+                                     {In::Command, ID_PORT_USB}};
+// Typed ahead while a failed write's question is open.
+// Typed ahead while a failed write's question is open: a mark on byte 17,
+// a digit, F5.
+const std::vector<Action::Input> kTypedAhead[] = {
+    {{In::Click, 17}, {In::Key, port::vk::kSpace}}, {{In::Char, 'a'}}, {{In::Key, port::vk::kF5}}};
 
 const char* kindName(Action::Kind k) {
   static const char* const names[] = {"Read",        "ChooseType",  "Detect",    "EditMode", "TypeHexAt",
                                       "TypeHexHere", "TypeCharsAt", "Key",       "Mark",     "CancelDialog",
-                                      "Escape",      "WriteF5",     "OpenImage", "SwapCard", "VerifyCode"};
+                                      "Escape",      "WriteF5",     "OpenImage", "SwapCard", "VerifyCode",
+                                      "Exit",        "CloseButton", "QuitButton", "PortSwitch", "Save"};
   return names[static_cast<int>(k)];
 }
 
@@ -59,6 +82,7 @@ std::string describe(const Action& a) {
       break;
     case Action::Kind::CancelDialog:
     case Action::Kind::OpenImage:
+    case Action::Kind::PortSwitch:
       s += " " + std::to_string(a.a) + "/" + std::to_string(a.b);
       break;
     default:
@@ -69,7 +93,10 @@ std::string describe(const Action& a) {
     s += " answers";
     for (int x : a.answers) s += x == port::mb::kIdYes ? " yes" : " no";
   }
-  static const char* const faults[] = {"", "fail", "pull", "drop"};
+  static const char* const inputs[] = {"char", "key", "click", "command"};
+  for (const Action::Input& in : a.duringBox)
+    s += std::string(" +") + inputs[static_cast<int>(in.kind)] + " " + std::to_string(in.value);
+  static const char* const faults[] = {"", "fail", "pull", "drop", "failwrite"};
   if (a.fault != Action::Fault::None)
     s += std::string(" [") + faults[static_cast<int>(a.fault)] + "@" + std::to_string(a.faultCall) + "]";
   return s;
@@ -81,7 +108,8 @@ Action randomAction(std::mt19937& rng, int cards) {
   static const std::pair<K, int> kWeights[] = {
       {K::Read, 12},       {K::ChooseType, 2},  {K::Detect, 3},    {K::EditMode, 10}, {K::TypeHexAt, 14},
       {K::TypeHexHere, 6}, {K::TypeCharsAt, 3}, {K::Key, 8},       {K::Mark, 3},      {K::CancelDialog, 6},
-      {K::Escape, 3},      {K::WriteF5, 12},    {K::OpenImage, 4}, {K::SwapCard, 4},  {K::VerifyCode, 5}};
+      {K::Escape, 3},      {K::WriteF5, 12},    {K::OpenImage, 4}, {K::SwapCard, 4},  {K::VerifyCode, 5},
+      {K::Exit, 1},        {K::CloseButton, 1}, {K::QuitButton, 1}, {K::PortSwitch, 2}, {K::Save, 4}};
   int total = 0;
   for (const auto& w : kWeights) total += w.second;
   int roll = pick(rng, total);
@@ -95,7 +123,7 @@ Action randomAction(std::mt19937& rng, int cards) {
   }
   switch (a.kind) {
     case K::Read:
-      a.a = kReadNumbers[pick(rng, 9)];
+      a.a = kReadNumbers[pick(rng, 10)];
       break;
     case K::ChooseType:
       a.a = kTypeCommands[pick(rng, 9)];
@@ -120,6 +148,10 @@ Action randomAction(std::mt19937& rng, int cards) {
     case K::SwapCard:
       a.a = pick(rng, cards + 1) - 1;
       break;
+    case K::PortSwitch:
+      a.a = pick(rng, kPortCount);
+      a.b = pick(rng, 2);
+      break;
     default:
       break;
   }
@@ -130,9 +162,14 @@ Action randomAction(std::mt19937& rng, int cards) {
     for (int n = 1 + pick(rng, 3); n > 0; --n) a.text += static_cast<char>(0x21 + pick(rng, 94));
   }
   for (int n = 0; n < 3; ++n) a.answers.push_back(pick(rng, 2) ? port::mb::kIdYes : port::mb::kIdNo);
-  if (pick(rng, 10) == 0) {
+  // Detection most often: its probe writes must be put back.
+  if (pick(rng, a.kind == K::Detect ? 3 : 10) == 0) {
     a.fault = static_cast<Action::Fault>(1 + pick(rng, 3));
-    a.faultCall = 1 + pick(rng, 24);
+    a.faultCall = 1 + pick(rng, a.kind == K::Detect ? 40 : 24);  // a 24C02's probe writes come late
+  }
+  if (pick(rng, 6) == 0) {
+    for (int n = 1 + pick(rng, 2); n > 0; --n)
+      a.duringBox.push_back(kInputs[pick(rng, sizeof kInputs / sizeof kInputs[0])]);
   }
   return a;
 }
@@ -141,7 +178,8 @@ std::vector<Action> randomEpisode(std::mt19937& rng, int cards) {
   using K = Action::Kind;
   static const K kInside[] = {K::TypeHexAt,    K::TypeHexAt,    K::TypeHexAt, K::TypeHexHere, K::TypeHexHere,
                               K::TypeHexHere,  K::TypeCharsAt,  K::Key,       K::Key,         K::Mark,
-                              K::CancelDialog, K::CancelDialog, K::OpenImage, K::SwapCard};
+                              K::CancelDialog, K::CancelDialog, K::OpenImage, K::SwapCard,  K::Save,
+                              K::Exit,         K::PortSwitch};
   constexpr int kInsideCount = sizeof kInside / sizeof kInside[0];
   auto drawn = [&](K want) {
     Action a = randomAction(rng, cards);
@@ -150,15 +188,42 @@ std::vector<Action> randomEpisode(std::mt19937& rng, int cards) {
   };
   std::vector<Action> episode;
   if (pick(rng, 10) < 7) episode.push_back(drawn(K::Read));
+  if (pick(rng, 3) == 0) episode.push_back(drawn(K::VerifyCode));
   episode.push_back(drawn(K::EditMode));
   for (int n = 2 + pick(rng, 5); n > 0; --n) {
     episode.push_back(drawn(kInside[pick(rng, kInsideCount)]));
   }
-  if (pick(rng, 5) != 0) episode.push_back(drawn(K::WriteF5));
+  if (pick(rng, 5) != 0) {
+    Action f5 = drawn(K::WriteF5);
+    if (pick(rng, 4) == 0) {
+      f5.fault = Action::Fault::FailWrite;
+      f5.faultCall = 1;
+      f5.duringBox.clear();
+      if (pick(rng, 2)) f5.duringBox = kTypedAhead[pick(rng, 3)];
+    }
+    episode.push_back(std::move(f5));
+  }
   return episode;
 }
 
-void perform(Rig& r, World& w, const Action& a) {
+void deliver(Rig& r, const Action::Input& in) {
+  switch (in.kind) {
+    case In::Char:
+      r.view->onChar(static_cast<unsigned>(in.value));
+      break;
+    case In::Key:
+      r.key(in.value);
+      break;
+    case In::Click:
+      r.clickCell(in.value / 16, in.value % 16, false);
+      break;
+    case In::Command:
+      r.command(in.value);
+      break;
+  }
+}
+
+bool perform(Rig& r, World& w, const Action& a) {
   using K = Action::Kind;
   const CardType type = r.st.cardType;
   const bool crypto = type == CardType::At88sc1608 || type == CardType::At88sc153;
@@ -166,7 +231,8 @@ void perform(Rig& r, World& w, const Action& a) {
                      type == CardType::At88sc1604 || type == CardType::At88sc1604b;
   switch (a.kind) {
     case K::Read:
-      r.ui.dialogs.scripts.push_back(takingCaret(r, fake::typeAndOk(IDC_ZONE_PAGE, std::to_string(a.a))));
+      r.ui.dialogs.scripts.push_back(
+          takingCaret(r, a.a < 0 ? fake::cancel() : fake::typeAndOk(IDC_ZONE_PAGE, std::to_string(a.a))));
       r.command(ID_CARD_READ);
       break;
     case K::ChooseType:
@@ -197,6 +263,25 @@ void perform(Rig& r, World& w, const Action& a) {
       break;
     case K::Escape:
       r.key(port::vk::kEscape);
+      break;
+    case K::Exit:
+      if (!r.view->onCommand(ID_APP_EXIT)) r.frame.onCommand(ID_APP_EXIT);
+      break;
+    case K::CloseButton:
+      r.closeButton();
+      break;
+    case K::QuitButton:
+      r.view->onLButtonDown({(layout::exitHotspotTopLeft.x + layout::exitHotspotBottomRight.x) / 2,
+                             (layout::exitHotspotTopLeft.y + layout::exitHotspotBottomRight.y) / 2});
+      break;
+    case K::PortSwitch:
+      if (a.b) sim::TestReader::movePort(codeOf(kPortCommands[a.a].port));
+      r.command(kPortCommands[a.a].commandId);
+      break;
+    case K::Save:
+      r.ui.files.files.erase("save.bin");
+      r.ui.files.answers.push_back("save.bin");
+      r.command(ID_FILE_SAVE);
       break;
     case K::WriteF5:
       r.key(port::vk::kF5);
@@ -234,6 +319,7 @@ void perform(Rig& r, World& w, const Action& a) {
   }
   r.ui.dialogs.scripts.clear();
   r.ui.files.answers.clear();
+  return r.frameWindow.destroyed || !r.ui.log.of(fake::Event::Kind::PostQuit).empty();
 }
 
 }  // namespace reliability

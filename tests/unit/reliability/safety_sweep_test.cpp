@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "reliability/safety_model.h"
+#include "resources/resource.h"
 
 namespace reliability {
 namespace {
@@ -46,7 +47,22 @@ Sequence makeSequence(std::uint32_t seed, int length) {
   const std::string second =
       rng() % 2 ? first : (rng() % 8 == 0 ? "cpu-t0" : kWritable[rng() % kWritableCount]);
   s.cards = {first, second};
-  s.actions.push_back(Action{});  // the detection after the first paint
+  // The detection after the first paint; now and then the reader goes away
+  // or the card is pulled while it runs.
+  s.actions.push_back(Action{});
+  if (rng() % 4 == 0) {
+    s.actions.back().fault = rng() % 2 ? Action::Fault::Drop : Action::Fault::Pull;
+    s.actions.back().faultCall = 1 + static_cast<long>(rng() % 40);
+  }
+  // Now and then a 24C01A taken for a larger 24Cxx: its bytes alias.
+  if (rng() % 12 == 0) {
+    s.cards = {"24c01a", "24c01a"};
+    constexpr int kLarger[] = {ID_CARDTYPE_24C02, ID_CARDTYPE_24C04, ID_CARDTYPE_24C08, ID_CARDTYPE_24C16};
+    Action choose;
+    choose.kind = Action::Kind::ChooseType;
+    choose.a = kLarger[rng() % 4];
+    s.actions.push_back(choose);
+  }
   while (static_cast<int>(s.actions.size()) < length) {
     if (rng() % 100 < 45) {
       for (Action& a : randomEpisode(rng, 2)) s.actions.push_back(std::move(a));
@@ -175,6 +191,66 @@ TEST(SafetySweep, CardsChangeOnlyWhereTheOperatorTypedAndFailuresAreShown) {
   }
   ::testing::Test::RecordProperty("sequences", static_cast<int>(count));
   ::testing::Test::RecordProperty("actions", static_cast<int>(actions));
+}
+
+// Short sequences of faults once seen in the program: each must pass.
+using K = Action::Kind;
+using In = Action::Input::Kind;
+constexpr int kYes = port::mb::kIdYes;
+constexpr int kNo = port::mb::kIdNo;
+const Action kDetect{};
+const Action kRead{.kind = K::Read};
+const Action kEdit{.kind = K::EditMode};
+const Action kTypeAA{.kind = K::TypeHexAt, .text = "aa"};
+
+struct FaultSequence {
+  const char* fault;
+  std::vector<std::string> cards;
+  std::vector<Action> actions;
+};
+
+const FaultSequence kFaultSequences[] = {
+    {"a Space while the failed write's question is open burns a protection bit",
+     {"sle4442", "sle4442"},
+     {kDetect, kRead, {.kind = K::VerifyCode}, kEdit, {.kind = K::TypeHexAt, .a = 1, .b = 1, .text = "5a"},
+      {.kind = K::WriteF5, .answers = {kNo}, .fault = Action::Fault::FailWrite, .faultCall = 1,
+       .duringBox = {{In::Click, 17}, {In::Key, port::vk::kSpace}}}}},
+    {"edits typed while that question is open vanish; the next F5 writes nothing",
+     {"24c02", "24c02"},
+     {kDetect, kRead, kEdit, kTypeAA,
+      {.kind = K::WriteF5, .answers = {kNo}, .fault = Action::Fault::FailWrite, .faultCall = 1,
+       .duringBox = {{In::Char, 'b'}}},
+      {.kind = K::WriteF5}}},
+    {"exit drops edits without asking", {"24c02", "24c02"}, {kDetect, kRead, kEdit, kTypeAA, {.kind = K::Exit}}},
+    {"the close button drops them too",
+     {"24c02", "24c02"},
+     {kDetect, kRead, kEdit, kTypeAA, {.kind = K::CloseButton, .answers = {kNo}}}},
+    {"a port switch drops them",
+     {"24c02", "24c02"},
+     {kDetect, kRead, kEdit, kTypeAA, {.kind = K::PortSwitch, .a = 0, .b = 1, .answers = {kNo}}}},
+    {"Ctrl+S saves typed bytes as the card's", {"24c02", "24c02"}, {kDetect, kRead, kEdit, kTypeAA, {.kind = K::Save}}},
+    {"a Yes to discarding keeps the edits when the read is cancelled",
+     {"at45d041", "at45d041"},
+     {kDetect, kRead, kEdit, kTypeAA, {.kind = K::Read, .a = -1, .answers = {kYes}}, {.kind = K::Save}}},
+    {"Ctrl+O loads a file into an image that is not the current read",
+     {"at45d041", "at45d041"},
+     {kDetect, kRead, kEdit, kTypeAA, {.kind = K::Read, .a = -1, .answers = {kYes}},
+      {.kind = K::OpenImage, .b = 7}, {.kind = K::WriteF5}}},
+    {"a detection cut short leaves its probe bytes unreported",
+     {"24c02", "24c02"},
+     {{.kind = K::Detect, .fault = Action::Fault::Drop, .faultCall = 35}}},
+    {"a 24C01A taken for a 24C02 takes bytes typed at 0x80 at 0x00",
+     {"24c01a", "24c01a"},
+     {kDetect, {.kind = K::ChooseType, .a = ID_CARDTYPE_24C02}, kRead, kEdit,
+      {.kind = K::TypeHexAt, .a = 8, .b = 0, .text = "aa"}, {.kind = K::WriteF5}}},
+};
+
+TEST(SafetySweep, FaultSequencesOnceSeenPass) {
+  for (const FaultSequence& f : kFaultSequences) {
+    Sequence s{1, f.cards, f.actions};
+    const std::optional<Finding> found = run(s);
+    EXPECT_FALSE(found) << f.fault << ": " << (found ? found->why : "");
+  }
 }
 
 }  // namespace
