@@ -78,7 +78,7 @@ void CardWriter::toggleMark() {
 
 bool CardWriter::rereadAfterFailure() {
   const bool pending = hasPendingEdits(ctx_.st, ctx_.doc);
-  if (readCore(ctx_, ctx_.st.port, ctx_.st.cardType) != 0) {
+  if (rereadCore() != 0) {
     ctx_.shell.messageBox("没有插入卡！", kInfoCaption, port::mb::kIconInformation);
     return false;
   }
@@ -174,7 +174,7 @@ bool CardWriter::writeRows() {
   if (failed && ctx_.shell.messageBox("写入没有成功，要重新读卡吗？", "操作提示",
                                       port::mb::kYesNo | port::mb::kIconStop) == port::mb::kIdYes) {
     const bool pending = hasPendingEdits(ctx_.st, ctx_.doc);
-    const bool read = readCore(ctx_, st.port, st.cardType) == 0;
+    const bool read = rereadCore() == 0;
     ctx_.window.invalidate(true);
     if (read && pending) reportEditsDropped(ctx_.painter);
   }
@@ -189,6 +189,19 @@ void CardWriter::redrawPage() {
   if (caret) ctx_.window.hideCaret();
   ctx_.painter.drawGrid();
   if (caret) ctx_.window.showCaret();
+}
+
+int CardWriter::rereadCore() {
+  AppState& st = ctx_.st;
+  // An AT88SC1608 reads the user zone it has selected, which after a swap
+  // or a power cycle is not the one on screen: select it as Read does.
+  if (st.cardType == CardType::At88sc1608 && st.zoneIndex < kAt88sc1608ConfigZone &&
+      ctx_.drv.IC_SetUserZone(st.readerHandle, toShort(st.zoneIndex)) != 0) {
+    forgetCardImage(st);
+    st.viewState = ViewState::ReadFailed;
+    return 1;
+  }
+  return readCore(ctx_, st.port, st.cardType);
 }
 
 void CardWriter::reportOtherCard() {

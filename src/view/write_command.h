@@ -35,6 +35,8 @@ class CardWriter {
   bool imageWritable();
   // Ends F5 after a failed check: nothing of the row was written.
   void reportOtherCard();
+  // The read core for the program's own re-read, of the zone shown.
+  int rereadCore();
   // A failed write re-reads the card; false when nothing could be read
   // (the command ends with "没有插入卡！").
   bool rereadAfterFailure();

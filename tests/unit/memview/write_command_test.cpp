@@ -388,6 +388,23 @@ TEST_F(WriteTest, YesReReadsTheCard) {
   EXPECT_EQ(drv.count("IC_Read"), 2) << "the check before the write, then the re-read";
   EXPECT_EQ(v.doc.editedRowCount, 0);
   EXPECT_EQ(v.hex(0), "ff") << "the card's content again";
+
+  // An AT88SC1608 re-reads the zone shown, selected again first: a card
+  // swapped in meanwhile has another zone selected.
+  fake::ScriptedDriver d;
+  MemView m(d.table);
+  keepWrites(d, m);
+  m.st.zoneIndex = 2;
+  m.load(CardType::At88sc1608);
+  m.edit();
+  m.type("11");
+  d.results("IC_WriteUserZone", {-1});
+  m.ui.shell.answers = {port::mb::kIdYes};
+  m.key(kF5);
+  const std::vector<std::string> calls = writes(d);
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls.back(), "IC_SetUserZone(7,2)");
+  EXPECT_EQ(sig(d.calls.back()), "IC_ReadUserZone(7,0,256)");
 }
 
 TEST_F(WriteTest, ReReadingCardsStopAndAsk) {
