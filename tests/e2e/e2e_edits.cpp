@@ -121,6 +121,7 @@ void exitWithPendingEditAsks() {
   readAndEdit(demo);
   demo.chars("aa");
   demo.settle(500);
+  e2e::screenshot(frame, "pending_edit");  // byte 0 in the pending colour
 
   e2e::step("退出系统 asks; No keeps the program");
   demo.command(ID_APP_EXIT);
