@@ -46,12 +46,9 @@ class CDemoView {
   void nestedKeyDown(int virtualKey) {
     if (keyDown) keyDown(virtualKey);
   }
-  // Whether a command, key or click is being handled, or a background
-  // command (a batch run) holds the view.
-  bool busy() const { return running_ > 0 || backgroundCommands_ > 0; }
-  // A command that goes on while the window runs (a batch stepped by its
-  // timer) holds the view's input as a running command does.
-  void holdForBackgroundCommand(bool running) { backgroundCommands_ += running ? 1 : -1; }
+  // Whether a command, key or click is being handled (a batch run included:
+  // its dialog is modal, so its command runs until the dialog closes).
+  bool busy() const { return running_ > 0; }
   // "退出系统" and the window's close button: true when the program may end
   // (no edits pending, or the operator agrees to discard them).
   bool confirmClose();
@@ -87,7 +84,6 @@ class CDemoView {
   ViewContext ctx_;
   std::map<int, CommandHandler> commands_;
   int running_ = 0;
-  int backgroundCommands_ = 0;
 
   // False, after one beep, while the view is busy: the input is dropped.
   bool admit();
