@@ -325,6 +325,10 @@ DetectionOutcome runDetection(ReaderContext ctx, bool readOnly) {
     st.detectResult = DetectResult::ReaderFailed;
     return {false, st.detectResult, st.cardType};
   }
+  // A card is in the reader: what an earlier detection found (no card, a
+  // failed reader) is no answer for it; the probes that find nothing leave
+  // the card undetermined.
+  if (status == 0) st.detectResult = DetectResult::Undetermined;
   if (status == 1) {
     st.detectResult = DetectResult::NoCard;
   } else if (status == 0 && readOnly) {

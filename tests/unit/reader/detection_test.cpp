@@ -95,6 +95,19 @@ TEST_F(Detection, StatusAboveOneReportsTheStandingResult) {
   }
 }
 
+// The reading probes of a card they cannot tell (a 24C64, say) leave it
+// undetermined, whatever an earlier detection found: a standing "no card"
+// would keep a personalisation run waiting for a card that is there.
+TEST_F(Detection, ReadingProbesLeaveAnUntoldCardUndetermined) {
+  unknownCard();
+  for (DetectResult standing : {DetectResult::NoCard, DetectResult::ReaderFailed, DetectResult::Found}) {
+    st.detectResult = standing;
+    const DetectionOutcome d = probeCardByReading({st, drv.table, ui.shell});
+    EXPECT_EQ(d.result, DetectResult::Undetermined) << static_cast<int>(standing) << context();
+    EXPECT_EQ(d.cardType, CardType::None);
+  }
+}
+
 TEST_F(Detection, UnknownCardRunsTheWholeChain) {
   unknownCard();
   detect();
