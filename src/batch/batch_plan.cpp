@@ -1,10 +1,10 @@
 #include "batch/batch_plan.h"
 
 #include <charconv>
-#include <cstdio>
 #include <map>
 
 #include "apdu/hex_bytes.h"
+#include "platform/hex_text.h"
 
 namespace batch {
 
@@ -27,11 +27,7 @@ bool parseAddress(std::string_view text, int& value) {
   return ec == std::errc() && end == text.data() + text.size() && value >= 0;
 }
 
-std::string hexAddress(int value) {
-  char b[8];
-  std::snprintf(b, sizeof b, "%04X", value & 0xFFFF);
-  return b;
-}
+std::string hexAddress(int value) { return hexText(value, 4); }
 
 std::string parseSerial(const std::string& text, bool bcd, SerialField& serial, const FieldLabels& labels) {
   const auto first = text.find(':');

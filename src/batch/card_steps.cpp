@@ -1,7 +1,5 @@
 #include "batch/card_steps.h"
 
-#include <array>
-
 #include "cards/card_names.h"
 #include "memview/alias_check.h"
 #include "memview/card_read.h"
@@ -88,16 +86,9 @@ std::string writeEditedRows(const memview::CardContext& ctx, std::vector<int>& f
   CardSession& st = ctx.st;
   memview::RowWriter rows(ctx);
   if (st.cardType == CardType::At45d041 || st.cardType == CardType::Ssf1101) {
-    std::array<std::uint8_t, 1024> image{};
-    for (int i = 0; i < 1024; ++i) image[static_cast<std::size_t>(i)] = ctx.doc.byteAt(i);
-    const memview::CardCheck check = rows.imageStillOnCard();
-    if (check == memview::CardCheck::Differs) return memview::kOtherCard;
-    const short h = static_cast<short>(st.cardType == CardType::At45d041 ? st.zoneIndex : st.blockIndex);
-    const bool ok = check == memview::CardCheck::Same &&
-                    (st.cardType == CardType::At45d041
-                         ? ctx.drv.IC_DirectWrite(st.readerHandle, h, 0, 264, image.data()) == 0
-                         : ctx.drv.IC_Write_1101(st.readerHandle, h, 0, 1024, image.data()) == 0);
-    if (!ok || !rows.imageKept(image.data())) failed.push_back(0);
+    const memview::RowOutcome outcome = rows.writeWholeImage();
+    if (outcome == memview::RowOutcome::OtherCard) return memview::kOtherCard;
+    if (outcome != memview::RowOutcome::Written) failed.push_back(0);
     return {};
   }
   for (int i = 1; i <= ctx.doc.editedRowCount; ++i) {

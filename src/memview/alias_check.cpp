@@ -1,7 +1,8 @@
 #include "memview/alias_check.h"
 
 #include <algorithm>
-#include <cstdio>
+
+#include "platform/hex_text.h"
 
 namespace memview {
 
@@ -15,12 +16,6 @@ bool aliasingCardType(CardType t) {
 }
 
 short toShort(int v) { return static_cast<short>(v); }
-
-std::string hex(int value, int digits) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%0*X", digits, value & 0xFFFF);
-  return text;
-}
 
 }  // namespace
 
@@ -79,12 +74,12 @@ bool AliasCheck::restoreChanged(std::vector<AliasedByte>& changed) {
 }
 
 std::string aliasedWriteText(int rowAddress, const std::vector<AliasedByte>& bytes) {
-  std::string text = std::string(kAliasedWrite) + "：写入地址 " + hex(rowAddress, 4) + " 起的一行时，";
+  std::string text = std::string(kAliasedWrite) + "：写入地址 " + hexText(rowAddress, 4) + " 起的一行时，";
   std::string notBack;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const AliasedByte& b = bytes[i];
-    text += (i ? "，地址 " : "地址 ") + hex(b.address, 4) + " 由 " + hex(b.before, 2) + " 变成 " + hex(b.after, 2);
-    if (!b.restored) notBack += (notBack.empty() ? "" : "、") + hex(b.address, 4);
+    text += (i ? "，地址 " : "地址 ") + hexText(b.address, 4) + " 由 " + hexText(b.before, 2) + " 变成 " + hexText(b.after, 2);
+    if (!b.restored) notBack += (notBack.empty() ? "" : "、") + hexText(b.address, 4);
   }
   text += notBack.empty() ? "。这些字节已写回原值。" : "。其中地址 " + notBack + " 未能写回原值。";
   return text + "这一行没有写入卡片；请用“自动测卡型”或选择正确的卡型后重新读卡。";

@@ -49,6 +49,9 @@ class RowWriter {
   const std::vector<AliasedByte>& aliased() const { return aliased_; }
   // Tells the operator of the last aliased row write (a beep and a box).
   void reportAliased(int rowAddress);
+  // Writes the AT45D041 page or SSF1101 block in one call, checked before
+  // and read back after.
+  RowOutcome writeWholeImage();
   // The check of the AT45D041 page or SSF1101 block, before it is written.
   CardCheck imageStillOnCard();
   // Whether the AT45D041 page or the SSF1101 block holds `image`.

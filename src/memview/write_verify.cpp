@@ -113,6 +113,20 @@ CardCheck RowWriter::imageStillOnCard() {
   return CardCheck::Same;
 }
 
+RowOutcome RowWriter::writeWholeImage() {
+  const CardSession& st = ctx_.st;
+  std::array<std::uint8_t, 1024> image{};
+  for (int i = 0; i < 1024; ++i) image[static_cast<std::size_t>(i)] = ctx_.doc.byteAt(i);
+  const CardCheck check = imageStillOnCard();
+  if (check == CardCheck::Differs) return RowOutcome::OtherCard;
+  const bool ok = check == CardCheck::Same &&
+                  (st.cardType == CardType::At45d041
+                       ? ctx_.drv.IC_DirectWrite(st.readerHandle, toShort(st.zoneIndex), 0, 264, image.data()) == 0
+                       : ctx_.drv.IC_Write_1101(st.readerHandle, toShort(st.blockIndex), 0, 1024, image.data()) == 0);
+  if (!ok) return RowOutcome::Refused;
+  return imageKept(image.data()) ? RowOutcome::Written : RowOutcome::NotKept;
+}
+
 bool RowWriter::imageKept(const std::uint8_t* image) {
   std::array<std::uint8_t, 1024> back{};
   if (!readWholeImage(ctx_, back)) return false;

@@ -1,22 +1,16 @@
 #include "reader/probe_bytes.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "reader/detection.h"
 #include "reader/driver_trace.h"
+#include "platform/hex_text.h"
 
 namespace probe {
 
 namespace {
 
 using pelox::DriverType;
-
-std::string hex(int value, int digits) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%0*X", digits, value & 0xFFFF);
-  return text;
-}
 
 // Where a probe's bytes are, for the operator.
 const char* placeOf(DriverType t) {
@@ -165,7 +159,7 @@ std::vector<ProbeByte> putBackLeftovers(ReaderContext ctx, const std::vector<Pro
 std::string traceText(const std::vector<ProbeByte>& bytes) {
   return grouped(bytes, "; ", [](const ProbeByte& b, bool first, const std::string& sep) {
     std::string s = sep + (first ? "type " + std::to_string(pelox::codeOf(b.driverType)) + ": " : ", ");
-    return s + hex(b.address, 4) + " " + hex(b.before, 2) + "->" + hex(b.written, 2);
+    return s + hexText(b.address, 4) + " " + hexText(b.before, 2) + "->" + hexText(b.written, 2);
   });
 }
 
@@ -175,8 +169,8 @@ std::string probeNotRestoredText(const std::vector<ProbeByte>& bytes) {
   std::string text = std::string(kProbeNotRestored) + "。";
   text += probe::grouped(bytes, "。", [](const ProbeByte& b, bool first, const std::string& sep) {
     std::string s = sep + (first ? std::string(probe::placeOf(b.driverType)) + " " : "；");
-    return s + "地址 " + probe::hex(b.address, 4) + "：原值 " + probe::hex(b.before, 2) + "，测试写入 " +
-           probe::hex(b.written, 2);
+    return s + "地址 " + hexText(b.address, 4) + "：原值 " + hexText(b.before, 2) + "，测试写入 " +
+           hexText(b.written, 2);
   });
   return text + "。";
 }

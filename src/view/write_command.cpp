@@ -1,6 +1,5 @@
 #include "view/write_command.h"
 
-#include <array>
 #include <cstdint>
 #include <string>
 
@@ -107,43 +106,22 @@ void CardWriter::writeEditedRows() {
 bool CardWriter::writeRows() {
   AppState& st = ctx_.st;
   CDemoDoc& doc = ctx_.doc;
-  DriverTable& drv = ctx_.drv;
-  const int h = st.readerHandle;
-  // The whole image, for the cards written in one call.
-  std::array<std::uint8_t, 1024> image{};
-  for (int i = 0; i < 1024; ++i) image[static_cast<std::size_t>(i)] = doc.byteAt(i);
   bool failed = false;
   for (int i = 1; i <= doc.editedRowCount; ++i) {
     const int a = doc.editedRows[static_cast<std::size_t>(i)];
     // No row at or beyond the card's end is ever written.
     if (a < 0 || a >= st.byteCount) continue;
     const int length = st.byteCount - a < 16 ? st.byteCount - a : 16;
-    bool wholeImage = false;
-    RowOutcome outcome = RowOutcome::Written;
-    if (st.cardType == CardType::At45d041 || st.cardType == CardType::Ssf1101) {
-      wholeImage = true;
-      const CardCheck check = rows_.imageStillOnCard();
-      if (check == CardCheck::Differs) {
-        reportOtherCard();
-        return false;
-      }
-      const bool ok = check == CardCheck::Same &&
-                      (st.cardType == CardType::At45d041
-                           ? drv.IC_DirectWrite(h, toShort(st.zoneIndex), 0, 264, image.data()) == 0
-                           : drv.IC_Write_1101(h, toShort(st.blockIndex), 0, 1024, image.data()) == 0);
-      outcome = !ok                             ? RowOutcome::Refused
-                : rows_.imageKept(image.data()) ? RowOutcome::Written
-                                                : RowOutcome::NotKept;
-    } else {
-      outcome = rows_.writeRow(a, length);
-      if (outcome == RowOutcome::OtherCard) {
-        reportOtherCard();
-        return false;
-      }
-      if (outcome == RowOutcome::Aliased) {
-        rows_.reportAliased(a);
-        return false;
-      }
+    // The AT45D041 page and the SSF1101 block are written whole, once.
+    const bool wholeImage = st.cardType == CardType::At45d041 || st.cardType == CardType::Ssf1101;
+    const RowOutcome outcome = wholeImage ? rows_.writeWholeImage() : rows_.writeRow(a, length);
+    if (outcome == RowOutcome::OtherCard) {
+      reportOtherCard();
+      return false;
+    }
+    if (outcome == RowOutcome::Aliased) {
+      rows_.reportAliased(a);
+      return false;
     }
     if (outcome == RowOutcome::Written) {
       recordWritten(st, doc, wholeImage ? 0 : a, wholeImage ? st.byteCount : length);
